@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class TMidasSong;
+
+// The output format of the sound library's mixing.
+struct TOutputFormat {
+  int32_t rate = 44100; // Hz
+  int channels = 2;     // 1 or 2
+  int bits = 16;        // 8 (unsigned samples) or 16 (signed, native byte order)
+  int bytesPerFrame() const { return channels * bits / 8; }
+};
+
+// Mixes the playing songs into buffers of the output format: the body of the library's
+// background play. Not thread-safe: the caller holds the library's lock.
+class TMidasMixer {
+public:
+  explicit TMidasMixer(TOutputFormat format) : m_format(format) {}
+  const TOutputFormat& format() const { return m_format; }
+
+  // Fills `bytes` bytes (whole frames) of `out` with the sum of `songs`, each of which plays;
+  // silence when there is none.
+  void mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::size_t bytes);
+
+private:
+  void sumInto(const std::vector<TMidasSong*>& songs, int16_t* out, std::size_t frames);
+  void toUnsigned8(const int16_t* in, uint8_t* out, std::size_t samples);
+
+  TOutputFormat m_format;
+  std::vector<int16_t> m_song;
+  std::vector<int16_t> m_sum;
+};

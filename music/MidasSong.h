@@ -1,0 +1,56 @@
+#pragma once
+
+#include "music/midasdll.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace openmpt {
+class module;
+}
+
+// One loaded module of the sound library with its playback state. Not thread-safe: the
+// library holds its lock around every use, the mixing on SDL's audio thread included.
+class TMidasSong {
+public:
+  // Reads and decodes the module file at `path`. Throws std::runtime_error whose text names
+  // the cause ("<path>: No such file or directory", "the file is empty", ...).
+  static std::unique_ptr<TMidasSong> fromFile(const std::string& path);
+  // Decodes a module held in memory; throws std::runtime_error when it is not one.
+  explicit TMidasSong(const std::string& data);
+  ~TMidasSong();
+  TMidasSong(const TMidasSong&) = delete;
+  TMidasSong& operator=(const TMidasSong&) = delete;
+
+  const ModuleInfo& info() const { return m_info; }
+  // Instrument names, or sample names for a module without instruments.
+  const std::vector<std::string>& instrumentNames() const { return m_instrumentNames; }
+
+  // Starts from the beginning; `interpolationTaps` is libopenmpt's filter length (1, 2, 4, 8).
+  void start(bool loop, int interpolationTaps);
+  void stop() { m_playing = false; }
+  bool playing() const { return m_playing; }
+  PlayStatus status() const;
+  // Continues at the first row of order `position` (0 or more); at or past the song's length
+  // the song ends as described for MIDASsetPosition.
+  void setPosition(int32_t position);
+
+  // Renders `frames` frames of `channels` (1 or 2) interleaved 16-bit samples at `rate` Hz into
+  // `out`, counting each end of the song; after the end of a song that does not loop, silence.
+  void render(int32_t rate, int channels, int16_t* out, std::size_t frames);
+
+private:
+  void readFacts();
+  void reachEnd();
+
+  std::unique_ptr<openmpt::module> m_module;
+  ModuleInfo m_info{};
+  std::vector<std::string> m_instrumentNames;
+  bool m_playing = false;
+  bool m_loop = false;
+  bool m_ended = false;
+  uint32_t m_loopCount = 0;
+};

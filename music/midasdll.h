@@ -1,0 +1,147 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The sound library: MIDAS-style calls that load tracker modules (mod, s3m, xm, it and the
+// other formats libopenmpt decodes) and mix them in the background through SDL2 audio.
+//
+// Calling order: MIDASstartup, MIDASsetOption..., MIDASinit, MIDASstartBackgroundPlay; then
+// modules are loaded, played, stopped and freed; at the end MIDASstopBackgroundPlay and
+// MIDASclose. Every call is safe from any thread; the mixing itself runs on SDL's audio
+// thread. A failing call returns 0 (or false) and stores an error code that
+// MIDASgetLastError returns on the same thread.
+
+// Handle of a loaded module; 0 means none or failure.
+using MIDASmodule = uint32_t;
+// Handle of a playing module; 0 means none or failure.
+using MIDASmodulePlayHandle = uint32_t;
+
+// Facts of a loaded module, 48 bytes.
+struct ModuleInfo {
+  char SongName[32];        // the title, cut to 31 bytes at a character boundary, zero-padded
+  uint32_t SongLength;      // number of order positions, skip markers included
+  uint32_t PatternCount;    // number of patterns
+  uint32_t InstrumentCount; // instruments, or samples for a module without instruments
+  uint32_t ChannelCount;    // number of channels
+};
+static_assert(sizeof(ModuleInfo) == 48);
+
+// State of a playing module, 20 bytes.
+struct PlayStatus {
+  uint32_t Position;  // current order position, from 0
+  uint32_t Pattern;   // pattern at that position
+  uint32_t Row;       // row within the pattern
+  uint32_t Speed;     // ticks per row
+  uint32_t LoopCount; // how often the song has reached its end since it started
+};
+static_assert(sizeof(PlayStatus) == 20);
+
+// Name of one instrument (or sample), 32 bytes.
+struct InstrumentInfo {
+  char InstrumentName[32]; // cut to 31 bytes at a character boundary, zero-terminated
+};
+static_assert(sizeof(InstrumentInfo) == 32);
+
+// Options of MIDASsetOption. Values take effect at MIDASinit.
+enum : int {
+  // Mixing rate in Hz, default 44100. Rates below 5000 play at 5000 and rates above 192000 at
+  // 192000.
+  MIDAS_OPTION_MIXRATE = 1,
+  // Output mode, default MIDAS_MODE_16BIT_STEREO. Any value but the four modes below plays as
+  // 16-bit stereo.
+  MIDAS_OPTION_OUTPUTMODE = 2,
+  // Output device selection of the original library (0 = let it choose). SDL always opens the
+  // desktop's default device, so the value is accepted and has no effect.
+  MIDAS_OPTION_DEVICE_MODE = 5,
+  // Output filter of the original library (0 none, 1 less, 2 more, 3 automatic). libopenmpt's
+  // interpolation leaves nothing to filter, so the value is accepted and has no effect.
+  MIDAS_OPTION_FILTER_MODE = 10,
+  // 1 = high quality mixing (libopenmpt's 8-tap interpolation filter), 0 = normal (linear
+  // interpolation); default 1. Any other non-zero value counts as 1.
+  MIDAS_OPTION_MIXING_MODE = 11,
+};
+
+// Output modes: 1 mono or 2 stereo, plus 4 for 8-bit or 8 for 16-bit samples.
+enum : int {
+  MIDAS_MODE_8BIT_MONO = 5,
+  MIDAS_MODE_8BIT_STEREO = 6,
+  MIDAS_MODE_16BIT_MONO = 9,
+  MIDAS_MODE_16BIT_STEREO = 10,
+};
+
+// Error codes of MIDASgetLastError.
+enum : int {
+  MIDAS_ERROR_NONE = 0,
+  MIDAS_ERROR_UNDEFINED = 1,
+  MIDAS_ERROR_OUT_OF_MEMORY = 2,
+  MIDAS_ERROR_INVALID_ARGUMENT = 3,
+  MIDAS_ERROR_NOT_INITIALISED = 4,
+  MIDAS_ERROR_ALREADY_INITIALISED = 5,
+  MIDAS_ERROR_AUDIO_DEVICE = 6,
+  MIDAS_ERROR_LOAD_MODULE = 7,
+  MIDAS_ERROR_INVALID_MODULE = 8,
+  MIDAS_ERROR_INVALID_PLAY_HANDLE = 9,
+  MIDAS_ERROR_ALREADY_PLAYING = 10,
+  MIDAS_ERROR_NOT_PLAYING_BACKGROUND = 11,
+  MIDAS_ERROR_UNKNOWN_OPTION = 12,
+};
+
+// Resets every option to its default; changes nothing while the library is initialised.
+bool MIDASstartup();
+
+// Sets `option` (above) to `value`, bringing a value that makes no sense to the nearest one
+// that does. False for an unknown option.
+bool MIDASsetOption(int option, int32_t value);
+
+// Opens the audio device with the current options. Fails when already initialised or when
+// SDL cannot open a device ("Unable to open audio device: ...").
+bool MIDASinit();
+
+// Starts mixing in the background. `pollRate` is accepted for compatibility: SDL's audio
+// thread asks for data as the device needs it.
+bool MIDASstartBackgroundPlay(uint32_t pollRate);
+
+// Stops mixing in the background; fails when background play is not running.
+bool MIDASstopBackgroundPlay();
+
+// Stops everything, frees every module and closes the audio device. Safe to call at any
+// time, also twice; always true.
+bool MIDASclose();
+
+// Loads the module file at `fileName` (a path in the file system's bytes). 0 when the file
+// cannot be read or is not a module ("Unable to load module: ...").
+MIDASmodule MIDASloadModule(const char* fileName);
+
+// Fills `info` with the facts of `module`.
+bool MIDASgetModuleInfo(MIDASmodule module, ModuleInfo* info);
+
+// Fills `info` with the name of instrument `index` of `module`, counted from 0 below
+// InstrumentCount.
+bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* info);
+
+// Starts `module` from its beginning. With `loopSong` the song starts over (at its loop
+// start) each time it ends; without, it falls silent at the end. Needs MIDASinit; a module
+// plays under one handle at a time.
+MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, bool loopSong);
+
+// Stops the module playing under `playHandle`; the handle is then no longer valid.
+bool MIDASstopModule(MIDASmodulePlayHandle playHandle);
+
+// Frees `module`, stopping it first if it plays.
+bool MIDASfreeModule(MIDASmodule module);
+
+// Fills `status` with the state of the module playing under `playHandle`.
+bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status);
+
+// Continues playback at the first row of order `position`. A position at or past the song's
+// length counts as the end of the song: the loop count goes up and a looping song starts
+// over. A negative position fails.
+bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position);
+
+// The code of the last failure of a call on this thread.
+int MIDASgetLastError();
+
+// A short English text for `errorCode`; for the last failure on this thread it also names the
+// cause, e.g. "Unable to load module: No such file or directory".
+std::string MIDASgetErrorMessage(int errorCode);

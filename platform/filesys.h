@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// File-system services: file search with attribute values, file tests, drives and folders.
+// Paths use "/" as the separator. Safe to call from any thread (the current directory is
+// process-wide, as always).
+
+// Attribute bits of a search result.
+constexpr int32_t faReadOnly = 0x01;  // the user may not write the entry
+constexpr int32_t faHidden = 0x02;    // the name starts with "." (other than "." and "..")
+constexpr int32_t faSysFile = 0x04;   // neither a regular file nor a folder (device, socket, pipe)
+constexpr int32_t faVolumeID = 0x08;  // never set here; kept for the search's skip rule
+constexpr int32_t faDirectory = 0x10; // a folder
+constexpr int32_t faArchive = 0x20;   // a regular file (every regular file carries it)
+constexpr int32_t faAnyFile = 0x3F;
+
+// One entry found by FindFiles.
+struct TSearchRec {
+  std::string Name; // as the file system spells it
+  int32_t Size = 0; // bytes, low 32 bits; 0 for folders
+  int32_t Attr = 0; // the bits above
+};
+
+// Lists the entries of the folder part of `pathAndMask` whose names match its mask part
+// ("*" and "?" wildcards, case-insensitive; a mask ending in ".*" also matches names without
+// an extension, so "*.*" matches everything). Links are followed. "." and ".." come first, in
+// every folder but "/". Entries whose hidden, system or folder bit is not in `attr` are skipped,
+// as are entries that vanish while the folder is read. A folder that is missing or unreadable
+// gives an empty list. The folder part is everything up to the last "/"; without one it is the
+// current directory.
+std::vector<TSearchRec> FindFiles(const std::string& pathAndMask, int32_t attr);
+
+// True when `mask` matches `name` by the rules of FindFiles.
+bool MatchesMask(const std::string& name, const std::string& mask);
+
+// True when `path` names an existing regular file (links followed; a folder does not count).
+// A relative path is resolved against the current directory.
+bool FileExists(const std::string& path);
+
+// The drives a user can browse: "/" first, then the mount points of real (not pseudo) file
+// systems from /proc/self/mounts, in their order, each ending in "/", without repeats.
+std::vector<std::string> Drives();
+
+// The drive list that the text of a mounts table gives (the format of /proc/self/mounts);
+// `pseudoTypes` are the file-system types that hold no user files (the "nodev" types of
+// /proc/filesystems that are not network or FUSE file systems). Mount points that are not
+// folders are left out. Drives() is this with the machine's own tables.
+std::vector<std::string> DrivesFromMounts(const std::string& mountsText,
+                                          const std::vector<std::string>& pseudoTypes);
+
+// The drive whose mount path is the longest prefix of `path` ("/" when no other fits).
+std::string DriveOfPath(const std::string& path, const std::vector<std::string>& drives);
+
+// The process's current directory, ending in "/".
+std::string GetCurrentDir();
+
+// Makes `path` the current directory; false when that fails.
+bool SetCurrentDir(const std::string& path);
+
+// The folder of the running executable, ending in "/".
+std::string ProgramDir();

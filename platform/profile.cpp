@@ -1,0 +1,308 @@
+#include "platform/profile.h"
+
+#include "platform/utf8.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <pwd.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Every call on every file goes through this one lock, so two threads never interleave the
+// read and the replacement of a file.
+std::mutex& profileMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  return true;
+}
+
+bool isBareName(const std::string& fileName) { return fileName.find('/') == std::string::npos; }
+
+std::string homeDir() {
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  passwd entry{};
+  passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+    return found->pw_dir;
+  return {};
+}
+
+// $XDG_CONFIG_HOME/vorka/, or $HOME/.config/vorka/ when the variable is unset, empty or
+// relative (relative values are invalid by the XDG rules).
+std::string configDir() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  std::string base = xdg && xdg[0] == '/' ? std::string(xdg) : homeDir() + "/.config";
+  return base + "/vorka/";
+}
+
+// One line of a file: its text without the line break, and where the next line starts.
+struct TLine {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::size_t next = 0;
+};
+
+std::vector<TLine> splitLines(const std::string& content) {
+  std::vector<TLine> lines;
+  std::size_t begin = 0;
+  while (begin < content.size()) {
+    std::size_t newline = content.find('\n', begin);
+    TLine line{begin, newline == std::string::npos ? content.size() : newline, content.size()};
+    if (newline != std::string::npos) {
+      line.next = newline + 1;
+      if (line.end > begin && content[line.end - 1] == '\r') --line.end;
+    }
+    lines.push_back(line);
+    begin = line.next;
+  }
+  return lines;
+}
+
+std::string_view textOf(const std::string& content, const TLine& line) {
+  return std::string_view(content).substr(line.begin, line.end - line.begin);
+}
+
+bool isTerminated(const TLine& line) { return line.next > line.end; }
+
+// The name of the section that `text` opens, or nothing when it is no section header.
+std::optional<std::string_view> sectionHeader(std::string_view text) {
+  text = trimmed(text);
+  std::size_t close = text.find(']');
+  if (text.empty() || text.front() != '[' || close == std::string_view::npos) return {};
+  return trimmed(text.substr(1, close - 1));
+}
+
+bool isComment(std::string_view text) {
+  text = trimmed(text);
+  return !text.empty() && (text.front() == ';' || text.front() == '#');
+}
+
+// The key that `text` sets, or nothing when it is no "key=value" line.
+std::optional<std::string_view> keyOf(std::string_view text) {
+  std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos || isComment(text)) return {};
+  std::string_view key = trimmed(text.substr(0, equals));
+  if (key.empty()) return {};
+  return key;
+}
+
+std::string_view valueOf(std::string_view text) {
+  std::string_view value = trimmed(text.substr(text.find('=') + 1));
+  bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                value.back() == value.front();
+  return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+// Where a key lives in a file: the first section of that name, the key's first line in it,
+// and the line after which a new key of that section belongs.
+struct TLocation {
+  std::optional<std::size_t> section;
+  std::optional<std::size_t> key;
+  std::size_t lastKeyLine = 0;
+};
+
+TLocation locate(const std::string& content, const std::vector<TLine>& lines,
+                 std::string_view section, std::string_view key) {
+  TLocation found;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view text = textOf(content, lines[i]);
+    if (auto header = sectionHeader(text)) {
+      if (found.section) break;
+      if (equalsIgnoringCase(*header, section)) found.section = found.lastKeyLine = i;
+      continue;
+    }
+    if (!found.section) continue;
+    if (auto name = keyOf(text)) {
+      found.lastKeyLine = i;
+      if (!found.key && equalsIgnoringCase(*name, key)) found.key = i;
+    }
+  }
+  return found;
+}
+
+bool fileMissing(const std::string& path) {
+  struct stat info{};
+  return lstat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
+// The bytes of the regular file `path`, or nothing when it cannot be read.
+std::optional<std::string> readFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  struct stat info{};
+  std::optional<std::string> bytes;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) bytes.emplace();
+  char chunk[65536];
+  ssize_t got = 0;
+  while (bytes && (got = read(fd, chunk, sizeof chunk)) != 0) {
+    if (got > 0) bytes->append(chunk, static_cast<std::size_t>(got));
+    else if (errno != EINTR) bytes.reset();
+  }
+  close(fd);
+  return bytes;
+}
+
+// The current bytes of the file to update: empty for a new file, nothing when unreadable.
+std::optional<std::string> loadForUpdate(const std::string& path) {
+  if (fileMissing(path)) return std::string();
+  return readFile(path);
+}
+
+// A bare name's folder is the program's own, made on the first write; other folders are the
+// caller's business.
+bool ensureConfigDir(const std::string& fileName, const std::string& path) {
+  if (!isBareName(fileName)) return true;
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+  return !error;
+}
+
+// Line breaks become blanks, so no name or value can start a line of its own.
+std::string singleLine(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+// The value as written: quoted when reading it back would otherwise lose outer blanks or quotes.
+std::string encodedValue(const std::string& value) {
+  bool needsQuotes = valueOf("=" + value) != std::string_view(value);
+  return needsQuotes ? '"' + value + '"' : value;
+}
+
+std::string lineEnding(const std::string& content, const std::vector<TLine>& lines) {
+  bool crlf = !lines.empty() && isTerminated(lines[0]) && lines[0].next - lines[0].end == 2 &&
+              content[lines[0].end] == '\r';
+  return crlf ? "\r\n" : "\n";
+}
+
+// `content` with `key` in `section` set to `value`; every other line stays as it was.
+std::string withValue(const std::string& content, std::string_view section, std::string_view key,
+                      const std::string& value) {
+  std::vector<TLine> lines = splitLines(content);
+  std::string eol = lineEnding(content, lines);
+  std::string keyLine = std::string(key) + "=" + value;
+  TLocation at = locate(content, lines, section, key);
+  if (at.key) {
+    const TLine& line = lines[*at.key];
+    std::size_t equals = content.find('=', line.begin);
+    return content.substr(0, equals + 1) + value + content.substr(line.end);
+  }
+  if (at.section) {
+    const TLine& line = lines[at.lastKeyLine];
+    std::string breakBefore = isTerminated(line) ? "" : eol;
+    return content.substr(0, line.next) + breakBefore + keyLine + eol + content.substr(line.next);
+  }
+  std::string separator;
+  if (!lines.empty() && !isTerminated(lines.back())) separator += eol;
+  if (!lines.empty() && !trimmed(textOf(content, lines.back())).empty()) separator += eol;
+  return content + separator + "[" + std::string(section) + "]" + eol + keyLine + eol;
+}
+
+std::string folderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string baseNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// Creates a new temporary file next to `path`; returns its descriptor (or -1) and its name.
+int createTempBeside(const std::string& path, std::string& tempPath) {
+  static std::atomic<unsigned> counter{0};
+  std::string stem = folderOf(path) + "." + baseNameOf(path) + ".tmp" + std::to_string(getpid());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath = stem + "-" + std::to_string(counter++);
+    int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
+    if (put < 0 && errno != EINTR) return false;
+    if (put > 0) done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+// The replacement keeps the permissions of the file it replaces.
+void copyMode(const std::string& path, int fd) {
+  struct stat info{};
+  if (stat(path.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
+}
+
+// Writes `bytes` to a temporary file and renames it over `path`, so `path` is either the old
+// file or the new one, never a half-written mix.
+bool replaceFile(const std::string& path, const std::string& bytes) {
+  std::string tempPath;
+  int fd = createTempBeside(path, tempPath);
+  if (fd < 0) return false;
+  copyMode(path, fd);
+  bool written = writeAll(fd, bytes) && fsync(fd) == 0;
+  written = close(fd) == 0 && written;
+  if (written && rename(tempPath.c_str(), path.c_str()) == 0) return true;
+  unlink(tempPath.c_str());
+  return false;
+}
+
+} // namespace
+
+std::string ProfilePath(const std::string& fileName) {
+  return isBareName(fileName) ? configDir() + fileName : fileName;
+}
+
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& def, std::size_t size,
+                                    const std::string& fileName) {
+  if (size == 0) return {};
+  std::lock_guard lock(profileMutex());
+  std::string result = def;
+  if (std::optional<std::string> content = readFile(ProfilePath(fileName))) {
+    std::vector<TLine> lines = splitLines(*content);
+    TLocation at = locate(*content, lines, trimmed(section), trimmed(key));
+    if (at.key) result = valueOf(textOf(*content, lines[*at.key]));
+  }
+  return Utf8Prefix(result, size - 1);
+}
+
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& fileName) {
+  std::lock_guard lock(profileMutex());
+  const std::string path = ProfilePath(fileName);
+  if (!ensureConfigDir(fileName, path)) return false;
+  std::optional<std::string> content = loadForUpdate(path);
+  if (!content) return false;
+  std::string cleanSection = singleLine(section), cleanKey = singleLine(key);
+  std::string updated = withValue(*content, trimmed(cleanSection), trimmed(cleanKey),
+                                  encodedValue(singleLine(value)));
+  return replaceFile(path, updated);
+}

@@ -1,0 +1,40 @@
+#include "platform/shell.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QRegularExpression>
+#include <QString>
+#include <QUrl>
+
+namespace {
+
+// "scheme://...", the scheme spelt as URLs allow (a letter, then letters, digits, + - .).
+bool hasScheme(const QString& text) {
+  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+  return scheme.match(text).hasMatch();
+}
+
+bool isBlankOrControl(QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x7F; }
+
+// `text` without blanks and control characters at either end.
+QString trimmedDocument(const std::string& text) {
+  QString document = QString::fromStdString(text);
+  qsizetype begin = 0, end = document.size();
+  while (begin < end && isBlankOrControl(document[begin])) ++begin;
+  while (end > begin && isBlankOrControl(document[end - 1])) --end;
+  return document.mid(begin, end - begin);
+}
+
+} // namespace
+
+QUrl ShellUrl(const std::string& document) {
+  QString text = QString::fromStdString(document);
+  if (hasScheme(text)) return QUrl(text);
+  return QUrl::fromLocalFile(QDir::current().absoluteFilePath(text));
+}
+
+void ShellExecute(const std::string& document) {
+  QString text = trimmedDocument(document);
+  if (text.isEmpty()) return;
+  QDesktopServices::openUrl(ShellUrl(text.toStdString()));
+}

@@ -1,0 +1,110 @@
+#include "music/midasdll.h"
+
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Mode {
+  int32_t outputMode;
+  int bytesPerFrame;
+  bool eightBit;
+  const char* name;
+};
+
+// Size of `path`, 0 while it does not exist.
+std::uintmax_t sizeOf(const std::string& path) {
+  std::error_code e;
+  auto n = std::filesystem::file_size(path, e);
+  return e ? 0 : n;
+}
+
+bool waitForSize(const std::string& path, std::uintmax_t bytes) {
+  auto end = std::chrono::steady_clock::now() + 10s;
+  while (sizeOf(path) < bytes) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+// The largest distance of a sample in [from, to) from the format's silence.
+int loudness(const std::string& pcm, std::size_t from, std::size_t to, bool eightBit) {
+  int peak = 0;
+  if (eightBit) {
+    for (std::size_t i = from; i < to; ++i)
+      peak = std::max(peak, std::abs(static_cast<unsigned char>(pcm[i]) - 128));
+    return peak * 256;
+  }
+  for (std::size_t i = from & ~std::size_t{1}; i + 1 < to; i += 2) {
+    int16_t v = static_cast<int16_t>(static_cast<unsigned char>(pcm[i]) |
+                                     (static_cast<unsigned char>(pcm[i + 1]) << 8));
+    peak = std::max(peak, std::abs(static_cast<int>(v)));
+  }
+  return peak;
+}
+
+class MidasAudioTest : public ::testing::TestWithParam<Mode> {
+protected:
+  void TearDown() override {
+    MIDASclose();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    unsetenv("SDL_DISKAUDIOFILE");
+  }
+  TempDir dir;
+};
+
+// Through SDL's disk driver the mixed sound is audible while a module plays and silent after
+// it stops, in 8-bit mono and in 16-bit stereo.
+TEST_P(MidasAudioTest, SoundWhilePlayingSilenceAfterStop) {
+  const Mode& mode = GetParam();
+  const std::string pcm = dir.file("out.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
+  const std::uintmax_t second = 44100u * mode.bytesPerFrame;
+
+  MIDASstartup();
+  MIDASsetOption(MIDAS_OPTION_MIXRATE, 44100);
+  MIDASsetOption(MIDAS_OPTION_OUTPUTMODE, mode.outputMode);
+  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
+  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+  testmod::Module m = testmod::simpleSong("Loud", 4, 1, 64, {"Square"});
+  MIDASmodule module = MIDASloadModule(dir.write("loud.mod", testmod::writeMod(m)).c_str());
+  ASSERT_NE(module, 0u);
+  MIDASmodulePlayHandle h = MIDASplayModule(module, true);
+  ASSERT_NE(h, 0u);
+
+  ASSERT_TRUE(waitForSize(pcm, second / 2));
+  ASSERT_TRUE(MIDASstopModule(h));
+  std::uintmax_t atStop = sizeOf(pcm);
+  ASSERT_TRUE(waitForSize(pcm, atStop + second / 2));
+  MIDASclose();
+
+  std::ifstream in(pcm, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GE(data.size(), atStop + second / 2);
+  // The file grows in whole device buffers, and the stop takes effect at the next one.
+  const std::size_t slack = 4 * 1024 * mode.bytesPerFrame;
+  ASSERT_GT(atStop, slack);
+  EXPECT_GT(loudness(data, 0, atStop - slack, mode.eightBit), 4000);
+  EXPECT_EQ(loudness(data, atStop + slack, data.size(), mode.eightBit), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(OutputModes, MidasAudioTest,
+                         ::testing::Values(Mode{MIDAS_MODE_8BIT_MONO, 1, true, "EightBitMono"},
+                                           Mode{MIDAS_MODE_16BIT_STEREO, 4, false,
+                                                "SixteenBitStereo"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace

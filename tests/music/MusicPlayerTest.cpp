@@ -1,0 +1,346 @@
+#include "music/MusicPlayer.h"
+
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+#include <QApplication>
+#include <QObject>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Counts the song-started messages it receives.
+class SongStartedCounter : public QObject {
+public:
+  int count = 0;
+  int badParameters = 0;
+
+protected:
+  bool event(QEvent* e) override {
+    if (e->type() != TWindowMessage::type()) return QObject::event(e);
+    auto* m = static_cast<TWindowMessage*>(e);
+    if (m->Msg == WM_SONGSTARTED) ++count;
+    if (m->WParam != 0 || m->LParam != 0) ++badParameters;
+    return true;
+  }
+};
+
+class MusicPlayerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    testApp();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    TMusicPlayer::SetFatalErrorBox([this](const std::string& text) { boxes.push_back(text); });
+  }
+  void TearDown() override {
+    player.reset();
+    TMusicPlayer::SetFatalErrorBox(nullptr);
+  }
+
+  void start() {
+    player = std::make_unique<TMusicPlayer>(&counter);
+    ASSERT_TRUE(boxes.empty());
+  }
+
+  // A slow song: `positions` patterns of 64 rows, 120 ms a row.
+  std::string song(const std::string& title, int positions = 3) {
+    testmod::Module m = testmod::simpleSong(title, 4, positions, 64, {"Square"});
+    return dir.write(title + ".xm", testmod::writeXm(m));
+  }
+
+  int delivered() {
+    QCoreApplication::sendPostedEvents(&counter);
+    return counter.count;
+  }
+
+  PlayStatus status() {
+    PlayStatus s{};
+    player->GetPlayStatus(s);
+    return s;
+  }
+
+  void expectInvariant() {
+    EXPECT_EQ(player->PlayHandle != 0, player->State == psPlaying);
+  }
+
+  TempDir dir;
+  TempDir config;
+  SongStartedCounter counter;
+  std::vector<std::string> boxes;
+  std::unique_ptr<TMusicPlayer> player;
+};
+
+// A new player is idle with nothing loaded; PlayNext on an empty list changes nothing.
+TEST_F(MusicPlayerTest, EmptyListPlaysNothing) {
+  start();
+  EXPECT_EQ(player->State, psIdle);
+  EXPECT_EQ(player->SongIndex, -1);
+  EXPECT_EQ(player->ModuleInfo.SongLength, 0u);
+  player->PlayNext();
+  EXPECT_EQ(player->State, psIdle);
+  EXPECT_EQ(player->SongIndex, -1);
+  EXPECT_EQ(player->Module, 0u);
+  EXPECT_EQ(delivered(), 0);
+  player->Stop();
+  player->Pause();
+  player->Resume();
+  player->Forward(1);
+  player->Rewind(1);
+  EXPECT_EQ(player->State, psIdle);
+}
+
+// Four PlayNext calls over three songs play songs 0, 1, 2 and 0 again, each posting the
+// song-started message with both parameters 0; with one song, every call starts it again.
+TEST_F(MusicPlayerTest, PlayNextWrapsAroundTheList) {
+  start();
+  for (const char* title : {"Alpha", "Beta", "Gamma"}) player->AddSong(song(title));
+  const char* expected[] = {"Alpha", "Beta", "Gamma", "Alpha"};
+  for (int i = 0; i < 4; ++i) {
+    player->PlayNext();
+    EXPECT_EQ(player->SongIndex, i % 3);
+    EXPECT_STREQ(player->ModuleInfo.SongName, expected[i]);
+    EXPECT_EQ(player->FileName, dir.file(std::string(expected[i]) + ".xm"));
+    EXPECT_EQ(player->State, psPlaying);
+    expectInvariant();
+  }
+  EXPECT_EQ(delivered(), 4);
+  EXPECT_EQ(counter.badParameters, 0);
+
+  player->ClearSongs();
+  player->AddSong(song("Solo"));
+  for (int i = 0; i < 2; ++i) {
+    player->PlayNext();
+    EXPECT_EQ(player->SongIndex, 0);
+    EXPECT_STREQ(player->ModuleInfo.SongName, "Solo");
+    EXPECT_EQ(status().Position, 0u);
+  }
+  EXPECT_EQ(delivered(), 6);
+}
+
+// Pausing during position 7 and resuming continues at the start of position 7 with a second
+// song-started message; Stop while paused changes nothing.
+TEST_F(MusicPlayerTest, PauseAndResumeKeepThePosition) {
+  start();
+  player->AddSong(song("Paused", 10));
+  player->PlayNext();
+  for (int i = 0; i < 7; ++i) player->Forward(1);
+  std::this_thread::sleep_for(300ms);
+  ASSERT_EQ(status().Position, 7u);
+  ASSERT_GT(status().Row, 0u);
+
+  player->Pause();
+  EXPECT_EQ(player->State, psPaused);
+  EXPECT_EQ(player->PausePosition, 7);
+  expectInvariant();
+  player->Stop();
+  EXPECT_EQ(player->State, psPaused);
+  player->Pause();
+  EXPECT_EQ(player->State, psPaused);
+
+  player->Resume();
+  EXPECT_EQ(player->State, psPlaying);
+  expectInvariant();
+  PlayStatus s = status();
+  EXPECT_EQ(s.Position, 7u);
+  EXPECT_LE(s.Row, 1u);
+  EXPECT_EQ(delivered(), 2);
+  player->Resume();
+  EXPECT_EQ(delivered(), 2);
+}
+
+// Forward by 1 at the last position asks for position SongLength, which ends the song; only a
+// target beyond SongLength turns into a step back.
+TEST_F(MusicPlayerTest, ForwardAtTheLastPosition) {
+  start();
+  player->AddSong(song("Three"));
+  player->PlayNext();
+  player->Forward(1);
+  player->Forward(1);
+  ASSERT_EQ(status().Position, 2u);
+
+  player->Forward(2); // 4 > 3: back to 0 instead
+  PlayStatus s = status();
+  EXPECT_EQ(s.Position, 0u);
+  EXPECT_EQ(s.LoopCount, 0u);
+
+  player->Forward(1);
+  player->Forward(1);
+  player->Forward(1); // 3 = SongLength: the end of the song
+  EXPECT_EQ(status().LoopCount, 1u);
+}
+
+// Rewind at position 0 restarts that position; Rewind elsewhere goes one position back.
+TEST_F(MusicPlayerTest, RewindStopsAtZero) {
+  start();
+  player->AddSong(song("Rewound"));
+  player->PlayNext();
+  std::this_thread::sleep_for(400ms);
+  ASSERT_GE(status().Row, 2u);
+  player->Rewind(1);
+  EXPECT_EQ(status().Position, 0u);
+  EXPECT_LE(status().Row, 1u);
+
+  player->Forward(1);
+  player->Forward(1);
+  player->Rewind(1);
+  EXPECT_EQ(status().Position, 1u);
+}
+
+// Stopping keeps the module and its facts; the play status stays as last read.
+TEST_F(MusicPlayerTest, StopKeepsTheLoadedModule) {
+  start();
+  player->AddSong(song("Kept"));
+  player->PlayNext();
+  player->Forward(1);
+  PlayStatus before = status();
+  player->Stop();
+  EXPECT_EQ(player->State, psStopped);
+  expectInvariant();
+  EXPECT_NE(player->Module, 0u);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Kept");
+  EXPECT_EQ(status().Position, before.Position);
+
+  InstrumentInfo info{};
+  std::memset(&info, 'x', sizeof info);
+  player->GetInstrumentInfo(0, info);
+  EXPECT_EQ(info.InstrumentName[0], 0);
+  player->PlayNext();
+  player->GetInstrumentInfo(0, info);
+  EXPECT_STREQ(info.InstrumentName, "Square");
+}
+
+// Clearing the list while a song plays leaves it playing; the next PlayNext plays the first
+// song of the new list.
+TEST_F(MusicPlayerTest, ClearWhilePlaying) {
+  start();
+  player->AddSong(song("Old1"));
+  player->AddSong(song("Old2"));
+  player->PlayNext();
+  player->PlayNext();
+  player->ClearSongs();
+  EXPECT_EQ(player->State, psPlaying);
+  EXPECT_EQ(player->SongIndex, -1);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Old2");
+  player->AddSong(song("New1"));
+  player->AddSong(song("New2"));
+  player->PlayNext();
+  EXPECT_STREQ(player->ModuleInfo.SongName, "New1");
+}
+
+// A file that cannot be loaded is skipped; when no file of the list loads, the player stops
+// and says why, and no error box appears.
+TEST_F(MusicPlayerTest, UnloadableFilesAreSkipped) {
+  start();
+  std::string broken = dir.write("broken.mod", "not a module at all, just some text");
+  std::string missing = dir.file("gone.it");
+  player->AddSong(broken);
+  player->AddSong(song("Good"));
+  player->AddSong(missing);
+  player->PlayNext();
+  EXPECT_EQ(player->SongIndex, 1);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Good");
+  EXPECT_TRUE(player->LoadError.empty());
+  player->PlayNext(); // gone.it, then broken.mod, then Good again
+  EXPECT_EQ(player->SongIndex, 1);
+  EXPECT_EQ(player->State, psPlaying);
+  EXPECT_EQ(delivered(), 2);
+
+  player->ClearSongs();
+  player->AddSong(broken);
+  player->AddSong(missing);
+  player->PlayNext();
+  EXPECT_EQ(player->State, psStopped);
+  expectInvariant();
+  EXPECT_EQ(player->Module, 0u);
+  EXPECT_EQ(player->ModuleInfo.SongName[0], 0);
+  EXPECT_TRUE(player->FileName.empty());
+  EXPECT_EQ(player->LoadError, missing + ": Unable to load module: No such file or directory");
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(delivered(), 2);
+}
+
+// A sound library that cannot start shows the "MIDAS Error" text and throws.
+TEST_F(MusicPlayerTest, LibraryThatCannotStartIsFatal) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  EXPECT_THROW(player = std::make_unique<TMusicPlayer>(&counter), EFatalSoundError);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind("Unable to open audio device: ", 0), 0u) << boxes[0];
+}
+
+// A library failure during play shows the box once, closes the library and throws; after it
+// every operation does nothing, the destructor included.
+TEST_F(MusicPlayerTest, FailureDuringPlayIsFatalOnce) {
+  start();
+  player->AddSong(song("Doomed"));
+  player->PlayNext();
+  MIDASclose(); // the library loses every handle under the player
+  PlayStatus s{};
+  EXPECT_THROW(player->GetPlayStatus(s), EFatalSoundError);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "Invalid play handle");
+  player->PlayNext();
+  player->Stop();
+  player->GetPlayStatus(s);
+  player.reset();
+  EXPECT_EQ(boxes.size(), 1u);
+}
+
+// Settings that make no sense for the sound library (a rate of 0, an unknown output mode)
+// still start the player, and it plays.
+TEST_F(MusicPlayerTest, SenselessSoundSettingsStillPlay) {
+  std::filesystem::create_directories(config.path() / "vorka");
+  std::ofstream(config.file("vorka/vorka.ini"))
+      << "[midasoptions]\nMIXRATE=0\nOUTPUTMODE=3\nMIXINGMODE=7\n";
+  start();
+  player->AddSong(song("Odd"));
+  player->PlayNext();
+  EXPECT_EQ(player->State, psPlaying);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_GT(status().Row, 0u);
+}
+
+// Two threads driving the player at once never see it half-way through an operation.
+TEST_F(MusicPlayerTest, CallsFromTwoThreads) {
+  start();
+  for (const char* title : {"T1", "T2", "T3"}) player->AddSong(song(title));
+  std::atomic<bool> broken{false};
+  std::thread transport([&] {
+    for (int i = 0; i < 60; ++i) {
+      switch (i % 4) {
+      case 0: player->PlayNext(); break;
+      case 1: player->Pause(); break;
+      case 2: player->Resume(); break;
+      default: player->Stop(); break;
+      }
+    }
+  });
+  std::thread poller([&] {
+    for (int i = 0; i < 300; ++i) {
+      PlayStatus s{};
+      player->GetPlayStatus(s);
+      player->Forward(1);
+      player->Rewind(1);
+      InstrumentInfo info{};
+      player->GetInstrumentInfo(0, info);
+      if (info.InstrumentName[0] && std::string(info.InstrumentName) != "Square") broken = true;
+    }
+  });
+  transport.join();
+  poller.join();
+  EXPECT_FALSE(broken);
+  expectInvariant();
+  EXPECT_TRUE(boxes.empty());
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+#include "platform/filesys.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sys/stat.h>
+
+namespace {
+
+std::map<std::string, TSearchRec> byName(const std::vector<TSearchRec>& found) {
+  std::map<std::string, TSearchRec> result;
+  for (const TSearchRec& rec : found) result[rec.Name] = rec;
+  return result;
+}
+
+std::vector<std::string> namesOf(const std::vector<TSearchRec>& found) {
+  std::vector<std::string> names;
+  for (const TSearchRec& rec : found) names.push_back(rec.Name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A folder with one entry of every kind.
+struct TSampleFolder {
+  TempDir dir;
+  TSampleFolder() {
+    dir.write("tune.mod", "12345");
+    chmod(dir.write("ro.mod", "").c_str(), 0444);
+    dir.write(".hidden", "");
+    std::filesystem::create_directory(dir.file("sub"));
+    mkfifo(dir.file("pipe").c_str(), 0644);
+  }
+  std::string mask(const std::string& m) const { return dir.file(m); }
+};
+
+} // namespace
+
+// Each kind of entry carries its attribute bits, and files their size.
+TEST(FilesysTest, EntriesCarryTheirAttributes) {
+  TSampleFolder sample;
+  auto found = byName(FindFiles(sample.mask("*"), faAnyFile));
+  EXPECT_EQ(found["tune.mod"].Attr, faArchive);
+  EXPECT_EQ(found["tune.mod"].Size, 5);
+  EXPECT_EQ(found["ro.mod"].Attr, faArchive | faReadOnly);
+  EXPECT_EQ(found["sub"].Attr, faDirectory);
+  EXPECT_EQ(found[".hidden"].Attr, faArchive | faHidden);
+  EXPECT_EQ(found["pipe"].Attr, faSysFile);
+}
+
+// "." and ".." come first, as folders, in every folder but "/".
+TEST(FilesysTest, DotEntriesComeFirstExceptInRoot) {
+  TSampleFolder sample;
+  auto found = FindFiles(sample.mask("*"), faAnyFile);
+  ASSERT_GE(found.size(), 2u);
+  EXPECT_EQ(found[0].Name, ".");
+  EXPECT_EQ(found[1].Name, "..");
+  EXPECT_EQ(found[0].Attr & faDirectory, faDirectory);
+  auto root = namesOf(FindFiles("/*", faAnyFile));
+  EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);
+  EXPECT_EQ(std::count(root.begin(), root.end(), ".."), 0);
+}
+
+// Hidden, system and folder entries are skipped unless their bit is asked for.
+TEST(FilesysTest, UnaskedKindsAreSkipped) {
+  TSampleFolder sample;
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(namesOf(FindFiles(sample.mask("*"), 0)), (Names{"ro.mod", "tune.mod"}));
+  EXPECT_EQ(namesOf(FindFiles(sample.mask("*"), faHidden)), (Names{".hidden", "ro.mod", "tune.mod"}));
+  EXPECT_EQ(namesOf(FindFiles(sample.mask("*"), faSysFile | faReadOnly)), (Names{"pipe", "ro.mod", "tune.mod"}));
+  EXPECT_EQ(namesOf(FindFiles(sample.mask("*"), faDirectory)), (Names{".", "..", "ro.mod", "sub", "tune.mod"}));
+}
+
+// Masks match ignoring ASCII case, with "?" standing for one character.
+TEST(FilesysTest, MasksIgnoreCase) {
+  TempDir dir;
+  dir.write("TUNE.MOD", "");
+  dir.write("tune.xm", "");
+  EXPECT_EQ(namesOf(FindFiles(dir.file("*.mod"), faAnyFile)), std::vector<std::string>{"TUNE.MOD"});
+  EXPECT_TRUE(MatchesMask("tune.s3m", "T?NE.S3M"));
+  EXPECT_FALSE(MatchesMask("tune.s3m", "t?e.s3m"));
+  EXPECT_FALSE(MatchesMask("tune.mod.bak", "*.mod"));
+}
+
+// A mask ending in ".*" also matches names without an extension.
+TEST(FilesysTest, DotStarMatchesNamesWithoutExtension) {
+  EXPECT_TRUE(MatchesMask("music", "*.*"));
+  EXPECT_TRUE(MatchesMask("..", "*.*"));
+  EXPECT_TRUE(MatchesMask("tune", "tune.*"));
+  EXPECT_FALSE(MatchesMask("tunes", "tune.*"));
+  EXPECT_FALSE(MatchesMask("music", "*.mod"));
+}
+
+// A missing folder gives an empty list.
+TEST(FilesysTest, MissingFolderGivesNothing) {
+  TempDir dir;
+  EXPECT_TRUE(FindFiles(dir.file("missing/*"), faAnyFile).empty());
+}
+
+// Links are followed to their target; a link to nothing is a system entry.
+TEST(FilesysTest, LinksAreFollowed) {
+  TSampleFolder sample;
+  std::filesystem::create_symlink(sample.dir.file("tune.mod"), sample.dir.file("link.mod"));
+  std::filesystem::create_symlink(sample.dir.file("sub"), sample.dir.file("folder"));
+  std::filesystem::create_symlink(sample.dir.file("gone"), sample.dir.file("broken"));
+  auto found = byName(FindFiles(sample.mask("*"), faAnyFile));
+  EXPECT_EQ(found["link.mod"].Attr, faArchive);
+  EXPECT_EQ(found["link.mod"].Size, 5);
+  EXPECT_EQ(found["folder"].Attr, faDirectory);
+  EXPECT_EQ(found["broken"].Attr, faSysFile);
+}
+
+// Without a folder part the search runs in the current directory, which ends in "/".
+TEST(FilesysTest, RelativeSearchUsesCurrentDir) {
+  TSampleFolder sample;
+  std::string before = GetCurrentDir();
+  ASSERT_TRUE(SetCurrentDir(sample.dir.path().string()));
+  EXPECT_EQ(GetCurrentDir(), std::filesystem::canonical(sample.dir.path()).string() + "/");
+  EXPECT_EQ(namesOf(FindFiles("t*.*", 0)), std::vector<std::string>{"tune.mod"});
+  EXPECT_TRUE(FileExists("tune.mod"));
+  ASSERT_TRUE(SetCurrentDir(before));
+  EXPECT_FALSE(SetCurrentDir(sample.dir.file("missing")));
+}
+
+// FileExists is true for regular files (through links) only.
+TEST(FilesysTest, FileExistsOnlyForFiles) {
+  TSampleFolder sample;
+  std::filesystem::create_symlink(sample.dir.file("tune.mod"), sample.dir.file("link"));
+  EXPECT_TRUE(FileExists(sample.dir.file("tune.mod")));
+  EXPECT_TRUE(FileExists(sample.dir.file("link")));
+  EXPECT_FALSE(FileExists(sample.dir.file("sub")));
+  EXPECT_FALSE(FileExists(sample.dir.file("missing")));
+}
+
+// Only folder mount points of real file systems are drives, decoded, each once, after "/".
+TEST(FilesysTest, DrivesFromMountsKeepsRealFolders) {
+  TempDir dir;
+  for (const char* folder : {"data", "nfs", "my music"}) std::filesystem::create_directory(dir.file(folder));
+  std::string hosts = dir.write("hosts", "");
+  std::string d = dir.path().string();
+  std::string mounts = "proc /proc proc rw,nosuid 0 0\n"
+                       "sysfs /sys sysfs rw 0 0\n"
+                       "tmpfs /dev/shm tmpfs rw,size=65536k 0 0\n"
+                       "overlay / overlay rw,lowerdir=/var/lib/docker/l/A:/var/lib/docker/l/B 0 0\n"
+                       "/dev/vda1 " + d + "/data ext4 rw,relatime 0 0\n"
+                       "/dev/vda1 " + hosts + " ext4 rw,relatime 0 0\n"
+                       "server:/export " + d + "/nfs nfs4 rw,vers=4.2 0 0\n"
+                       "/dev/vdb1 " + d + "/my\\040music ext4 rw 0 0\n"
+                       "/dev/vda1 " + d + "/data ext4 rw,relatime 0 0\n";
+  std::vector<std::string> pseudo = {"proc", "sysfs", "tmpfs", "overlay"};
+  EXPECT_EQ(DrivesFromMounts(mounts, pseudo),
+            (std::vector<std::string>{"/", d + "/data/", d + "/nfs/", d + "/my music/"}));
+}
+
+// The machine's drive list starts with "/" and leaves out pseudo file systems.
+TEST(FilesysTest, DrivesLeaveOutPseudoFileSystems) {
+  std::vector<std::string> drives = Drives();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ(drives.front(), "/");
+  EXPECT_EQ(std::count(drives.begin(), drives.end(), "/proc/"), 0);
+  EXPECT_EQ(std::count(drives.begin(), drives.end(), "/sys/"), 0);
+  for (const std::string& drive : drives) EXPECT_EQ(drive.back(), '/');
+}
+
+// A path belongs to the drive with the longest mount path that holds it as whole components.
+TEST(FilesysTest, DriveOfPathPicksLongestComponentPrefix) {
+  std::vector<std::string> drives = {"/", "/data/", "/data/music/"};
+  EXPECT_EQ(DriveOfPath("/data/music/tune.mod", drives), "/data/music/");
+  EXPECT_EQ(DriveOfPath("/data/tune.mod", drives), "/data/");
+  EXPECT_EQ(DriveOfPath("/data", drives), "/data/");
+  EXPECT_EQ(DriveOfPath("/database/tune.mod", drives), "/");
+  EXPECT_EQ(DriveOfPath("/home/tune.mod", {"/data/"}), "/");
+}
+
+// ProgramDir is the folder of the running executable, ending in "/".
+TEST(FilesysTest, ProgramDirHoldsTheTestBinary) {
+  EXPECT_EQ(ProgramDir().back(), '/');
+  EXPECT_TRUE(FileExists(ProgramDir() + "tests_platform"));
+}
