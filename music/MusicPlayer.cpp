@@ -1,14 +1,7 @@
 #include "music/MusicPlayer.h"
 
 #include "music/SettingsFile.h"
-
-#include <QApplication>
-#include <QMessageBox>
-#include <QMetaObject>
-#include <QString>
-#include <QThread>
-
-#include <iostream>
+#include "platform/msgbox.h"
 
 namespace {
 
@@ -16,30 +9,7 @@ namespace {
 constexpr int32_t kDeviceModeAuto = 0;
 constexpr int32_t kFilterModeAuto = 3;
 
-void showFatalBox(const std::string& text) {
-  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  if (!app) {
-    std::cerr << "MIDAS Error: " << text << '\n';
-    return;
-  }
-  QString message = QString::fromStdString(text);
-  auto show = [message] { QMessageBox::critical(nullptr, "MIDAS Error", message); };
-  if (QThread::currentThread() == app->thread())
-    show();
-  else
-    QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
-}
-
-TMusicPlayer::TFatalErrorBox& fatalErrorBox() {
-  static TMusicPlayer::TFatalErrorBox box = showFatalBox;
-  return box;
-}
-
 } // namespace
-
-void TMusicPlayer::SetFatalErrorBox(TFatalErrorBox box) {
-  fatalErrorBox() = box ? std::move(box) : TFatalErrorBox(showFatalBox);
-}
 
 TMusicPlayer::TMusicPlayer(QObject* window) : NotifyWindow(window) {
   MIDASstartup();
@@ -193,6 +163,6 @@ void TMusicPlayer::ReportFatal(const std::string& text) {
   PlayHandle = 0;
   Module = 0;
   State = psStopped;
-  fatalErrorBox()(text);
+  ShowMessageBox(text, "MIDAS Error", TMessageKind::Error);
   MIDASclose();
 }

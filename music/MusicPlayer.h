@@ -4,7 +4,6 @@
 #include "platform/winmsg.h"
 
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -30,12 +29,10 @@ public:
 // Operations never overlap: each takes the player's own lock, so any thread may call them.
 // The fields are read directly by the main window and the module information dialog on the
 // thread that drives the player. Every sound library failure that the player checks goes to
-// FatalSoundError, which throws EFatalSoundError; after one, every operation does nothing.
+// FatalSoundError, which shows the library's text in a "MIDAS Error" message box, closes the
+// library and throws EFatalSoundError; after one, every operation does nothing.
 class TMusicPlayer {
 public:
-  // Shows the fatal error text; by default a "MIDAS Error" message box on the GUI thread.
-  using TFatalErrorBox = std::function<void(const std::string& text)>;
-
   // Opens the sound library with the sound settings of the settings file and starts its
   // background play; `window` receives WM_SONGSTARTED (may be null). Throws EFatalSoundError.
   explicit TMusicPlayer(QObject* window);
@@ -63,9 +60,6 @@ public:
   void GetPlayStatus(::PlayStatus& record);
   // The name of instrument `index` (from 0) of the playing song; zero-filled when none plays.
   void GetInstrumentInfo(int32_t index, InstrumentInfo& record);
-
-  // Replaces the box FatalSoundError shows; an empty function restores the default.
-  static void SetFatalErrorBox(TFatalErrorBox box);
 
   ::ModuleInfo ModuleInfo{};  // of the loaded module; all zero until the first load
   int32_t PausePosition = 0;  // position saved by Pause

@@ -54,6 +54,12 @@ std::vector<std::string> DrivesFromMounts(const std::string& mountsText,
 // The drive whose mount path is the longest prefix of `path` ("/" when no other fits).
 std::string DriveOfPath(const std::string& path, const std::vector<std::string>& drives);
 
+// Replaces the file at `path` with `bytes`: they go to a temporary file in the same folder that
+// is then renamed over `path`, so the file is always either the old one or the new one, never
+// a half-written mix. The new file keeps the old one's permissions. False when the temporary
+// file cannot be written or renamed; the old file is then untouched.
+bool ReplaceFile(const std::string& path, const std::string& bytes);
+
 // The process's current directory, ending in "/".
 std::string GetCurrentDir();
 

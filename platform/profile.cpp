@@ -1,8 +1,8 @@
 #include "platform/profile.h"
 
+#include "platform/filesys.h"
 #include "platform/utf8.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -225,55 +225,6 @@ std::string withValue(const std::string& content, std::string_view section, std:
   return content + separator + "[" + std::string(section) + "]" + eol + keyLine + eol;
 }
 
-std::string folderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string baseNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-// Creates a new temporary file next to `path`; returns its descriptor (or -1) and its name.
-int createTempBeside(const std::string& path, std::string& tempPath) {
-  static std::atomic<unsigned> counter{0};
-  std::string stem = folderOf(path) + "." + baseNameOf(path) + ".tmp" + std::to_string(getpid());
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = stem + "-" + std::to_string(counter++);
-    int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
-bool writeAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno != EINTR) return false;
-    if (put > 0) done += static_cast<std::size_t>(put);
-  }
-  return true;
-}
-
-// The replacement keeps the permissions of the file it replaces.
-void copyMode(const std::string& path, int fd) {
-  struct stat info{};
-  if (stat(path.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
-}
-
-// Writes `bytes` to a temporary file and renames it over `path`, so `path` is either the old
-// file or the new one, never a half-written mix.
-bool replaceFile(const std::string& path, const std::string& bytes) {
-  std::string tempPath;
-  int fd = createTempBeside(path, tempPath);
-  if (fd < 0) return false;
-  copyMode(path, fd);
-  bool written = writeAll(fd, bytes) && fsync(fd) == 0;
-  written = close(fd) == 0 && written;
-  if (written && rename(tempPath.c_str(), path.c_str()) == 0) return true;
-  unlink(tempPath.c_str());
-  return false;
-}
-
 } // namespace
 
 std::string ProfilePath(const std::string& fileName) {
@@ -304,5 +255,5 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
   std::string cleanSection = singleLine(section), cleanKey = singleLine(key);
   std::string updated = withValue(*content, trimmed(cleanSection), trimmed(cleanKey),
                                   encodedValue(singleLine(value)));
-  return replaceFile(path, updated);
+  return ReplaceFile(path, updated);
 }

@@ -1,4 +1,5 @@
 #include "music/MusicPlayer.h"
+#include "platform/msgbox.h"
 
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/QtApp.h"
@@ -41,11 +42,16 @@ protected:
     testApp();
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-    TMusicPlayer::SetFatalErrorBox([this](const std::string& text) { boxes.push_back(text); });
+    SetMessageBoxHandler([this](const std::string& text, const std::string& caption,
+                                TMessageKind kind) {
+      EXPECT_EQ(caption, "MIDAS Error");
+      EXPECT_EQ(kind, TMessageKind::Error);
+      boxes.push_back(text);
+    });
   }
   void TearDown() override {
     player.reset();
-    TMusicPlayer::SetFatalErrorBox(nullptr);
+    SetMessageBoxHandler(nullptr);
   }
 
   void start() {

@@ -1,5 +1,6 @@
 #include "platform/profile.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -43,8 +43,6 @@ private:
   std::optional<std::string> m_old;
 };
 
-bool dropRoot() { return geteuid() != 0 || setuid(65534) == 0; }
-
 bool limitFileSize() {
   signal(SIGXFSZ, SIG_IGN);
   rlimit limit{16, 16};
@@ -54,14 +52,10 @@ bool limitFileSize() {
 // Runs the write in a child process restricted by `restrict`. Exit status 0: the write was
 // refused, 1: it succeeded, 2: the restriction could not be set up.
 int writeRestricted(bool (*restrict)(), const std::string& file, const std::string& value) {
-  pid_t child = fork();
-  if (child == 0) {
-    if (!restrict()) _exit(2);
-    _exit(WritePrivateProfileString("S", "k", value, file) ? 1 : 0);
-  }
-  int status = -1;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return inChildProcess([&] {
+    if (!restrict()) return 2;
+    return WritePrivateProfileString("S", "k", value, file) ? 1 : 0;
+  });
 }
 
 std::size_t entryCount(const std::string& folder) {

@@ -1,0 +1,320 @@
+#include "app/main.h"
+
+#include "app/setup.h"
+#include "controls/Bitmaps.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+#include "platform/shell.h"
+#include "playlist/playlist.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstring>
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 354;
+constexpr int kClientHeight = 296;
+constexpr int kStatusBarHeight = 19;
+constexpr int kTimerMs = 200;
+constexpr const char* kTitle = "VORKA";
+
+QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+QToolButton* flatButton(QWidget* parent, const char* bitmap, const QString& hint, QRect where) {
+  auto* button = new QToolButton(parent);
+  button->setAutoRaise(true);
+  button->setIcon(LoadTransparentBitmap(bitmap));
+  button->setIconSize(where.size());
+  button->setToolTip(hint);
+  button->setGeometry(where);
+  return button;
+}
+
+QString stateText(TPlayerState state) {
+  switch (state) {
+  case psPlaying: return "Playing";
+  case psPaused: return "Paused";
+  case psStopped: return "Stopped";
+  default: return "";
+  }
+}
+
+} // namespace
+
+TfrmMain::TfrmMain()
+    : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+  setWindowTitle(kTitle);
+  setWindowIcon(LoadTransparentBitmap("appicon.bmp"));
+  auto* client = new QWidget;
+  client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
+  setCentralWidget(client);
+  buildControls(client);
+  buildHighScoreTable(client);
+  buildMenu();
+  buildStatusBar();
+  Timer = new QTimer(this);
+  Timer->setInterval(kTimerMs);
+  connect(Timer, &QTimer::timeout, this, &TfrmMain::TimerTimer);
+  setFixedSize(sizeHint());
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::buildControls(QWidget* client) {
+  auto* bevel = new QFrame(client);
+  bevel->setFrameShape(QFrame::HLine);
+  bevel->setFrameShadow(QFrame::Sunken);
+  bevel->setGeometry(0, 0, kClientWidth, 2);
+
+  Image = new QLabel(client);
+  Image->setPixmap(LoadBitmap("main.bmp"));
+  Image->setGeometry(4, 12, 120, 260);
+  Image->setCursor(Qt::PointingHandCursor);
+  Image->setToolTip(QString("Doubleclick to get more music at ") + HomePage);
+  Image->installEventFilter(this);
+
+  btnPlayList = flatButton(client, "btnplaylist.bmp", "Playlist", {132, 12, 41, 41});
+  btnModInfo = flatButton(client, "btnmodinfo.bmp", "Module information...", {176, 12, 41, 41});
+  btnPlayGame = flatButton(client, "btngame.bmp", "Play tetris", {220, 12, 41, 41});
+  btnRew = flatButton(client, "btnrew.bmp", "Rewind", {132, 216, 41, 41});
+  btnStop = flatButton(client, "btnstop.bmp", "Stop", {176, 216, 41, 41});
+  SpeedButton1 = flatButton(client, "btnplay.bmp", "Play/Play next song", {220, 216, 41, 41});
+  btnPause = flatButton(client, "btnpause.bmp", "Pause", {264, 216, 41, 41});
+  btnFfwd = flatButton(client, "btnffwd.bmp", "Forward", {308, 216, 41, 41});
+  connect(btnPlayList, &QToolButton::clicked, this, &TfrmMain::btnPlayListClick);
+  connect(btnRew, &QToolButton::clicked, this, &TfrmMain::btnRewClick);
+  connect(btnStop, &QToolButton::clicked, this, &TfrmMain::btnStopClick);
+  connect(SpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnPlayNextClick);
+  connect(btnPause, &QToolButton::clicked, this, &TfrmMain::btnPauseClick);
+  connect(btnFfwd, &QToolButton::clicked, this, &TfrmMain::btnFfwdClick);
+  // Module information and the game open their windows once those exist.
+  btnModInfo->setEnabled(false);
+  btnPlayGame->setEnabled(false);
+
+  ProgressBar = new QProgressBar(client);
+  ProgressBar->setGeometry(132, 260, 217, 12);
+  ProgressBar->setRange(0, 100);
+  ProgressBar->setValue(0);
+  ProgressBar->setTextVisible(false);
+}
+
+void TfrmMain::buildHighScoreTable(QWidget* client) {
+  Hdr = new QHeaderView(Qt::Horizontal, client);
+  auto* columns = new QStandardItemModel(0, 4, Hdr);
+  columns->setHorizontalHeaderLabels({"", "Highscore", "Score", "Level"});
+  Hdr->setModel(columns);
+  Hdr->setSectionResizeMode(QHeaderView::Interactive);
+  const int widths[] = {19, 102, 51, 34};
+  for (int i = 0; i < 4; ++i) Hdr->resizeSection(i, widths[i]);
+  Hdr->setGeometry(132, 56, 217, 17);
+
+  lbHighScore = new QListWidget(client);
+  lbHighScore->setGeometry(132, 72, 217, 137);
+  QPalette buttonFace = lbHighScore->palette();
+  buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
+  lbHighScore->setPalette(buttonFace);
+  connect(Hdr, &QHeaderView::sectionResized, lbHighScore->viewport(), qOverload<>(&QWidget::update));
+}
+
+void TfrmMain::buildMenu() {
+  QMenu* file = menuBar()->addMenu("&File");
+  mnuExit = file->addAction("E&xit", this, &TfrmMain::mnuExitClick);
+
+  QMenu* view = menuBar()->addMenu("&View");
+  mnuModinfo = view->addAction("&Module info...");
+  mnuModinfo->setShortcut(Qt::Key_F8);
+  mnuModinfo->setEnabled(false);
+
+  QMenu* options = menuBar()->addMenu("&Options");
+  mnuPlayGame = options->addAction("&Play Game...");
+  mnuPlayGame->setShortcut(Qt::Key_F9);
+  mnuPlayGame->setEnabled(false);
+  options->addSeparator();
+  mnuSetup = options->addAction("&Setup...", this, &TfrmMain::mnuSetupClick);
+
+  QMenu* music = menuBar()->addMenu("&Music");
+  mnuPlayList = music->addAction("&Playlist...", this, &TfrmMain::btnPlayListClick);
+  mnuPlayList->setShortcut(Qt::CTRL | Qt::Key_P);
+  music->addSeparator();
+  mnuPlayNext = music->addAction("&Play next", this, &TfrmMain::btnPlayNextClick);
+  mnuStop = music->addAction("&Stop", this, &TfrmMain::btnStopClick);
+  mnuPause = music->addAction("Pa&use", this, &TfrmMain::btnPauseClick);
+  mnuFwd = music->addAction("&Forward", this, &TfrmMain::btnFfwdClick);
+  mnuRew = music->addAction("&Rewind", this, &TfrmMain::btnRewClick);
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  mnuContents = help->addAction("&Contents...", this, &TfrmMain::mnuContentsClick);
+  mnuContents->setShortcut(Qt::Key_F1);
+  help->addSeparator();
+  mnuAbout = help->addAction("&About...");
+  mnuAbout->setEnabled(false);
+}
+
+void TfrmMain::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setSizeGripEnabled(false);
+  bar->setFixedHeight(kStatusBarHeight);
+  m_statePanel = new QLabel;
+  m_statePanel->setFixedWidth(50);
+  m_filePanel = new QLabel;
+  m_filePanel->setMinimumWidth(50);
+  bar->addWidget(m_statePanel);
+  bar->addWidget(m_filePanel, 1);
+}
+
+QString TfrmMain::StatePanelText() const { return m_statePanel->text(); }
+
+QString TfrmMain::FilePanelText() const { return m_filePanel->text(); }
+
+bool TfrmMain::event(QEvent* event) {
+  if (event->type() == TWindowMessage::type()) {
+    if (static_cast<TWindowMessage*>(event)->Msg == WM_SONGSTARTED) WMSongStarted();
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (m_shown) return;
+  m_shown = true;
+  FormShow();
+}
+
+void TfrmMain::FormShow() {
+  Player = std::make_unique<TMusicPlayer>(this);
+  Timer->start();
+  handOverPlaylist();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  QMainWindow::closeEvent(event);
+}
+
+void TfrmMain::FormClose() {
+  Timer->stop();
+  Player.reset();
+}
+
+void TfrmMain::handOverPlaylist() {
+  Player->ClearSongs();
+  for (const std::string& path : frmPlayList->Playlist()) Player->AddSong(path);
+}
+
+bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
+  if (QThread::currentThread() == thread()) return false;
+  QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection);
+  return true;
+}
+
+void TfrmMain::showSong() {
+  const char* name = Player->ModuleInfo.SongName;
+  std::string title = std::string(kTitle) + " - " +
+                      std::string(name, strnlen(name, sizeof Player->ModuleInfo.SongName));
+  setWindowTitle(QString::fromStdString(title));
+  SetApplicationTitle(title);
+  m_filePanel->setText(fromBytes(Player->FileName));
+  showState();
+}
+
+void TfrmMain::showLoadFailure() {
+  if (Player->State != psPlaying && !Player->LoadError.empty())
+    m_filePanel->setText("Cannot play " + fromBytes(Player->LoadError));
+}
+
+void TfrmMain::showState() { m_statePanel->setText(stateText(Player->State)); }
+
+void TfrmMain::WMSongStarted() {
+  if (!Player) return;
+  PlayStatus ignored{};
+  Player->GetPlayStatus(ignored);
+  showSong();
+}
+
+void TfrmMain::btnPlayNextClick() {
+  if (queuedToGuiThread(&TfrmMain::btnPlayNextClick) || !Player) return;
+  Player->PlayNext();
+  showSong();
+  showLoadFailure();
+}
+
+void TfrmMain::btnStopClick() {
+  if (queuedToGuiThread(&TfrmMain::btnStopClick) || !Player) return;
+  Player->Stop();
+  showState();
+}
+
+void TfrmMain::btnPauseClick() {
+  if (queuedToGuiThread(&TfrmMain::btnPauseClick) || !Player) return;
+  if (Player->State == psPaused)
+    Player->Resume();
+  else
+    Player->Pause();
+  showState();
+}
+
+void TfrmMain::btnFfwdClick() {
+  if (queuedToGuiThread(&TfrmMain::btnFfwdClick) || !Player) return;
+  Player->Forward(1);
+}
+
+void TfrmMain::btnRewClick() {
+  if (queuedToGuiThread(&TfrmMain::btnRewClick) || !Player) return;
+  Player->Rewind(1);
+}
+
+void TfrmMain::TimerTimer() {
+  if (!Player || Player->State != psPlaying) return;
+  PlayStatus status{};
+  Player->GetPlayStatus(status);
+  ProgressBar->setMaximum(static_cast<int>(Player->ModuleInfo.SongLength));
+  ProgressBar->setValue(static_cast<int>(status.Position));
+  // A song shorter than the timer's period may have ended more than once since the last look.
+  if (status.LoopCount >= 1) {
+    Player->PlayNext();
+    showLoadFailure();
+    showState();
+  }
+}
+
+void TfrmMain::btnPlayListClick() {
+  if (frmPlayList->exec() == QDialog::Accepted && Player) handOverPlaylist();
+}
+
+void TfrmMain::mnuSetupClick() { frmSetup->exec(); }
+
+void TfrmMain::mnuContentsClick() { ShellExecute(ProgramDir() + "help/VORKA.htm"); }
+
+void TfrmMain::ImageDblClick() { ShellExecute(HomePage); }
+
+void TfrmMain::mnuExitClick() { close(); }
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Image && event->type() == QEvent::MouseButtonDblClick) {
+    ImageDblClick();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,190 @@
+#include "app/setup.h"
+
+#include "controls/Bitmaps.h"
+#include "controls/DialogPlacement.h"
+#include "controls/GfxBtn.h"
+#include "platform/msgbox.h"
+#include "platform/utf8.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QSlider>
+#include <QTabWidget>
+
+TfrmSetup* frmSetup = nullptr;
+
+const char* const kWelcomeMessage = "Welcome to VORKA. \nThis is a music player with built in "
+                                    "Tetris game. \n\nPlease see the About box for a quick guide.";
+
+namespace {
+
+constexpr int kMinRate = 5000;
+constexpr int kMaxRate = 44100;
+constexpr std::size_t kLastDirBytes = 80;
+
+// The mode items in order, with the OUTPUTMODE each stands for.
+struct ModeItem {
+  const char* caption;
+  int32_t outputMode;
+};
+constexpr ModeItem kModes[] = {
+    {"8 bit mono", 5}, {"8 bit stereo", 6}, {"16 bit mono", 9}, {"16 bit stereo", 10}};
+
+QLabel* label(QWidget* parent, const QString& text, QPoint where) {
+  auto* l = new QLabel(text, parent);
+  l->move(where);
+  l->adjustSize();
+  return l;
+}
+
+QLabel* boldLabel(QWidget* parent, const QString& text, QPoint where, int pointSize = 0) {
+  auto* l = new QLabel(text, parent);
+  QFont font = l->font();
+  font.setBold(true);
+  if (pointSize) font.setPointSize(pointSize);
+  l->setFont(font);
+  l->move(where);
+  l->adjustSize();
+  return l;
+}
+
+
+} // namespace
+
+TfrmSetup::TfrmSetup(QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_mainWindow(mainWindow) {
+  setWindowTitle("Setup");
+  setFixedSize(346, 338);
+  Notebook = new QTabWidget(this);
+  Notebook->setGeometry(0, 0, 346, 301);
+  Notebook->addTab(buildGeneralPage(), "General");
+  Notebook->addTab(buildSoundPage(), "Sound");
+  btnOk = TGfxBtn::fromBitmaps(this, "ok", {188, 306});
+  btnCancel = TGfxBtn::fromBitmaps(this, "cancel", {268, 306});
+  connect(btnOk, &TGfxBtn::OnClick, this, &TfrmSetup::btnOkClick);
+  connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmSetup::btnCancelClick);
+  LoadSettings();
+}
+
+QWidget* TfrmSetup::buildGeneralPage() {
+  auto* page = new QWidget;
+  auto* icon = new QLabel(page);
+  icon->setPixmap(LoadTransparentBitmap("setupicon.bmp"));
+  icon->setGeometry(8, 8, 32, 32);
+  boldLabel(page, "VORKA Setup", {48, 14}, 12);
+  auto* line = new QFrame(page);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  line->setGeometry(8, 44, 322, 4);
+
+  boldLabel(page, "Tetris settings:", {8, 58});
+  QLabel* nameLabel = label(page, "&Player name:", {16, 86});
+  ePlayername = new QLineEdit("Player1", page);
+  ePlayername->setGeometry(96, 82, 160, 21);
+  nameLabel->setBuddy(ePlayername);
+  cbFullscreen = new QCheckBox("Run in &Fullscreen", page);
+  cbFullscreen->move(16, 114);
+  cbFullscreen->adjustSize();
+  return page;
+}
+
+QWidget* TfrmSetup::buildSoundPage() {
+  auto* page = new QWidget;
+  rgModes = new QGroupBox("Modes", page);
+  rgModes->setGeometry(8, 8, 322, 76);
+  rgModesItems = new QButtonGroup(rgModes);
+  for (int i = 0; i < 4; ++i) {
+    auto* item = new QRadioButton(kModes[i].caption, rgModes);
+    item->move(12 + (i % 2) * 150, 22 + (i / 2) * 24);
+    item->adjustSize();
+    rgModesItems->addButton(item, i);
+  }
+
+  TrackBar = new QSlider(Qt::Horizontal, page);
+  TrackBar->setGeometry(8, 94, 322, 28);
+  TrackBar->setRange(kMinRate, kMaxRate);
+  TrackBar->setTickInterval(2200);
+  TrackBar->setTickPosition(QSlider::TicksBelow);
+  TrackBar->setSingleStep(100);
+  TrackBar->setPageStep(2200);
+  TrackBar->setValue(kMaxRate);
+  connect(TrackBar, &QSlider::valueChanged, this, &TfrmSetup::TrackBarChange);
+  label(page, "Mixing frequency:                         Mhz", {12, 134});
+  eMixFreq = new QLineEdit("44100", page);
+  eMixFreq->setReadOnly(true);
+  eMixFreq->setGeometry(118, 130, 56, 21);
+
+  cbHighQuality = new QCheckBox("&High Quality mixing mode", page);
+  cbHighQuality->move(12, 164);
+  cbHighQuality->adjustSize();
+  // A stored mode other than 0 or 1 shows the undetermined state; a click leaves it for good.
+  connect(cbHighQuality, &QCheckBox::clicked, this, [this] { cbHighQuality->setTristate(false); });
+
+  boldLabel(page, "NOTE!", {12, 206});
+  auto* note = new QLabel("Changes in sound setup will only apply after VORKA has been restarted.", page);
+  note->setWordWrap(true);
+  note->setGeometry(12, 222, 310, 34);
+  return page;
+}
+
+int32_t TfrmSetup::selectedOutputMode() const {
+  int index = rgModesItems->checkedId();
+  return index < 0 ? 0 : kModes[index].outputMode;
+}
+
+void TfrmSetup::selectOutputMode(int32_t mode) {
+  rgModesItems->setExclusive(false);
+  for (int i = 0; i < 4; ++i) rgModesItems->button(i)->setChecked(kModes[i].outputMode == mode);
+  rgModesItems->setExclusive(true);
+}
+
+void TfrmSetup::LoadSettings() {
+  LastDir.clear();
+  TrackBar->setValue(m_settings.readInteger(settings::MixRate));
+  eMixFreq->setText(QString::number(TrackBar->value()));
+  selectOutputMode(m_settings.readInteger(settings::OutputMode));
+  int32_t mixing = m_settings.readInteger(settings::MixingMode);
+  cbHighQuality->setTristate(mixing != 0 && mixing != 1);
+  cbHighQuality->setCheckState(mixing == 0 ? Qt::Unchecked
+                               : mixing == 1 ? Qt::Checked
+                                             : Qt::PartiallyChecked);
+  ePlayername->setText(QString::fromStdString(m_settings.readText(settings::PlayerName)));
+  cbFullscreen->setChecked(m_settings.readTruth(settings::FullScreen));
+  if (m_settings.readTruth(settings::FirstTime))
+    ShowMessageBox(kWelcomeMessage, "", TMessageKind::Information);
+  LastDir = Utf8Prefix(m_settings.readText(settings::LastDir), kLastDirBytes);
+}
+
+void TfrmSetup::SaveSettings() {
+  m_settings.writeInteger(settings::MixRate, TrackBar->value());
+  if (int32_t mode = selectedOutputMode()) m_settings.writeInteger(settings::OutputMode, mode);
+  m_settings.writeInteger(settings::MixingMode, cbHighQuality->checkState() == Qt::Checked ? 1 : 0);
+  m_settings.writeText(settings::PlayerName, ePlayername->text().toStdString());
+  m_settings.writeTruth(settings::FullScreen, cbFullscreen->isChecked());
+  m_settings.writeTruth(settings::FirstTime, false);
+  m_settings.writeText(settings::LastDir, LastDir);
+}
+
+void TfrmSetup::TrackBarChange() { eMixFreq->setText(QString::number(TrackBar->value())); }
+
+void TfrmSetup::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) CenterOnWindow(this, m_mainWindow);
+}
+
+void TfrmSetup::btnOkClick() {
+  SaveSettings();
+  accept();
+}
+
+void TfrmSetup::btnCancelClick() {
+  LoadSettings();
+  reject();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "music/SettingsFile.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QSlider;
+class QTabWidget;
+class TGfxBtn;
+
+// The setup dialog, and for the whole run the holder of the current settings: the game reads
+// its player name and full-screen box, the playlist dialog its LastDir. It loads the settings
+// file when made (showing the welcome message on a first start) and when cancelled, and
+// writes it on OK and at the end of the program. GUI thread only.
+class TfrmSetup : public QDialog {
+  Q_OBJECT
+
+public:
+  // Loads the settings. `mainWindow` is the window to centre on.
+  explicit TfrmSetup(QWidget* mainWindow);
+
+  // Reads every key into the controls; shows the welcome message while FIRSTTIME is true.
+  void LoadSettings();
+  // Writes every key from the controls; throws std::runtime_error "Unable to write to ..."
+  // at the first key that cannot be written, leaving the later ones unwritten.
+  void SaveSettings();
+  // The end of the program: saves once more.
+  void FormDestroy() { SaveSettings(); }
+
+  void TrackBarChange();
+  void btnOkClick();
+  void btnCancelClick();
+
+  // The OUTPUTMODE of the selected mode item, or 0 when none is selected.
+  int32_t selectedOutputMode() const;
+
+  // The playlist dialog's last folder, at most 80 bytes.
+  std::string LastDir;
+
+  QTabWidget* Notebook;
+  QLineEdit* ePlayername;
+  QCheckBox* cbFullscreen;
+  QGroupBox* rgModes;
+  QButtonGroup* rgModesItems;
+  QSlider* TrackBar;
+  QLineEdit* eMixFreq;
+  QCheckBox* cbHighQuality;
+  TGfxBtn* btnOk;
+  TGfxBtn* btnCancel;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+
+private:
+  QWidget* buildGeneralPage();
+  QWidget* buildSoundPage();
+  void selectOutputMode(int32_t mode);
+
+  QWidget* m_mainWindow;
+  TSettingsFile m_settings;
+};
+
+extern TfrmSetup* frmSetup;
+
+// The welcome message of a first start, line breaks as "\n".
+extern const char* const kWelcomeMessage;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QPixmap>
+#include <string>
+
+// The program's bitmaps, which the build writes beside the executable.
+
+// The bitmap `fileName` from the program's folder, or a null pixmap when it is missing.
+QPixmap LoadBitmap(const std::string& fileName);
+
+// The same with palette entry 0 (pure black) transparent, as every picture of the program
+// draws it.
+QPixmap LoadTransparentBitmap(const std::string& fileName);

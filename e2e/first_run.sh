@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# A user's first run of VORKA, driven under Xvfb with xdotool: the welcome box, a playlist
+# built from a folder of modules with Ctrl+P, Add all and OK, Play with sound coming out of
+# SDL's disk driver, Stop, and File > Exit writing the settings and the playlist.
+#
+# usage: first_run.sh <build folder> <e2e_modules program> <folder for screenshots>
+set -euo pipefail
+
+build=$1
+make_modules=$2
+shots=$3
+mkdir -p "$shots"
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  import -window root "$shots/failure.png" 2>/dev/null || true
+  exit 1
+}
+
+# The program folder as a user installs it: the program, its bitmaps and its help.
+prog=$work/vorka
+mkdir -p "$prog" "$work/home" "$work/music"
+cp "$build/vorka" "$build"/*.bmp "$prog/"
+cp -r "$build/help" "$prog/"
+"$make_modules" "$work/music"
+
+export HOME=$work/home
+export XDG_CONFIG_HOME=$work/home/.config
+export SDL_AUDIODRIVER=disk
+export SDL_DISKAUDIOFILE=$work/sound.raw
+export QT_QPA_PLATFORM=xcb
+sound=$SDL_DISKAUDIOFILE
+second=$((44100 * 4)) # bytes of one second of 16-bit stereo at 44100 Hz
+
+# Waits for a visible window whose title matches the pattern and whose type is the given
+# _NET_WM_WINDOW_TYPE (NORMAL, DIALOG, UTILITY for tool windows); prints its id.
+window() {
+  local pattern=$1 type=$2
+  for _ in $(seq 100); do
+    for w in $(xdotool search --onlyvisible --name "$pattern" 2>/dev/null); do
+      if xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -qE "= _NET_WM_WINDOW_TYPE_($type)"; then
+        echo "$w"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+
+gone() {
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+keys() {
+  local w=$1
+  shift
+  xdotool windowfocus --sync "$w"
+  xdotool key --delay 50 "$@"
+}
+
+# Clicks at x, y inside window w.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  sleep 0.3
+}
+
+size() { stat -c %s "$sound" 2>/dev/null || echo 0; }
+
+wait_size() {
+  for _ in $(seq 100); do
+    [ "$(size)" -ge "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Peak of the 16-bit samples between byte offsets from and to of the sound file.
+peak() {
+  python3 - "$sound" "$1" "$2" <<'EOF'
+import struct, sys
+path, start, end = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(path, 'rb') as f:
+    f.seek(start & ~1)
+    data = f.read(max(0, end - (start & ~1)) & ~1)
+print(max((abs(v) for v in struct.unpack('<%dh' % (len(data) // 2), data)), default=0))
+EOF
+}
+
+"$prog/vorka" &
+pid=$!
+
+# First start: the welcome box comes before the main window.
+box=$(window '^VORKA$' DIALOG) || fail "no welcome box"
+for w in $(xdotool search --onlyvisible --name '^VORKA$'); do
+  if xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -q "= _NET_WM_WINDOW_TYPE_NORMAL"; then fail "main window before the welcome box"; fi
+done
+import -window "$box" "$shots/welcome.png"
+keys "$box" Return
+
+main=$(window '^VORKA$' NORMAL) || fail "no main window"
+sleep 0.5
+import -window "$main" "$shots/main.png"
+
+# Ctrl+P, the folder of modules typed into the folder field, "...", Add all, OK.
+keys "$main" ctrl+p
+dialog=$(window '^Playlist$' UTILITY) || fail "Ctrl+P opened no playlist dialog"
+click "$dialog" 84 112
+keys "$dialog" ctrl+a
+xdotool type --delay 20 "$work/music"
+keys "$dialog" Return alt+a
+sleep 0.5
+import -window "$dialog" "$shots/playlist.png"
+click "$dialog" 225 424
+gone '^Playlist$' || fail "OK did not close the playlist dialog"
+
+# Play: the first module's name in the caption, and sound in the disk driver's file.
+click "$main" 240 254
+for _ in $(seq 50); do
+  [ "$(xdotool getwindowname "$main")" = "VORKA - Alpha Tune" ] && break
+  sleep 0.1
+done
+caption=$(xdotool getwindowname "$main")
+[ "$caption" = "VORKA - Alpha Tune" ] || fail "caption is '$caption'"
+start=$(size)
+wait_size $((start + second)) || fail "no sound was written"
+loud=$(peak "$start" $((start + second)))
+[ "$loud" -gt 1000 ] || fail "the sound is silent (peak $loud)"
+import -window "$main" "$shots/playing.png"
+
+# Stop: what follows is silence.
+click "$main" 196 254
+stopped=$(size)
+wait_size $((stopped + second)) || fail "the sound device stopped"
+quiet=$(peak $((stopped + second / 4)) $((stopped + second)))
+[ "$quiet" -eq 0 ] || fail "sound after Stop (peak $quiet)"
+
+# The setup dialog, looked at and left with Escape.
+keys "$main" alt+o s
+setup=$(window '^Setup$' UTILITY) || fail "Options > Setup opened nothing"
+sleep 0.3
+import -window "$setup" "$shots/setup.png"
+keys "$setup" Escape
+gone '^Setup$' || fail "Escape did not close the setup dialog"
+
+# File > Exit ends the program and writes the settings and the playlist.
+keys "$main" alt+f x
+for _ in $(seq 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
+wait "$pid" || fail "the program ended with an error"
+pid=
+
+ini=$XDG_CONFIG_HOME/vorka/vorka.ini
+grep -qx 'FIRSTTIME=0' "$ini" || fail "vorka.ini has no FIRSTTIME=0"
+expected=$(printf '%s\r\n' "$work/music/Alpha Tune.mod" "$work/music/Beta Tune.s3m" \
+  "$work/music/Delta Tune.it" "$work/music/Gamma Tune.xm" | od -c)
+actual=$(od -c <"$prog/playlist.dat")
+[ "$actual" = "$expected" ] || fail "playlist.dat is not the four modules in CR LF lines"
+
+echo "PASS: first run (screenshots in $shots)"

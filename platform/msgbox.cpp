@@ -1,0 +1,78 @@
+#include "platform/msgbox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QString>
+#include <QThread>
+
+#include <iostream>
+#include <mutex>
+
+namespace {
+
+constexpr const char* kTitleProperty = "Title";
+
+std::mutex& handlerMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+TMessageBoxHandler& handler() {
+  static TMessageBoxHandler h;
+  return h;
+}
+
+QMessageBox::Icon iconOf(TMessageKind kind) {
+  switch (kind) {
+  case TMessageKind::Information: return QMessageBox::Information;
+  case TMessageKind::Warning: return QMessageBox::Warning;
+  default: return QMessageBox::Critical;
+  }
+}
+
+void showOnScreen(const QString& text, const QString& caption, TMessageKind kind) {
+  QMessageBox box(iconOf(kind), caption, text, QMessageBox::Ok);
+  box.exec();
+}
+
+} // namespace
+
+void ShowMessageBox(const std::string& text, const std::string& caption, TMessageKind kind) {
+  std::string title = caption.empty() ? ApplicationTitle() : caption;
+  TMessageBoxHandler replacement;
+  {
+    std::lock_guard lock(handlerMutex());
+    replacement = handler();
+  }
+  if (replacement) {
+    replacement(text, title, kind);
+    return;
+  }
+  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+  if (!app) {
+    std::cerr << title << ": " << text << '\n';
+    return;
+  }
+  QString qText = QString::fromStdString(text), qCaption = QString::fromStdString(title);
+  if (QThread::currentThread() == app->thread())
+    showOnScreen(qText, qCaption, kind);
+  else
+    QMetaObject::invokeMethod(app, [=] { showOnScreen(qText, qCaption, kind); },
+                              Qt::QueuedConnection);
+}
+
+void SetMessageBoxHandler(TMessageBoxHandler replacement) {
+  std::lock_guard lock(handlerMutex());
+  handler() = std::move(replacement);
+}
+
+std::string ApplicationTitle() {
+  QCoreApplication* app = QCoreApplication::instance();
+  return app ? app->property(kTitleProperty).toString().toStdString() : std::string();
+}
+
+void SetApplicationTitle(const std::string& title) {
+  if (QCoreApplication* app = QCoreApplication::instance())
+    app->setProperty(kTitleProperty, QString::fromStdString(title));
+}

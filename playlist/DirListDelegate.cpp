@@ -1,0 +1,60 @@
+#include "playlist/DirListDelegate.h"
+
+#include "controls/Bitmaps.h"
+#include "playlist/DirBrowser.h"
+
+#include <QHeaderView>
+#include <QPainter>
+
+TDirListDelegate::TDirListDelegate(const QHeaderView* header, QObject* parent)
+    : QStyledItemDelegate(parent), m_header(header) {
+  const char* files[] = {"iconparent.bmp", "iconmodule.bmp", "iconfolder.bmp"};
+  for (int i = 0; i < 3; ++i)
+    m_icons[i] = LoadBitmap(files[i]).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage TDirListDelegate::iconOn(Icon icon, QColor background) const {
+  QImage image = m_icons[icon];
+  const QRgb red = qRgb(255, 0, 0), fill = background.rgb();
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if ((line[x] & 0xFFFFFF) == (red & 0xFFFFFF)) line[x] = fill;
+  }
+  return image;
+}
+
+void TDirListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+  const int32_t attr = index.data(AttrRole).toInt();
+  QString name = index.data(Qt::DisplayRole).toString();
+  bool folder = TDirBrowser::IsFolder({{}, 0, attr});
+  bool selected = option.state & QStyle::State_Selected;
+  QColor brush = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+  QColor ink = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+
+  const QRect& r = option.rect;
+  painter->save();
+  painter->fillRect(r, brush);
+  Icon icon = !folder ? ModuleIcon : (name == ".." ? ParentIcon : FolderIcon);
+  painter->drawImage(r.topLeft(), iconOn(icon, brush));
+  painter->setPen(ink);
+  painter->setFont(option.font);
+  int baseline = r.top() + (r.height() + option.fontMetrics.ascent() - option.fontMetrics.descent()) / 2;
+  painter->drawText(r.left() + 18, baseline, nameText(name, attr));
+  painter->drawText(r.left() + m_header->sectionSize(0), baseline,
+                    sizeText(index.data(SizeRole).toInt(), attr));
+  painter->restore();
+}
+
+QSize TDirListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+  return {option.rect.width(), RowHeight};
+}
+
+QString TDirListDelegate::nameText(const QString& name, int32_t attr) {
+  return TDirBrowser::IsFolder({{}, 0, attr}) ? name.toUpper() : name.toLower();
+}
+
+QString TDirListDelegate::sizeText(int32_t size, int32_t attr) {
+  return TDirBrowser::IsFolder({{}, 0, attr}) ? QStringLiteral("<DIR>") : QString::number(size);
+}

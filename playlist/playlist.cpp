@@ -1,0 +1,272 @@
+#include "playlist/playlist.h"
+
+#include "controls/Bitmaps.h"
+#include "controls/DialogPlacement.h"
+#include "controls/GfxBtn.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+#include "platform/utf8.h"
+#include "playlist/DirListDelegate.h"
+#include "playlist/DriveComboBox.h"
+#include "playlist/PlaylistBox.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QToolButton>
+
+TfrmPlayList* frmPlayList = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 352;
+constexpr int kClientHeight = 444;
+constexpr int kNotebookHeight = 405;
+constexpr std::size_t kLastDirBytes = 80;
+constexpr int kPlaylistRowHeight = 13;
+
+QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+std::string toBytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
+
+bool endsWithSeparator(const std::string& path) {
+  return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
+QLabel* picture(QWidget* parent, const char* file, QRect where) {
+  auto* label = new QLabel(parent);
+  label->setPixmap(LoadTransparentBitmap(file));
+  label->setGeometry(where);
+  return label;
+}
+
+QToolButton* speedButton(QWidget* parent, const QString& caption, QRect where) {
+  auto* button = new QToolButton(parent);
+  button->setText(caption);
+  button->setAutoRaise(true);
+  button->setGeometry(where);
+  return button;
+}
+
+
+} // namespace
+
+TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& programDir)
+    : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_mainWindow(mainWindow), m_lastDir(lastDir), m_file(programDir) {
+  setWindowTitle("Playlist");
+  setFixedSize(kClientWidth, kClientHeight);
+  Notebook = new QTabWidget(this);
+  Notebook->setGeometry(0, 0, kClientWidth, kNotebookHeight);
+  auto* page = new QWidget;
+  Notebook->addTab(page, "General");
+  buildGeneralPage(page);
+  buildButtons(page);
+  btnOk = TGfxBtn::fromBitmaps(this, "ok", {188, 412});
+  btnCancel = TGfxBtn::fromBitmaps(this, "cancel", {268, 412});
+  connect(btnOk, &TGfxBtn::OnClick, this, &TfrmPlayList::btnOkClick);
+  connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmPlayList::btnCancelClick);
+  LoadPlaylist();
+}
+
+void TfrmPlayList::buildGeneralPage(QWidget* page) {
+  picture(page, "playlisticon.bmp", {8, 6, 32, 32});
+  picture(page, "playlisttitle.bmp", {48, 10, 150, 24});
+  auto* bevel = new QFrame(page);
+  bevel->setFrameShape(QFrame::HLine);
+  bevel->setFrameShadow(QFrame::Sunken);
+  bevel->setGeometry(8, 42, 328, 4);
+
+  cbDrive = new TDriveComboBox(page);
+  cbDrive->setGeometry(8, 52, 175, 22);
+  connect(cbDrive, &TDriveComboBox::driveChanged, this, &TfrmPlayList::cbDriveChange);
+  eDir = new QLineEdit(page);
+  eDir->setGeometry(8, 78, 151, 21);
+  eDir->setFocusPolicy(Qt::ClickFocus);
+  btnChange = new QPushButton("...", page);
+  btnChange->setGeometry(161, 78, 22, 21);
+  btnChange->setToolTip("Change dir...");
+  btnChange->setDefault(true);
+  connect(btnChange, &QPushButton::clicked, this, &TfrmPlayList::btnChangeClick);
+
+  Header = new QHeaderView(Qt::Horizontal, page);
+  auto* columns = new QStandardItemModel(0, 2, Header);
+  columns->setHorizontalHeaderLabels({"Name", "Size"});
+  Header->setModel(columns);
+  Header->setSectionResizeMode(QHeaderView::Interactive);
+  Header->setStretchLastSection(true);
+  Header->resizeSection(0, 119);
+  Header->resizeSection(1, 28);
+  Header->setGeometry(8, 104, 175, 17);
+
+  lbDir = new QListWidget(page);
+  lbDir->setGeometry(8, 121, 175, 144);
+  lbDir->setUniformItemSizes(true);
+  lbDir->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  lbDir->setItemDelegate(new TDirListDelegate(Header, lbDir));
+  lbDir->setDragEnabled(true);
+  lbDir->setDragDropMode(QAbstractItemView::DragOnly);
+  lbDir->installEventFilter(this);
+  connect(lbDir, &QListWidget::itemDoubleClicked, this, &TfrmPlayList::lbDirDblClick);
+  connect(Header, &QHeaderView::sectionResized, lbDir->viewport(), qOverload<>(&QWidget::update));
+
+  lbPlaylist = new TPlaylistBox(page);
+  lbPlaylist->setGeometry(8, 272, 328, 102);
+  lbPlaylist->setUniformItemSizes(true);
+  connect(lbPlaylist, &TPlaylistBox::droppedFromList, this, &TfrmPlayList::lbDirDblClick);
+}
+
+void TfrmPlayList::buildButtons(QWidget* page) {
+  btnAdd = speedButton(page, "A&dd", {192, 121, 144, 24});
+  btnAddAll = speedButton(page, "&Add all", {192, 149, 144, 24});
+  btnDel = speedButton(page, "D&elete", {192, 187, 144, 24});
+  btnDelAll = speedButton(page, "Dele&te All", {192, 215, 144, 24});
+  connect(btnAdd, &QToolButton::clicked, this, &TfrmPlayList::lbDirDblClick);
+  connect(btnAddAll, &QToolButton::clicked, this, &TfrmPlayList::btnAddAllClick);
+  connect(btnDel, &QToolButton::clicked, this, &TfrmPlayList::btnDelClick);
+  connect(btnDelAll, &QToolButton::clicked, this, &TfrmPlayList::btnDelAllClick);
+}
+
+std::vector<std::string> TfrmPlayList::Playlist() const {
+  std::vector<std::string> paths;
+  for (int i = 0; i < lbPlaylist->count(); ++i)
+    paths.push_back(lbPlaylist->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+  return paths;
+}
+
+void TfrmPlayList::addToPlaylist(const std::string& path) {
+  auto* item = new QListWidgetItem(fromBytes(path));
+  item->setData(Qt::UserRole, QByteArray::fromStdString(path));
+  item->setSizeHint({0, kPlaylistRowHeight});
+  lbPlaylist->addItem(item);
+}
+
+bool TfrmPlayList::ListContains(const QListWidget* list, const std::string& path) const {
+  QByteArray wanted = QByteArray::fromStdString(path);
+  for (int i = 0; i < list->count(); ++i)
+    if (list->item(i)->data(Qt::UserRole).toByteArray() == wanted) return true;
+  return false;
+}
+
+void TfrmPlayList::LoadPlaylist() {
+  std::vector<std::string> entries;
+  TPlaylistFile::TLoadResult result = m_file.load(entries);
+  if (result == TPlaylistFile::TLoadResult::Unreadable)
+    ShowMessageBox("Could not read playlist", "", TMessageKind::Error);
+  for (const std::string& entry : entries) addToPlaylist(entry);
+}
+
+void TfrmPlayList::SavePlaylist() {
+  if (!m_file.save(Playlist())) ShowMessageBox("Could not write playlist", "", TMessageKind::Error);
+}
+
+std::string TfrmPlayList::eDirText() const { return toBytes(eDir->text()); }
+
+void TfrmPlayList::setEDirText(const std::string& text) { eDir->setText(fromBytes(text)); }
+
+void TfrmPlayList::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormShow();
+}
+
+void TfrmPlayList::FormShow() {
+  CenterOnWindow(this, m_mainWindow);
+  cbDrive->refresh();
+  setEDirText(m_lastDir);
+  btnChangeClick();
+}
+
+void TfrmPlayList::btnChangeClick() {
+  std::string typed = eDirText();
+  if (!typed.empty() && typed.front() == '/') {
+    cbDrive->setDrive(DriveOfPath(typed, Drives()));
+    setEDirText(typed);
+  }
+  if (!endsWithSeparator(typed)) setEDirText(typed + "/");
+  m_browser.CurDir.clear();
+  ChangeDir(eDirText());
+}
+
+void TfrmPlayList::cbDriveChange() {
+  m_browser.CurDir.clear();
+  ChangeDir(cbDrive->Drive());
+}
+
+void TfrmPlayList::ChangeDir(const std::string& piece) {
+  m_browser.ChangeDir(piece);
+  fillDirList();
+  setEDirText(m_browser.CurDir);
+}
+
+void TfrmPlayList::fillDirList() {
+  lbDir->clear();
+  for (const TDirEntry& entry : m_browser.Entries()) {
+    auto* item = new QListWidgetItem(fromBytes(entry.Name));
+    item->setData(TDirListDelegate::SizeRole, entry.Size);
+    item->setData(TDirListDelegate::AttrRole, entry.Attr);
+    lbDir->addItem(item);
+  }
+}
+
+void TfrmPlayList::lbDirDblClick() {
+  int row = lbDir->currentRow();
+  if (row < 0 || !lbDir->currentItem()->isSelected()) return;
+  const TDirEntry entry = m_browser.Entries()[row];
+  if (TDirBrowser::IsFolder(entry))
+    ChangeDir(entry.Name + "/");
+  else
+    addToPlaylist(m_browser.CurDir + entry.Name);
+}
+
+void TfrmPlayList::btnAddAllClick() {
+  for (const TDirEntry& entry : m_browser.Entries()) {
+    if (TDirBrowser::IsFolder(entry)) continue;
+    std::string path = m_browser.CurDir + entry.Name;
+    if (!ListContains(lbPlaylist, path)) addToPlaylist(path);
+  }
+}
+
+void TfrmPlayList::btnDelClick() {
+  QListWidgetItem* item = lbPlaylist->currentItem();
+  if (item && item->isSelected()) delete item;
+}
+
+void TfrmPlayList::btnDelAllClick() { lbPlaylist->clear(); }
+
+void TfrmPlayList::btnOkClick() {
+  SavePlaylist();
+  accept();
+}
+
+void TfrmPlayList::btnCancelClick() {
+  lbPlaylist->clear();
+  LoadPlaylist();
+  reject();
+}
+
+void TfrmPlayList::done(int result) {
+  FormClose();
+  QDialog::done(result);
+}
+
+void TfrmPlayList::FormClose() { m_lastDir = Utf8Prefix(eDirText(), kLastDirBytes); }
+
+void TfrmPlayList::FormDestroy() { SavePlaylist(); }
+
+bool TfrmPlayList::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lbDir && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+      lbDirDblClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}

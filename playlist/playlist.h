@@ -1,0 +1,93 @@
+#pragma once
+
+#include "playlist/DirBrowser.h"
+#include "playlist/PlaylistFile.h"
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QHeaderView;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class TDriveComboBox;
+class TGfxBtn;
+class TPlaylistBox;
+
+// The playlist dialog: browses drives and folders on the left (folders and module files with
+// icon, name and size) and holds the program's one playlist in lbPlaylist. OK stores the
+// playlist and ends with the Accepted result; Cancel reloads the stored playlist and ends with
+// Rejected; the close box ends with Rejected and keeps the edits. Every ending keeps the
+// folder, cut to 80 bytes, in the last-directory text it was given. GUI thread only.
+class TfrmPlayList : public QDialog {
+  Q_OBJECT
+
+public:
+  // `mainWindow` is the window to centre on; `lastDir` the last-directory text the dialog
+  // reads when shown and writes when closed; `programDir` the folder of "playlist.dat".
+  // Loads the stored playlist (an unreadable file shows "Could not read playlist").
+  TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& programDir);
+
+  // The playlist, first to last.
+  std::vector<std::string> Playlist() const;
+
+  // The end of the program: stores the playlist once more.
+  void FormDestroy();
+
+  // Controls, named as the dialog's description names them; tests drive them directly.
+  QTabWidget* Notebook;
+  TDriveComboBox* cbDrive;
+  QLineEdit* eDir;
+  QPushButton* btnChange;
+  QHeaderView* Header;
+  QListWidget* lbDir;
+  QToolButton* btnAdd;
+  QToolButton* btnAddAll;
+  QToolButton* btnDel;
+  QToolButton* btnDelAll;
+  TPlaylistBox* lbPlaylist;
+  TGfxBtn* btnOk;
+  TGfxBtn* btnCancel;
+
+  void btnChangeClick();
+  void cbDriveChange();
+  void lbDirDblClick();
+  void btnAddAllClick();
+  void btnDelClick();
+  void btnDelAllClick();
+  void btnOkClick();
+  void btnCancelClick();
+
+  const TDirBrowser& Browser() const { return m_browser; }
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void buildGeneralPage(QWidget* page);
+  void buildButtons(QWidget* page);
+  void LoadPlaylist();
+  void SavePlaylist();
+  void ChangeDir(const std::string& piece);
+  void fillDirList();
+  void addToPlaylist(const std::string& path);
+  bool ListContains(const QListWidget* list, const std::string& path) const;
+  std::string eDirText() const;
+  void setEDirText(const std::string& text);
+  void FormShow();
+  void FormClose();
+
+  QWidget* m_mainWindow;
+  std::string& m_lastDir;
+  TPlaylistFile m_file;
+  TDirBrowser m_browser;
+};
+
+extern TfrmPlayList* frmPlayList;

@@ -1,0 +1,254 @@
+#include "app/main.h"
+
+#include "app/Startup.h"
+#include "app/setup.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+#include "playlist/playlist.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+// Records the addresses the desktop is asked to open.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+public:
+  std::vector<QUrl> opened;
+
+public slots:
+  void open(const QUrl& url) { opened.push_back(url); }
+};
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    testApp();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    SetMessageBoxHandler([this](const std::string& text, const std::string&, TMessageKind) {
+      boxes.push_back(text);
+    });
+    root = music.path().string() + "/";
+    std::filesystem::create_directories(config.path() / "vorka");
+    std::ofstream(config.file("vorka/vorka.ini")) << "[generaloptions]\nFIRSTTIME=0\n";
+  }
+  void TearDown() override {
+    if (frmMain) frmMain->close();
+    DestroyWindows();
+    SetMessageBoxHandler(nullptr);
+    SetCurrentDir(startDir);
+  }
+
+  std::string song(const std::string& title, int rows = 64) {
+    testmod::Module m = testmod::simpleSong(title, 4, 2, rows, {"Square"}, rows < 64 ? 3 : 6, 150);
+    return music.write(title + ".mod", testmod::writeMod(m));
+  }
+
+  void storePlaylist(const std::vector<std::string>& paths) {
+    std::ofstream out(program.file("playlist.dat"), std::ios::binary);
+    for (const auto& p : paths) out << p << "\r\n";
+  }
+
+  void start() {
+    ASSERT_TRUE(CreateWindows(program.path().string() + "/"));
+    frmMain->show();
+    ASSERT_TRUE(frmMain->Player);
+  }
+
+  // Runs the event loop until `done` holds, for at most `limit`.
+  bool processUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5000ms) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (!done() && std::chrono::steady_clock::now() < end) {
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+      std::this_thread::sleep_for(5ms);
+    }
+    return done();
+  }
+
+  QString caption() const { return frmMain->windowTitle(); }
+
+  const std::string startDir = GetCurrentDir();
+  TempDir config, program, music;
+  std::string root;
+  std::vector<std::string> boxes;
+};
+
+// A stored playlist reaches the player at start, but nothing plays until asked.
+TEST_F(MainWindowTest, PlaylistIsHandedOverWithoutPlaying) {
+  std::string a = song("Alpha"), b = song("Beta");
+  storePlaylist({a, b});
+  start();
+  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b}));
+  EXPECT_EQ(frmMain->Player->State, psIdle);
+  EXPECT_TRUE(frmMain->Timer->isActive());
+  EXPECT_EQ(caption(), "VORKA");
+}
+
+// Play with an empty playlist starts nothing and the caption shows no song.
+TEST_F(MainWindowTest, PlayWithAnEmptyPlaylist) {
+  start();
+  frmMain->SpeedButton1->click();
+  EXPECT_EQ(frmMain->Player->State, psIdle);
+  EXPECT_EQ(caption(), "VORKA - ");
+  EXPECT_EQ(ApplicationTitle(), "VORKA - ");
+  EXPECT_EQ(frmMain->FilePanelText(), "");
+}
+
+// Play shows the song in the caption, the application title and the status bar; the
+// song-started message shows it again.
+TEST_F(MainWindowTest, PlayShowsTheSong) {
+  std::string a = song("Alpha");
+  storePlaylist({a});
+  start();
+  frmMain->SpeedButton1->click();
+  EXPECT_EQ(caption(), "VORKA - Alpha");
+  EXPECT_EQ(ApplicationTitle(), "VORKA - Alpha");
+  EXPECT_EQ(frmMain->FilePanelText().toStdString(), a);
+  EXPECT_EQ(frmMain->StatePanelText(), "Playing");
+  frmMain->setWindowTitle("changed");
+  QApplication::sendPostedEvents(frmMain);
+  EXPECT_EQ(caption(), "VORKA - Alpha");
+}
+
+// Pause twice pauses and resumes; Stop while paused changes nothing; Play while paused starts
+// the next song, not the paused one.
+TEST_F(MainWindowTest, PauseStopAndPlayWhilePaused) {
+  storePlaylist({song("Alpha"), song("Beta")});
+  start();
+  frmMain->btnPlayNextClick();
+  frmMain->btnPauseClick();
+  EXPECT_EQ(frmMain->Player->State, psPaused);
+  EXPECT_EQ(frmMain->StatePanelText(), "Paused");
+  frmMain->btnStopClick();
+  EXPECT_EQ(frmMain->Player->State, psPaused);
+  frmMain->btnPauseClick();
+  EXPECT_EQ(frmMain->Player->State, psPlaying);
+  frmMain->btnPauseClick();
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(frmMain->Player->State, psPlaying);
+  EXPECT_EQ(caption(), "VORKA - Beta");
+  frmMain->btnStopClick();
+  EXPECT_EQ(frmMain->Player->State, psStopped);
+  EXPECT_EQ(frmMain->StatePanelText(), "Stopped");
+}
+
+// The timer moves the progress bar through the song and plays the next song once the short
+// song has played through.
+TEST_F(MainWindowTest, TimerFollowsTheSongAndPlaysTheNext) {
+  storePlaylist({song("Short", 4), song("Next")});
+  start();
+  frmMain->btnPlayNextClick();
+  bool sawSecondPosition = false;
+  ASSERT_TRUE(processUntil([&] {
+    if (frmMain->ProgressBar->value() == 1) sawSecondPosition = true;
+    return frmMain->Player->SongIndex == 1;
+  }));
+  EXPECT_TRUE(sawSecondPosition);
+  EXPECT_EQ(frmMain->ProgressBar->maximum(), 2);
+  processUntil([&] { return caption() == "VORKA - Next"; }, 1000ms);
+  EXPECT_EQ(caption(), "VORKA - Next");
+}
+
+// Forward and Rewind move through the song's positions, from the menu as from the buttons.
+TEST_F(MainWindowTest, ForwardAndRewind) {
+  storePlaylist({song("Alpha")});
+  start();
+  frmMain->btnPlayNextClick();
+  frmMain->mnuFwd->trigger();
+  PlayStatus s{};
+  frmMain->Player->GetPlayStatus(s);
+  EXPECT_EQ(s.Position, 1u);
+  frmMain->btnRew->click();
+  frmMain->Player->GetPlayStatus(s);
+  EXPECT_EQ(s.Position, 0u);
+}
+
+// A transport command from another thread runs later on the GUI thread.
+TEST_F(MainWindowTest, CommandsFromAnotherThreadAreQueued) {
+  storePlaylist({song("Alpha")});
+  start();
+  std::thread heartbeat([] { frmMain->btnPlayNextClick(); });
+  heartbeat.join();
+  EXPECT_EQ(frmMain->Player->State, psIdle);
+  ASSERT_TRUE(processUntil([] { return frmMain->Player->State == psPlaying; }));
+  EXPECT_EQ(caption(), "VORKA - Alpha");
+}
+
+// When no file of the playlist loads, playback stops and the status bar says why.
+TEST_F(MainWindowTest, UnloadableSongIsShownInTheStatusBar) {
+  std::string broken = music.write("broken.xm", "this is no module");
+  storePlaylist({broken});
+  start();
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(frmMain->Player->State, psStopped);
+  EXPECT_EQ(frmMain->FilePanelText().toStdString(),
+            "Cannot play " + broken + ": Unable to load module: the file is not a module");
+  EXPECT_TRUE(boxes.empty());
+}
+
+// OK in the playlist dialog hands the new playlist to the player; Cancel leaves the player's
+// list as it was, and the playing song plays on.
+TEST_F(MainWindowTest, PlaylistDialogHandsOverOnOk) {
+  std::string a = song("Alpha");
+  storePlaylist({a});
+  start();
+  frmMain->btnPlayNextClick();
+  std::string b = song("Beta");
+  frmSetup->LastDir = root;
+  QTimer::singleShot(0, [] {
+    frmPlayList->btnAddAllClick();
+    frmPlayList->btnCancelClick();
+  });
+  frmMain->btnPlayListClick();
+  EXPECT_EQ(frmMain->Player->Songs, std::vector<std::string>{a});
+
+  QTimer::singleShot(0, [] {
+    frmPlayList->btnDelAllClick();
+    frmPlayList->btnAddAllClick();
+    frmPlayList->btnOkClick();
+  });
+  frmMain->btnPlayListClick();
+  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b}));
+  EXPECT_EQ(frmMain->Player->State, psPlaying);
+  EXPECT_STREQ(frmMain->Player->ModuleInfo.SongName, "Alpha");
+}
+
+// The picture opens the maker's home page and F1 the help page beside the program.
+TEST_F(MainWindowTest, HomePageAndHelp) {
+  start();
+  UrlRecorder recorder;
+  QDesktopServices::setUrlHandler("https", &recorder, "open");
+  QDesktopServices::setUrlHandler("file", &recorder, "open");
+  frmMain->ImageDblClick();
+  frmMain->mnuContents->trigger();
+  QDesktopServices::unsetUrlHandler("https");
+  QDesktopServices::unsetUrlHandler("file");
+  ASSERT_EQ(recorder.opened.size(), 2u);
+  EXPECT_EQ(recorder.opened[0], QUrl("https://vorka.example/"));
+  EXPECT_EQ(recorder.opened[1],
+            QUrl::fromLocalFile(QString::fromStdString(ProgramDir() + "help/VORKA.htm")));
+}
+
+} // namespace
+
+#include "MainWindowTest.moc"

@@ -1,0 +1,191 @@
+#include "app/setup.h"
+
+#include "platform/msgbox.h"
+#include "platform/profile.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+class SetupTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    testApp();
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    SetMessageBoxHandler([this](const std::string& text, const std::string&, TMessageKind kind) {
+      boxes.push_back(text);
+      kinds.push_back(kind);
+    });
+  }
+  void TearDown() override {
+    setup.reset();
+    SetMessageBoxHandler(nullptr);
+  }
+
+  void writeIni(const std::string& text) {
+    std::filesystem::create_directories(config.path() / "vorka");
+    std::ofstream(config.file("vorka/vorka.ini")) << text;
+  }
+
+  std::string stored(const char* section, const char* key) {
+    return GetPrivateProfileString(section, key, "<missing>", 1024, "vorka.ini");
+  }
+
+  TfrmSetup& make() {
+    setup = std::make_unique<TfrmSetup>(&mainWindow);
+    return *setup;
+  }
+
+  TempDir config;
+  QWidget mainWindow;
+  std::vector<std::string> boxes;
+  std::vector<TMessageKind> kinds;
+  std::unique_ptr<TfrmSetup> setup;
+};
+
+// On a first start the welcome message shows, and the dialog holds every default.
+TEST_F(SetupTest, FirstStartShowsWelcomeAndDefaults) {
+  TfrmSetup& s = make();
+  ASSERT_EQ(boxes, std::vector<std::string>{"Welcome to VORKA. \nThis is a music player with built "
+                                            "in Tetris game. \n\nPlease see the About box for a "
+                                            "quick guide."});
+  EXPECT_EQ(kinds[0], TMessageKind::Information);
+  EXPECT_EQ(s.TrackBar->value(), 44100);
+  EXPECT_EQ(s.eMixFreq->text(), "44100");
+  EXPECT_EQ(s.selectedOutputMode(), 10);
+  EXPECT_EQ(s.rgModesItems->checkedButton()->text(), "16 bit stereo");
+  EXPECT_EQ(s.cbHighQuality->checkState(), Qt::Checked);
+  EXPECT_EQ(s.ePlayername->text(), "Player1");
+  EXPECT_TRUE(s.cbFullscreen->isChecked());
+  EXPECT_EQ(s.LastDir, "/");
+}
+
+// Cancel before any save shows the welcome again; after OK it never shows again.
+TEST_F(SetupTest, WelcomeUntilTheFirstSave) {
+  TfrmSetup& s = make();
+  s.btnCancelClick();
+  EXPECT_EQ(boxes.size(), 2u);
+  s.btnOkClick();
+  EXPECT_EQ(stored("generaloptions", "FIRSTTIME"), "0");
+  s.btnCancelClick();
+  make();
+  EXPECT_EQ(boxes.size(), 2u);
+}
+
+// The slider holds a stored rate to 5000..44100; what it shows is what the next save writes.
+TEST_F(SetupTest, MixingRateIsHeldToTheSliderRange) {
+  for (auto [storedRate, shown] : {std::pair{"22050", 22050}, {"0x5622", 22050}, {"3000", 5000},
+                                   {"48000", 44100}}) {
+    writeIni(std::string("[midasoptions]\nMIXRATE=") + storedRate + "\n");
+    TfrmSetup& s = make();
+    EXPECT_EQ(s.TrackBar->value(), shown) << storedRate;
+    EXPECT_EQ(s.eMixFreq->text().toInt(), shown) << storedRate;
+    s.SaveSettings();
+    EXPECT_EQ(stored("midasoptions", "MIXRATE"), std::to_string(shown));
+  }
+  TfrmSetup& s = make();
+  s.TrackBar->setValue(11025);
+  EXPECT_EQ(s.eMixFreq->text(), "11025");
+}
+
+// Each mode item stands for its OUTPUTMODE; any other stored mode selects nothing and is left
+// as it is in the file.
+TEST_F(SetupTest, OutputModeMapping) {
+  const std::pair<int, const char*> items[] = {{0, "5"}, {1, "6"}, {2, "9"}, {3, "10"}};
+  for (auto [index, mode] : items) {
+    writeIni(std::string("[midasoptions]\nOUTPUTMODE=") + mode + "\n");
+    TfrmSetup& s = make();
+    EXPECT_EQ(s.rgModesItems->checkedId(), index);
+    s.rgModesItems->button(3 - index)->setChecked(true);
+    s.SaveSettings();
+    EXPECT_EQ(stored("midasoptions", "OUTPUTMODE"), items[3 - index].second);
+  }
+  writeIni("[midasoptions]\nOUTPUTMODE=7\n");
+  TfrmSetup& s = make();
+  EXPECT_EQ(s.rgModesItems->checkedId(), -1);
+  s.SaveSettings();
+  EXPECT_EQ(stored("midasoptions", "OUTPUTMODE"), "7");
+}
+
+// A mixing mode other than 0 or 1 shows the box undetermined and saves 0; a click on it
+// leaves the undetermined state for good.
+TEST_F(SetupTest, MixingModeStates) {
+  writeIni("[midasoptions]\nMIXINGMODE=0\n");
+  EXPECT_EQ(make().cbHighQuality->checkState(), Qt::Unchecked);
+  writeIni("[midasoptions]\nMIXINGMODE=2\n");
+  TfrmSetup& s = make();
+  EXPECT_EQ(s.cbHighQuality->checkState(), Qt::PartiallyChecked);
+  s.SaveSettings();
+  EXPECT_EQ(stored("midasoptions", "MIXINGMODE"), "0");
+  s.cbHighQuality->click();
+  EXPECT_EQ(s.cbHighQuality->checkState(), Qt::Checked);
+  s.cbHighQuality->click();
+  s.cbHighQuality->click();
+  EXPECT_EQ(s.cbHighQuality->checkState(), Qt::Checked);
+}
+
+// An empty player name is saved empty and loads as empty, not as the default.
+TEST_F(SetupTest, EmptyPlayerNameStaysEmpty) {
+  TfrmSetup& s = make();
+  s.ePlayername->clear();
+  s.cbFullscreen->setChecked(false);
+  s.btnOkClick();
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "");
+  EXPECT_EQ(stored("tetrisoptions", "FULLSCREEN"), "0");
+  TfrmSetup& again = make();
+  EXPECT_EQ(again.ePlayername->text(), "");
+  EXPECT_FALSE(again.cbFullscreen->isChecked());
+}
+
+// The close box neither saves nor reloads: the edits stay in the controls for the game and are
+// written at the end of the program.
+TEST_F(SetupTest, CloseBoxKeepsTheEdits) {
+  TfrmSetup& s = make();
+  s.show();
+  s.ePlayername->setText("Ann");
+  s.close();
+  EXPECT_EQ(s.ePlayername->text(), "Ann");
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "<missing>");
+  s.FormDestroy();
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "Ann");
+}
+
+// A failed save raises "Unable to write to" the file; the dialog stays open and nothing after
+// the failing key is written.
+TEST_F(SetupTest, FailedSaveRaisesAndStaysOpen) {
+  TfrmSetup& s = make();
+  s.show();
+  std::ofstream(config.file("vorka")) << "a file where the folder belongs";
+  EXPECT_THROW(
+      {
+        try {
+          s.btnOkClick();
+        } catch (const std::runtime_error& e) {
+          EXPECT_EQ(std::string(e.what()), "Unable to write to " + config.file("vorka/vorka.ini"));
+          throw;
+        }
+      },
+      std::runtime_error);
+  EXPECT_TRUE(s.isVisible());
+}
+
+// The last folder is kept to its first 80 bytes.
+TEST_F(SetupTest, LastDirIsCutTo80) {
+  std::string longDir = "/" + std::string(99, 'm') + "/";
+  writeIni("[generaloptions]\nLASTDIR=" + longDir + "\n");
+  EXPECT_EQ(make().LastDir, longDir.substr(0, 80));
+}
+
+} // namespace

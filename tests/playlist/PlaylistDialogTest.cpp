@@ -1,0 +1,203 @@
+#include "playlist/playlist.h"
+
+#include "controls/GfxBtn.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+#include "playlist/DirListDelegate.h"
+#include "playlist/DriveComboBox.h"
+#include "playlist/PlaylistBox.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+class PlaylistDialogTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    SetMessageBoxHandler([this](const std::string& text, const std::string&, TMessageKind) {
+      boxes.push_back(text);
+    });
+    root = music.path().string() + "/";
+    std::filesystem::create_directories(music.path() / "tunes");
+    for (const char* f : {"Zeta.mod", "alpha.xm", "Beta.it", "tunes/deep.s3m"}) music.write(f, "data");
+    programDir = program.path().string() + "/";
+  }
+  void TearDown() override {
+    dialog.reset();
+    SetMessageBoxHandler(nullptr);
+    SetCurrentDir(startDir);
+  }
+
+  TfrmPlayList& open(const std::string& last) {
+    lastDir = last;
+    if (!dialog) dialog = std::make_unique<TfrmPlayList>(&mainWindow, lastDir, programDir);
+    dialog->show();
+    return *dialog;
+  }
+
+  // Selects the folder-list row named `name`.
+  void select(const std::string& name) {
+    for (int i = 0; i < dialog->lbDir->count(); ++i)
+      if (dialog->lbDir->item(i)->text().toStdString() == name) {
+        dialog->lbDir->setCurrentRow(i);
+        return;
+      }
+    FAIL() << name << " is not listed";
+  }
+
+  Paths listed() const {
+    Paths n;
+    for (int i = 0; i < dialog->lbDir->count(); ++i) n.push_back(dialog->lbDir->item(i)->text().toStdString());
+    return n;
+  }
+
+  std::string stored() const {
+    std::ifstream in(programDir + "playlist.dat", std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  QApplication& app = testApp();
+  const std::string startDir = GetCurrentDir();
+  TempDir music, program;
+  std::string root, programDir, lastDir;
+  QWidget mainWindow;
+  std::vector<std::string> boxes;
+  std::unique_ptr<TfrmPlayList> dialog;
+};
+
+// A last folder without its final "/" opens with it, listing folders then modules.
+TEST_F(PlaylistDialogTest, OpensTheLastFolder) {
+  TfrmPlayList& d = open(music.path().string());
+  EXPECT_EQ(d.eDir->text().toStdString(), root);
+  EXPECT_EQ(d.Browser().CurDir, root);
+  EXPECT_EQ(listed(), (Paths{"..", "tunes", "Beta.it", "Zeta.mod", "alpha.xm"}));
+  EXPECT_EQ(d.cbDrive->Drive(), DriveOfPath(root, Drives()));
+  EXPECT_TRUE(boxes.empty());
+}
+
+// An empty folder field and "..." list the root; ".." leads to the parent; the root has none.
+TEST_F(PlaylistDialogTest, ChangingFolders) {
+  TfrmPlayList& d = open(root + "tunes/");
+  EXPECT_EQ(listed(), (Paths{"..", "deep.s3m"}));
+  select("..");
+  d.lbDirDblClick();
+  EXPECT_EQ(d.eDir->text().toStdString(), root);
+  select("tunes");
+  QTest::keyClick(d.lbDir, Qt::Key_Return);
+  EXPECT_EQ(d.Browser().CurDir, root + "tunes/");
+
+  d.eDir->clear();
+  d.btnChangeClick();
+  EXPECT_EQ(d.Browser().CurDir, "/");
+  EXPECT_EQ(d.eDir->text(), "/");
+  ASSERT_GT(d.lbDir->count(), 0);
+  EXPECT_NE(d.lbDir->item(0)->text(), "..");
+}
+
+// A module added twice by double-click is there twice; Add all adds only what is missing, so
+// pressing it twice adds each module once.
+TEST_F(PlaylistDialogTest, AddingModules) {
+  TfrmPlayList& d = open(root);
+  select("Zeta.mod");
+  d.lbDirDblClick();
+  d.btnAdd->click();
+  EXPECT_EQ(d.Playlist(), (Paths{root + "Zeta.mod", root + "Zeta.mod"}));
+  d.btnAddAllClick();
+  d.btnAddAllClick();
+  EXPECT_EQ(d.Playlist(), (Paths{root + "Zeta.mod", root + "Zeta.mod", root + "Beta.it",
+                                 root + "alpha.xm"}));
+  d.lbPlaylist->setCurrentRow(1);
+  d.btnDelClick();
+  EXPECT_EQ(d.Playlist().size(), 3u);
+  d.btnDelAllClick();
+  EXPECT_TRUE(d.Playlist().empty());
+  d.lbDir->clearSelection();
+  d.lbDirDblClick();
+  EXPECT_TRUE(d.Playlist().empty());
+}
+
+// A folder entry dropped onto the playlist opens the folder and adds nothing; a module dropped
+// there is added.
+TEST_F(PlaylistDialogTest, DroppingEntries) {
+  TfrmPlayList& d = open(root);
+  select("tunes");
+  emit d.lbPlaylist->droppedFromList();
+  EXPECT_EQ(d.Browser().CurDir, root + "tunes/");
+  EXPECT_TRUE(d.Playlist().empty());
+  select("deep.s3m");
+  emit d.lbPlaylist->droppedFromList();
+  EXPECT_EQ(d.Playlist(), Paths{root + "tunes/deep.s3m"});
+}
+
+// OK stores the playlist and accepts; Cancel brings back the stored one and rejects; the close
+// box rejects and keeps the edits. Every ending keeps the folder, cut to 80 bytes.
+TEST_F(PlaylistDialogTest, OkCancelAndCloseBox) {
+  std::string deep = root + std::string(60, 'd') + "/" + std::string(40, 'e') + "/";
+  std::filesystem::create_directories(deep);
+  TfrmPlayList& d = open(deep);
+  d.eDir->setText(QString::fromStdString(root));
+  d.btnChangeClick();
+  d.btnAddAllClick();
+  d.btnOkClick();
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(stored(), root + "Beta.it\r\n" + root + "Zeta.mod\r\n" + root + "alpha.xm\r\n");
+  EXPECT_EQ(lastDir, root);
+
+  open(deep);
+  EXPECT_EQ(d.eDir->text().toStdString(), deep);
+  d.btnDelAllClick();
+  d.btnCancelClick();
+  EXPECT_EQ(d.result(), QDialog::Rejected);
+  EXPECT_EQ(d.Playlist().size(), 3u);
+  EXPECT_EQ(lastDir, deep.substr(0, 80));
+
+  open(root);
+  d.btnDelAllClick();
+  d.close();
+  EXPECT_EQ(d.result(), QDialog::Rejected);
+  EXPECT_TRUE(d.Playlist().empty());
+  d.FormDestroy();
+  EXPECT_EQ(stored(), "");
+}
+
+// The stored playlist is loaded when the dialog is made; a playlist that cannot be written
+// says so and the dialog still closes.
+TEST_F(PlaylistDialogTest, LoadAtCreationAndFailedSave) {
+  std::ofstream(programDir + "playlist.dat", std::ios::binary)
+      << root << "alpha.xm\r\n" << root << "gone.mod\r\n";
+  TfrmPlayList& d = open(root);
+  EXPECT_EQ(d.Playlist(), Paths{root + "alpha.xm"});
+  std::filesystem::remove_all(program.path());
+  d.btnOkClick();
+  EXPECT_EQ(boxes, std::vector<std::string>{"Could not write playlist"});
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_FALSE(d.isVisible());
+}
+
+// Rows show folders in upper case with "<DIR>" and modules in lower case with their size.
+TEST(DirListDelegateTest, RowTexts) {
+  EXPECT_EQ(TDirListDelegate::nameText("Beta.IT", 0x20), "beta.it");
+  EXPECT_EQ(TDirListDelegate::nameText("Tunes", 0x10), "TUNES");
+  EXPECT_EQ(TDirListDelegate::nameText("Tunes", 0x11), "TUNES");
+  EXPECT_EQ(TDirListDelegate::sizeText(123456, 0x21), "123456");
+  EXPECT_EQ(TDirListDelegate::sizeText(0, 0x30), "<DIR>");
+}
+
+} // namespace
