@@ -15,11 +15,7 @@ configure: deps
 	fi
 
 run: all
-	@if [ -x $(BUILD_DIR)/vorka ]; then \
-		$(BUILD_DIR)/vorka; \
-	else \
-		echo "VORKA is built (libraries, tests and benchmarks); the program itself arrives with the main window."; \
-	fi
+	@tools/run.sh $(BUILD_DIR)
 
 test: all
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
