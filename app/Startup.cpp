@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
 #include "app/Application.h"
+#include "app/about.h"
 #include "app/main.h"
+#include "app/modinfo.h"
 #include "app/setup.h"
 #include "playlist/playlist.h"
 
@@ -26,9 +28,11 @@ bool guarded(const std::function<void()>& step) {
 } // namespace
 
 bool CreateWindows(const std::string& programDir) {
-  return guarded([] { frmMain = new TfrmMain; }) &&
+  return guarded([&] { frmMain = new TfrmMain(programDir); }) &&
          guarded([] { frmSetup = new TfrmSetup(frmMain); }) &&
-         guarded([&] { frmPlayList = new TfrmPlayList(frmMain, frmSetup->LastDir, programDir); });
+         guarded([&] { frmPlayList = new TfrmPlayList(frmMain, frmSetup->LastDir, programDir); }) &&
+         guarded([] { frmInfo = new TfrmInfo(frmMain); }) &&
+         guarded([] { frmAbout = new TfrmAbout(frmMain); });
 }
 
 void DestroyWindows() {
@@ -38,4 +42,6 @@ void DestroyWindows() {
   frmMain = nullptr;
   frmSetup = nullptr;
   frmPlayList = nullptr;
+  frmInfo = nullptr;
+  frmAbout = nullptr;
 }

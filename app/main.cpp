@@ -1,5 +1,8 @@
 #include "app/main.h"
 
+#include "app/HighScoreDelegate.h"
+#include "app/about.h"
+#include "app/modinfo.h"
 #include "app/setup.h"
 #include "controls/Bitmaps.h"
 #include "platform/filesys.h"
@@ -35,6 +38,7 @@ constexpr int kClientHeight = 296;
 constexpr int kStatusBarHeight = 19;
 constexpr int kTimerMs = 200;
 constexpr const char* kTitle = "VORKA";
+constexpr int32_t kHighScorePlaces = 20;
 
 QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
@@ -59,7 +63,7 @@ QString stateText(TPlayerState state) {
 
 } // namespace
 
-TfrmMain::TfrmMain()
+TfrmMain::TfrmMain(const std::string& programDir)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
   setWindowTitle(kTitle);
@@ -70,6 +74,8 @@ TfrmMain::TfrmMain()
   buildControls(client);
   buildHighScoreTable(client);
   buildMenu();
+  HighScores = std::make_unique<THighScoreList>(programDir + "highscore.dat", kHighScorePlaces);
+  FillHighScores();
   buildStatusBar();
   Timer = new QTimer(this);
   Timer->setInterval(kTimerMs);
@@ -103,13 +109,13 @@ void TfrmMain::buildControls(QWidget* client) {
   btnPause = flatButton(client, "btnpause.bmp", "Pause", {264, 216, 41, 41});
   btnFfwd = flatButton(client, "btnffwd.bmp", "Forward", {308, 216, 41, 41});
   connect(btnPlayList, &QToolButton::clicked, this, &TfrmMain::btnPlayListClick);
+  connect(btnModInfo, &QToolButton::clicked, this, &TfrmMain::mnuModinfoClick);
   connect(btnRew, &QToolButton::clicked, this, &TfrmMain::btnRewClick);
   connect(btnStop, &QToolButton::clicked, this, &TfrmMain::btnStopClick);
   connect(SpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnPlayNextClick);
   connect(btnPause, &QToolButton::clicked, this, &TfrmMain::btnPauseClick);
   connect(btnFfwd, &QToolButton::clicked, this, &TfrmMain::btnFfwdClick);
-  // Module information and the game open their windows once those exist.
-  btnModInfo->setEnabled(false);
+  // The game opens its window once that exists.
   btnPlayGame->setEnabled(false);
 
   ProgressBar = new QProgressBar(client);
@@ -125,6 +131,7 @@ void TfrmMain::buildHighScoreTable(QWidget* client) {
   columns->setHorizontalHeaderLabels({"", "Highscore", "Score", "Level"});
   Hdr->setModel(columns);
   Hdr->setSectionResizeMode(QHeaderView::Interactive);
+  Hdr->setMinimumSectionSize(8);
   const int widths[] = {19, 102, 51, 34};
   for (int i = 0; i < 4; ++i) Hdr->resizeSection(i, widths[i]);
   Hdr->setGeometry(132, 56, 217, 17);
@@ -134,6 +141,9 @@ void TfrmMain::buildHighScoreTable(QWidget* client) {
   QPalette buttonFace = lbHighScore->palette();
   buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
   lbHighScore->setPalette(buttonFace);
+  lbHighScore->setUniformItemSizes(true);
+  lbHighScore->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  lbHighScore->setItemDelegate(new THighScoreDelegate(Hdr, HighScores, lbHighScore));
   connect(Hdr, &QHeaderView::sectionResized, lbHighScore->viewport(), qOverload<>(&QWidget::update));
 }
 
@@ -142,9 +152,8 @@ void TfrmMain::buildMenu() {
   mnuExit = file->addAction("E&xit", this, &TfrmMain::mnuExitClick);
 
   QMenu* view = menuBar()->addMenu("&View");
-  mnuModinfo = view->addAction("&Module info...");
+  mnuModinfo = view->addAction("&Module info...", this, &TfrmMain::mnuModinfoClick);
   mnuModinfo->setShortcut(Qt::Key_F8);
-  mnuModinfo->setEnabled(false);
 
   QMenu* options = menuBar()->addMenu("&Options");
   mnuPlayGame = options->addAction("&Play Game...");
@@ -167,8 +176,7 @@ void TfrmMain::buildMenu() {
   mnuContents = help->addAction("&Contents...", this, &TfrmMain::mnuContentsClick);
   mnuContents->setShortcut(Qt::Key_F1);
   help->addSeparator();
-  mnuAbout = help->addAction("&About...");
-  mnuAbout->setEnabled(false);
+  mnuAbout = help->addAction("&About...", this, &TfrmMain::mnuAboutClick);
 }
 
 void TfrmMain::buildStatusBar() {
@@ -216,6 +224,16 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormClose() {
   Timer->stop();
   Player.reset();
+  HighScores.reset();
+}
+
+void TfrmMain::FillHighScores() {
+  lbHighScore->clear();
+  for (int32_t i = 0; i < HighScores->Count(); ++i) {
+    auto* row = new QListWidgetItem(QString::fromStdString(HighScores->GetEntry(i).name()));
+    row->setSizeHint({0, THighScoreDelegate::RowHeight});
+    lbHighScore->addItem(row);
+  }
 }
 
 void TfrmMain::handOverPlaylist() {
@@ -303,7 +321,13 @@ void TfrmMain::btnPlayListClick() {
   if (frmPlayList->exec() == QDialog::Accepted && Player) handOverPlaylist();
 }
 
+void TfrmMain::mnuModinfoClick() {
+  if (Player && Player->State == psPlaying) frmInfo->exec();
+}
+
 void TfrmMain::mnuSetupClick() { frmSetup->exec(); }
+
+void TfrmMain::mnuAboutClick() { frmAbout->exec(); }
 
 void TfrmMain::mnuContentsClick() { ShellExecute(ProgramDir() + "help/VORKA.htm"); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "music/MusicPlayer.h"
+#include "scores/Score.h"
 
 #include <QMainWindow>
 
@@ -26,10 +27,14 @@ public:
   // The maker's home page, opened by a double-click on the picture.
   static constexpr const char* HomePage = "https://vorka.example/";
 
-  TfrmMain();
+  // `programDir` holds "highscore.dat".
+  explicit TfrmMain(const std::string& programDir);
   ~TfrmMain() override;
 
   std::unique_ptr<TMusicPlayer> Player;
+  // The best results, read from "highscore.dat" in the program's folder when the window is
+  // made and written back when it closes.
+  std::unique_ptr<THighScoreList> HighScores;
 
   void btnPlayNextClick();
   void btnStopClick();
@@ -37,12 +42,16 @@ public:
   void btnFfwdClick();
   void btnRewClick();
   void btnPlayListClick();
+  void mnuModinfoClick();
   void mnuSetupClick();
+  void mnuAboutClick();
   void mnuContentsClick();
   void ImageDblClick();
   void mnuExitClick();
   void TimerTimer();
   void WMSongStarted();
+  // Fills the high-score box with one row per entry of the list; also after every game.
+  void FillHighScores();
 
   // The texts of the status bar's two panels: the play state and the loaded file.
   QString StatePanelText() const;

@@ -11,71 +11,11 @@ make_modules=$2
 shots=$3
 mkdir -p "$shots"
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$shots/failure.png" 2>/dev/null || true
-  exit 1
-}
-
-# The program folder as a user installs it: the program, its bitmaps and its help.
-prog=$work/vorka
-mkdir -p "$prog" "$work/home" "$work/music"
-cp "$build/vorka" "$build"/*.bmp "$prog/"
-cp -r "$build/help" "$prog/"
+source "$(dirname "$0")/lib.sh"
+install_program "$build"
 "$make_modules" "$work/music"
-
-export HOME=$work/home
-export XDG_CONFIG_HOME=$work/home/.config
-export SDL_AUDIODRIVER=disk
-export SDL_DISKAUDIOFILE=$work/sound.raw
-export QT_QPA_PLATFORM=xcb
 sound=$SDL_DISKAUDIOFILE
 second=$((44100 * 4)) # bytes of one second of 16-bit stereo at 44100 Hz
-
-# Waits for a visible window whose title matches the pattern and whose type is the given
-# _NET_WM_WINDOW_TYPE (NORMAL, DIALOG, UTILITY for tool windows); prints its id.
-window() {
-  local pattern=$1 type=$2
-  for _ in $(seq 100); do
-    for w in $(xdotool search --onlyvisible --name "$pattern" 2>/dev/null); do
-      if xprop -id "$w" _NET_WM_WINDOW_TYPE | grep -qE "= _NET_WM_WINDOW_TYPE_($type)"; then
-        echo "$w"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
-gone() {
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-keys() {
-  local w=$1
-  shift
-  xdotool windowfocus --sync "$w"
-  xdotool key --delay 50 "$@"
-}
-
-# Clicks at x, y inside window w.
-click() {
-  xdotool mousemove --window "$1" "$2" "$3" click 1
-  sleep 0.3
-}
 
 size() { stat -c %s "$sound" 2>/dev/null || echo 0; }
 
@@ -99,8 +39,7 @@ print(max((abs(v) for v in struct.unpack('<%dh' % (len(data) // 2), data)), defa
 EOF
 }
 
-"$prog/vorka" &
-pid=$!
+start_program
 
 # First start: the welcome box comes before the main window.
 box=$(window '^VORKA$' DIALOG) || fail "no welcome box"
@@ -128,12 +67,7 @@ gone '^Playlist$' || fail "OK did not close the playlist dialog"
 
 # Play: the first module's name in the caption, and sound in the disk driver's file.
 click "$main" 240 254
-for _ in $(seq 50); do
-  [ "$(xdotool getwindowname "$main")" = "VORKA - Alpha Tune" ] && break
-  sleep 0.1
-done
-caption=$(xdotool getwindowname "$main")
-[ "$caption" = "VORKA - Alpha Tune" ] || fail "caption is '$caption'"
+wait_caption "$main" "VORKA - Alpha Tune" || fail "caption is '$(xdotool getwindowname "$main")'"
 start=$(size)
 wait_size $((start + second)) || fail "no sound was written"
 loud=$(peak "$start" $((start + second)))
@@ -156,14 +90,7 @@ keys "$setup" Escape
 gone '^Setup$' || fail "Escape did not close the setup dialog"
 
 # File > Exit ends the program and writes the settings and the playlist.
-keys "$main" alt+f x
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
-wait "$pid" || fail "the program ended with an error"
-pid=
+exit_program "$main"
 
 ini=$XDG_CONFIG_HOME/vorka/vorka.ini
 grep -qx 'FIRSTTIME=0' "$ini" || fail "vorka.ini has no FIRSTTIME=0"

@@ -1,6 +1,9 @@
-// Writes the small modules the end-to-end checks play: `e2e_modules <folder>` makes
-// "Alpha Tune.mod", "Beta Tune.s3m", "Gamma Tune.xm" and "Delta Tune.it" there.
+// Writes the files the end-to-end checks start from: `e2e_modules <folder> [<high-score file>]`
+// makes "Alpha Tune.mod", "Beta Tune.s3m", "Gamma Tune.xm" and "Delta Tune.it" in the folder,
+// and with a second argument a high-score file of 20 results, "Player 1" with 20000 points on
+// level 20 down to "Player 20" with 1000 on level 1.
 
+#include "scores/Score.h"
 #include "tests/support/ModuleWriter.h"
 
 #include <cstdio>
@@ -8,8 +11,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: e2e_modules <folder>\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: e2e_modules <folder> [<high-score file>]\n");
     return 2;
   }
   const std::string folder = std::string(argv[1]) + "/";
@@ -30,6 +33,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot write %s%s\n", folder.c_str(), s.file);
       return 1;
     }
+  }
+  if (argc == 3) {
+    THighScoreList scores(argv[2], 20);
+    for (int i = 1; i <= 20; ++i)
+      scores.AddScore("Player " + std::to_string(i), 21000 - 1000 * i, 21 - i);
   }
   return 0;
 }

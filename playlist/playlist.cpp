@@ -101,6 +101,7 @@ void TfrmPlayList::buildGeneralPage(QWidget* page) {
   columns->setHorizontalHeaderLabels({"Name", "Size"});
   Header->setModel(columns);
   Header->setSectionResizeMode(QHeaderView::Interactive);
+  Header->setMinimumSectionSize(8);
   Header->setStretchLastSection(true);
   Header->resizeSection(0, 119);
   Header->resizeSection(1, 28);

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   console-setup-linux
   fonts-dejavu-core
-  xvfb xauth xdotool x11-utils imagemagick python3
+  xvfb xauth xdotool x11-utils xclip imagemagick python3
 )
 
 missing=()

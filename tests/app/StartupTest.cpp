@@ -7,6 +7,7 @@
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "playlist/playlist.h"
+#include "scores/Score.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/TempDir.h"
@@ -83,11 +84,12 @@ TEST_F(StartupTest, NormalEndStoresSettingsAndPlaylist) {
 }
 
 // A sound library that cannot start shows "MIDAS Error" and ends the program before its event
-// loop runs; the dialogs still store their files.
+// loop runs; the dialogs still store their files, and the high scores are not lost.
 TEST_F(StartupTest, FatalSoundErrorEndsTheProgram) {
   int result = inChildProcess([&] {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     if (!CreateWindows(folder)) return 1;
+    frmMain->HighScores->AddScore("Survivor", 1234, 5);
     frmMain->show();
     auto* app = static_cast<TApplication*>(QCoreApplication::instance());
     if (!app->fatal()) return 2;
@@ -95,7 +97,9 @@ TEST_F(StartupTest, FatalSoundErrorEndsTheProgram) {
     if (boxes.size() != 2 || boxes[1].caption != "MIDAS Error") return 4;
     if (boxes[1].text.rfind("Unable to open audio device", 0) != 0) return 5;
     DestroyWindows();
-    return setting("generaloptions", "FIRSTTIME") == "0" ? 0 : 6;
+    if (setting("generaloptions", "FIRSTTIME") != "0") return 6;
+    THighScoreList kept(folder + "highscore.dat", 20);
+    return kept.Count() == 1 && kept.GetEntry(0).name() == "Survivor" ? 0 : 7;
   });
   EXPECT_EQ(result, 0);
 }

@@ -489,19 +489,43 @@ QImage playlistIcon() {
   return canvas.finish();
 }
 
-// "Playlist" in bold italic, pale blue shading to deep blue, in a dark outline.
-QImage playlistTitle() {
-  TCanvas canvas(150, 24);
+// `text` in bold italic, `pixelSize` high, shaded from pale to deep `color` in a dark outline
+// of the same hue, on a transparent `width` x `height` picture.
+QImage titlePicture(const QString& text, int width, int height, int pixelSize, TRamp color) {
+  TCanvas canvas(width, height);
   QPainter& p = canvas.painter();
-  QFont font = dejaVu(19, true);
+  QFont font = dejaVu(pixelSize, true);
   font.setItalic(true);
-  QPainterPath text;
-  text.addText(0, 0, font, QStringLiteral("Playlist"));
-  const QRectF box = text.boundingRect();
-  text.translate(3 - box.left(), 12 - box.center().y());
-  p.strokePath(text, QPen(TShapes::ramp(TRamp::Navy, 2), 3, Qt::SolidLine, Qt::RoundCap,
-                          Qt::RoundJoin));
-  p.fillPath(text, rampGradient(text.boundingRect(), TRamp::Sky, {15, 12, 9, 11}));
+  QPainterPath path;
+  path.addText(0, 0, font, text);
+  const QRectF box = path.boundingRect();
+  path.translate(3 - box.left(), height / 2.0 - box.center().y());
+  p.strokePath(path, QPen(TShapes::ramp(color == TRamp::Sky ? TRamp::Navy : color, 2), 3,
+                          Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.fillPath(path, rampGradient(path.boundingRect(), color, {15, 12, 9, 11}));
+  return canvas.finish();
+}
+
+// A module page of pattern rows with a small purple information badge on its corner.
+QImage infoIcon() {
+  TCanvas canvas(32, 32);
+  QPainter& p = canvas.painter();
+  QPainterPath page;
+  page.addRoundedRect(QRectF(2.5, 1.5, 21, 28), 2, 2);
+  p.fillPath(page, TShapes::grey(31));
+  p.strokePath(page, QPen(TShapes::grey(10), 1));
+  for (int i = 0; i < 6; ++i) {
+    const qreal y = 5 + i * 4;
+    p.fillRect(QRectF(5.5, y, 5, 2), TShapes::ramp(TRamp::Purple, 7 + i % 3));
+    p.fillRect(QRectF(12, y, i % 2 ? 5 : 8, 2), TShapes::grey(20));
+  }
+  const qreal scale = 16.0 / 37.0;
+  TShapes::badge(p, QRectF(15, 15, 16, 16), TRamp::Purple, [&](QPainter& q) {
+    QTransform toCorner;
+    toCorner.translate(15 - 2 * scale, 15 - 2 * scale);
+    toCorner.scale(scale, scale);
+    TShapes::embossed(q, toCorner.map(infoSymbol()), symbolFill(TRamp::Purple));
+  });
   return canvas.finish();
 }
 
@@ -533,5 +557,9 @@ void TUiArt::writeAll(const TBitmapWriter& writer) {
   writer.write(QStringLiteral("appicon.bmp"), appIcon());
   writer.write(QStringLiteral("setupicon.bmp"), setupIcon());
   writer.write(QStringLiteral("playlisticon.bmp"), playlistIcon());
-  writer.write(QStringLiteral("playlisttitle.bmp"), playlistTitle());
+  writer.write(QStringLiteral("playlisttitle.bmp"),
+               titlePicture(QStringLiteral("Playlist"), 150, 24, 19, TRamp::Sky));
+  writer.write(QStringLiteral("infoicon.bmp"), infoIcon());
+  writer.write(QStringLiteral("infotitle.bmp"),
+               titlePicture(QStringLiteral("Module"), 86, 27, 18, TRamp::Purple));
 }

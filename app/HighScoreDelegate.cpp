@@ -1,0 +1,42 @@
+#include "app/HighScoreDelegate.h"
+
+#include "scores/Score.h"
+
+#include <QHeaderView>
+#include <QPainter>
+
+THighScoreDelegate::THighScoreDelegate(const QHeaderView* header,
+                                       const std::unique_ptr<THighScoreList>& list, QObject* parent)
+    : QStyledItemDelegate(parent), m_header(header), m_list(list) {}
+
+std::array<int, 4> THighScoreDelegate::columnStarts(const QHeaderView* header, int left) {
+  std::array<int, 4> starts{left, 0, 0, 0};
+  for (int i = 1; i < 4; ++i) starts[i] = starts[i - 1] + header->sectionSize(i - 1);
+  return starts;
+}
+
+std::array<QString, 4> THighScoreDelegate::rowTexts(int index, const THighScoreRec& entry) {
+  return {QString::number(index + 1), QString::fromStdString(entry.name()),
+          QString::number(entry.Score), QString::number(entry.Level)};
+}
+
+void THighScoreDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+  const QRect& r = option.rect;
+  bool selected = option.state & QStyle::State_Selected;
+  painter->save();
+  painter->fillRect(r, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+  if (m_list) {
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setFont(option.font);
+    int baseline = r.top() + (r.height() + option.fontMetrics.ascent() - option.fontMetrics.descent()) / 2;
+    std::array<int, 4> starts = columnStarts(m_header, r.left());
+    std::array<QString, 4> texts = rowTexts(index.row(), m_list->GetEntry(index.row()));
+    for (int i = 0; i < 4; ++i) painter->drawText(starts[i], baseline, texts[i]);
+  }
+  painter->restore();
+}
+
+QSize THighScoreDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+  return {option.rect.width(), RowHeight};
+}

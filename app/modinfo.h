@@ -1,0 +1,52 @@
+#pragma once
+
+#include "music/midasdll.h"
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QTabWidget;
+class TfrmMain;
+class TGfxBtn;
+
+// The module information dialog: the playing module's name, length, patterns, instruments,
+// channels and file name, and its instrument names; a snapshot taken each time it is shown.
+// GUI thread only.
+class TfrmInfo : public QDialog {
+  Q_OBJECT
+
+public:
+  explicit TfrmInfo(TfrmMain* mainWindow);
+
+  // The dialog's copy of the module facts, taken when shown.
+  ::ModuleInfo Info{};
+
+  QTabWidget* Notebook;
+  QLineEdit* eName;
+  QPlainTextEdit* mModInfo;
+  QPlainTextEdit* mInst;
+  TGfxBtn* btnOk;
+
+  void btnOkClick() { accept(); }
+
+  // The part of `path` after its last "/", "\" or ":" (all of it without one).
+  static std::string FileNamePart(const std::string& path);
+  // The five lines of the General page, values lined up behind 12-character labels.
+  static std::vector<std::string> InfoLines(const ::ModuleInfo& info, const std::string& fileName);
+
+protected:
+  void showEvent(QShowEvent* event) override;
+
+private:
+  QWidget* buildGeneralPage();
+  QPlainTextEdit* memo(QWidget* parent);
+  void FormShow();
+
+  TfrmMain* m_mainWindow;
+};
+
+extern TfrmInfo* frmInfo;

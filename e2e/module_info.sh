@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# VORKA with a stored playlist and a full high-score file, driven under Xvfb: the main window
+# shows the 20 results; F8 opens nothing while stopped and, while a song plays, opens
+# "Module Info" with the song's facts and instrument names (read back through the clipboard,
+# as a user copying them would); Help > About shows its guide.
+#
+# usage: module_info.sh <build folder> <e2e_modules program> <folder for screenshots>
+set -euo pipefail
+
+build=$1
+make_modules=$2
+shots=$3
+mkdir -p "$shots"
+
+source "$(dirname "$0")/lib.sh"
+install_program "$build"
+"$make_modules" "$work/music" "$prog/highscore.dat"
+printf '%s\r\n' "$work/music/Alpha Tune.mod" "$work/music/Gamma Tune.xm" >"$prog/playlist.dat"
+mkdir -p "$XDG_CONFIG_HOME/vorka"
+printf '[generaloptions]\nFIRSTTIME=0\n' >"$XDG_CONFIG_HOME/vorka/vorka.ini"
+
+# Selects everything in the text field at x, y of window w, copies it and prints it.
+copied_text() {
+  printf '' | xclip -selection clipboard
+  click "$1" "$2" "$3"
+  keys "$1" ctrl+a ctrl+c
+  sleep 0.3
+  xclip -o -selection clipboard
+}
+
+start_program
+main=$(window '^VORKA$' NORMAL) || fail "no main window"
+sleep 0.5
+import -window "$main" "$shots/highscores.png"
+
+# F8 while nothing plays opens nothing.
+keys "$main" F8
+if window '^Module Info$' 'UTILITY|DIALOG' 10 >/dev/null; then fail "F8 opened Module Info while stopped"; fi
+
+# Play, then F8: the first song's facts.
+click "$main" 240 254
+wait_caption "$main" "VORKA - Alpha Tune" || fail "the first song did not start"
+keys "$main" F8
+info=$(window '^Module Info$' 'UTILITY|DIALOG') || fail "F8 opened no Module Info while playing"
+sleep 0.3
+import -window "$info" "$shots/modinfo.png"
+expected=$(printf '%s\n' "Length      : 4 patterns" "Patterns    : 4" "Instruments : 31" \
+  "Channels    : 4" "Filename    : Alpha Tune.mod")
+general=$(copied_text "$info" 120 160)
+[ "$general" = "$expected" ] || fail "Module Info reads: $general"
+
+# The Instruments page: the two named samples, then the empty slots of a mod.
+click "$info" 110 14
+instruments=$(copied_text "$info" 120 100)
+[ "$(printf '%s\n' "$instruments" | head -2)" = "$(printf 'Lead\nBass')" ] ||
+  fail "the instruments read: $instruments"
+import -window "$info" "$shots/modinfo-instruments.png"
+click "$info" 213 303
+gone '^Module Info$' || fail "OK did not close Module Info"
+
+# Help > About.
+keys "$main" alt+h a
+about=$(window '^About VORKA$' 'UTILITY|DIALOG') || fail "Help > About opened nothing"
+sleep 0.3
+import -window "$about" "$shots/about.png"
+click "$about" 244 267
+gone '^About VORKA$' || fail "OK did not close the about box"
+
+exit_program "$main"
+[ "$(stat -c %s "$prog/highscore.dat")" -eq $((20 * 89)) ] || fail "highscore.dat lost its results"
+echo "PASS: module information, high scores and about box (screenshots in $shots)"

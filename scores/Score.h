@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One result, 89 bytes in memory and in the high-score file: the name's length (0 to 80),
+// 80 name bytes of which the first length count, then score and level, little-endian.
+#pragma pack(push, 1)
+struct THighScoreRec {
+  uint8_t NameLength = 0;
+  char Name[80] = {};
+  int32_t Score = 0;
+  int32_t Level = 0;
+
+  std::string name() const;
+};
+#pragma pack(pop)
+static_assert(sizeof(THighScoreRec) == 89);
+
+// The best results of the game, best first, up to a capacity, kept in a file of 89-byte
+// records. The file is read when the list is made and written (replaced as a whole, so a
+// failure keeps the old file) when it goes; neither reports anything. Every member takes the
+// list's lock, so the game's thread may add a result while the window's thread reads entries.
+class THighScoreList {
+public:
+  // Reads up to `capacity` whole records from `fileName` (a path, used as given); a missing or
+  // unreadable file, or a short last record, ends the reading.
+  THighScoreList(std::string fileName, int32_t capacity);
+  // Writes the file.
+  ~THighScoreList();
+  THighScoreList(const THighScoreList&) = delete;
+  THighScoreList& operator=(const THighScoreList&) = delete;
+
+  int32_t Count() const;
+  // The entry at `index`, 0 (the best) to Count() - 1; an index outside gives an empty record.
+  THighScoreRec GetEntry(int32_t index) const;
+  // Enters a result before the first entry with a lower score (so below equal ones), the name
+  // cut to 80 bytes at a character boundary; the last entry drops out of a full list.
+  void AddScore(const std::string& name, int32_t score, int32_t level);
+
+  // The file's bytes for `entries`, and the entries that file bytes hold (at most `capacity`
+  // whole records; a name length above 80 reads as 80).
+  static std::string encode(const std::vector<THighScoreRec>& entries);
+  static std::vector<THighScoreRec> decode(const std::string& bytes, int32_t capacity);
+
+private:
+  void read();
+  void write() const;
+
+  mutable std::mutex m_lock;
+  std::vector<THighScoreRec> m_entries;
+  int32_t m_capacity;
+  std::string m_fileName;
+};

@@ -1,0 +1,97 @@
+#include "app/HighScoreDelegate.h"
+#include "app/Startup.h"
+#include "app/main.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+#include "scores/Score.h"
+#include "tests/support/TempDir.h"
+
+#include <QHeaderView>
+#include <QListWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+class HighScoreBoxTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    SetMessageBoxHandler([](const std::string&, const std::string&, TMessageKind) {});
+  }
+  void TearDown() override {
+    if (frmMain) frmMain->close();
+    DestroyWindows();
+    SetMessageBoxHandler(nullptr);
+    SetCurrentDir(startDir);
+  }
+
+  // A full list: "P1" with 2000 points on level 20 down to "P20" with 100 on level 1.
+  void storeTwenty() {
+    THighScoreList list(program.file("highscore.dat"), 20);
+    for (int i = 1; i <= 20; ++i) list.AddScore("P" + std::to_string(i), 2100 - 100 * i, 21 - i);
+  }
+
+  void start() {
+    ASSERT_TRUE(CreateWindows(program.path().string() + "/"));
+    frmMain->show();
+  }
+
+  std::array<QString, 4> row(int i) {
+    return THighScoreDelegate::rowTexts(i, frmMain->HighScores->GetEntry(i));
+  }
+
+  const std::string startDir = GetCurrentDir();
+  TempDir config, program;
+};
+
+// Without a high-score file the box is empty.
+TEST_F(HighScoreBoxTest, NoFileEmptyBox) {
+  start();
+  EXPECT_EQ(frmMain->lbHighScore->count(), 0);
+}
+
+// A file of 20 results fills the box, ranks 1 to 20, best first.
+TEST_F(HighScoreBoxTest, TwentyResultsFromTheFile) {
+  storeTwenty();
+  start();
+  ASSERT_EQ(frmMain->lbHighScore->count(), 20);
+  EXPECT_EQ(row(0), (std::array<QString, 4>{"1", "P1", "2000", "20"}));
+  EXPECT_EQ(row(19), (std::array<QString, 4>{"20", "P20", "100", "1"}));
+  EXPECT_EQ(frmMain->lbHighScore->item(0)->text(), "P1");
+}
+
+// The columns start at the header's sections and move at once when one is dragged wider.
+TEST_F(HighScoreBoxTest, ColumnsFollowTheHeader) {
+  start();
+  QHeaderView* hdr = frmMain->Hdr;
+  EXPECT_EQ(THighScoreDelegate::columnStarts(hdr, 2), (std::array<int, 4>{2, 21, 123, 174}));
+  hdr->resizeSection(0, 40);
+  EXPECT_EQ(THighScoreDelegate::columnStarts(hdr, 2), (std::array<int, 4>{2, 42, 144, 195}));
+}
+
+// Results entered during a run show after the refill; one too low for the full list changes
+// nothing; closing the main window writes them.
+TEST_F(HighScoreBoxTest, RefillAndWriteAtClose) {
+  storeTwenty();
+  start();
+  frmMain->HighScores->AddScore("Low", 50, 1);
+  frmMain->FillHighScores();
+  EXPECT_EQ(frmMain->lbHighScore->count(), 20);
+  EXPECT_EQ(row(19)[1], "P20");
+  frmMain->HighScores->AddScore("Best", 9999, 7);
+  EXPECT_EQ(frmMain->lbHighScore->item(0)->text(), "P1");
+  frmMain->FillHighScores();
+  EXPECT_EQ(frmMain->lbHighScore->item(0)->text(), "Best");
+  EXPECT_EQ(row(0), (std::array<QString, 4>{"1", "Best", "9999", "7"}));
+  frmMain->close();
+  THighScoreList reread(program.file("highscore.dat"), 20);
+  EXPECT_EQ(reread.GetEntry(0).name(), "Best");
+  EXPECT_EQ(reread.GetEntry(19).name(), "P19");
+}
+
+} // namespace

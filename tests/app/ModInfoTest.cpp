@@ -1,0 +1,133 @@
+#include "app/modinfo.h"
+
+#include "app/Startup.h"
+#include "app/main.h"
+#include "platform/filesys.h"
+#include "platform/msgbox.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+QStringList lines(const QPlainTextEdit* memo) { return memo->toPlainText().split('\n'); }
+
+class ModInfoTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    std::filesystem::create_directories(config.path() / "vorka");
+    std::ofstream(config.file("vorka/vorka.ini")) << "[generaloptions]\nFIRSTTIME=0\n";
+    SetMessageBoxHandler([](const std::string&, const std::string&, TMessageKind) {});
+  }
+  void TearDown() override {
+    if (frmMain) frmMain->close();
+    DestroyWindows();
+    SetMessageBoxHandler(nullptr);
+    SetCurrentDir(startDir);
+  }
+
+  void start(const std::vector<std::string>& songs) {
+    std::ofstream out(program.file("playlist.dat"), std::ios::binary);
+    for (const auto& s : songs) out << s << "\r\n";
+    out.close();
+    ASSERT_TRUE(CreateWindows(program.path().string() + "/"));
+    frmMain->show();
+  }
+
+  // Presses F8's command and reports whether the dialog came up; it is closed again at once.
+  bool f8Shows() {
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+      shown = frmInfo->isVisible();
+      frmInfo->btnOkClick();
+    });
+    frmMain->mnuModinfoClick();
+    QCoreApplication::processEvents();
+    return shown;
+  }
+
+  const std::string startDir = GetCurrentDir();
+  TempDir config, program, music;
+};
+
+// The General page lines up its five values behind 12-character labels; the file name part
+// follows the last "/", "\" or ":".
+TEST_F(ModInfoTest, LinesAndFileNamePart) {
+  ModuleInfo info{};
+  info.SongLength = 24;
+  info.PatternCount = 18;
+  info.InstrumentCount = 15;
+  info.ChannelCount = 4;
+  EXPECT_EQ(TfrmInfo::InfoLines(info, "/home/u/music/tune.xm"),
+            (std::vector<std::string>{"Length      : 24 patterns", "Patterns    : 18",
+                                      "Instruments : 15", "Channels    : 4",
+                                      "Filename    : tune.xm"}));
+  EXPECT_EQ(TfrmInfo::FileNamePart("c:\\music\\tune.xm"), "tune.xm");
+  EXPECT_EQ(TfrmInfo::FileNamePart("c:tune.xm"), "tune.xm");
+  EXPECT_EQ(TfrmInfo::FileNamePart("tune.xm"), "tune.xm");
+  EXPECT_EQ(TfrmInfo::FileNamePart("/music/"), "");
+}
+
+// F8 does nothing while stopped or paused; while playing it shows the module's facts and one
+// line per instrument, an empty name giving an empty line.
+TEST_F(ModInfoTest, ShowsThePlayingModule) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 15; ++i) names.push_back(i == 3 ? "" : "Instrument " + std::to_string(i));
+  testmod::Module m = testmod::simpleSong("Known Tune", 4, 18, 16, names);
+  m.orders.clear();
+  for (int i = 0; i < 24; ++i) m.orders.push_back(i % 18);
+  std::string tune = music.write("tune.xm", testmod::writeXm(m));
+  start({tune});
+  EXPECT_FALSE(f8Shows());
+  frmMain->btnPlayNextClick();
+  frmMain->btnPauseClick();
+  EXPECT_FALSE(f8Shows());
+  frmMain->btnPauseClick();
+  EXPECT_TRUE(f8Shows());
+
+  EXPECT_EQ(frmInfo->eName->text(), "Known Tune");
+  EXPECT_EQ(lines(frmInfo->mModInfo),
+            (QStringList{"Length      : 24 patterns", "Patterns    : 18", "Instruments : 15",
+                         "Channels    : 4", "Filename    : tune.xm"}));
+  QStringList instruments = lines(frmInfo->mInst);
+  ASSERT_EQ(instruments.size(), 15);
+  EXPECT_EQ(instruments[0], "Instrument 0");
+  EXPECT_EQ(instruments[3], "");
+  EXPECT_EQ(instruments[14], "Instrument 14");
+  EXPECT_TRUE(frmInfo->mModInfo->font().fixedPitch());
+}
+
+// The dialog is a snapshot: a song change while it is open does not alter it; showing it
+// again shows the new song. A module without instruments leaves the Instruments page empty.
+TEST_F(ModInfoTest, SnapshotOfEachShowing) {
+  std::string first = music.write("first.mod", testmod::writeMod(testmod::simpleSong("First", 4, 2, 64, {"a"})));
+  testmod::Module bare = testmod::simpleSong("Bare", 4, 1, 64, {});
+  std::string second = music.write("bare.s3m", testmod::writeS3m(bare));
+  start({first, second});
+  frmMain->btnPlayNextClick();
+  frmInfo->show();
+  EXPECT_EQ(frmInfo->eName->text(), "First");
+  EXPECT_EQ(lines(frmInfo->mInst).size(), 31);
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(frmInfo->eName->text(), "First");
+  frmInfo->hide();
+  frmInfo->show();
+  EXPECT_EQ(frmInfo->eName->text(), "Bare");
+  EXPECT_EQ(frmInfo->mInst->toPlainText(), "");
+  EXPECT_EQ(lines(frmInfo->mModInfo)[2], "Instruments : 0");
+  EXPECT_EQ(lines(frmInfo->mModInfo)[4], "Filename    : bare.s3m");
+  frmInfo->hide();
+}
+
+} // namespace

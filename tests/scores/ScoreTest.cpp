@@ -1,0 +1,180 @@
+#include "scores/Score.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+THighScoreRec record(const std::string& name, int32_t score, int32_t level = 1) {
+  THighScoreRec r;
+  r.NameLength = static_cast<uint8_t>(name.size());
+  std::copy(name.begin(), name.end(), r.Name);
+  r.Score = score;
+  r.Level = level;
+  return r;
+}
+
+class ScoreTest : public ::testing::Test {
+protected:
+  std::string path() const { return dir.file("highscore.dat"); }
+
+  void store(const std::vector<THighScoreRec>& entries, const std::string& tail = "") {
+    std::ofstream(path(), std::ios::binary) << THighScoreList::encode(entries) << tail;
+  }
+
+  std::string stored() const {
+    std::ifstream in(path(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  std::vector<int32_t> scores(const THighScoreList& list) const {
+    std::vector<int32_t> s;
+    for (int32_t i = 0; i < list.Count(); ++i) s.push_back(list.GetEntry(i).Score);
+    return s;
+  }
+
+  TempDir dir;
+};
+
+// Without a file the list is empty, and its end leaves a 0-byte file.
+TEST_F(ScoreTest, NoFileGivesAnEmptyListAndAnEmptyFile) {
+  {
+    THighScoreList list(path(), 20);
+    EXPECT_EQ(list.Count(), 0);
+  }
+  ASSERT_TRUE(std::filesystem::exists(path()));
+  EXPECT_EQ(std::filesystem::file_size(path()), 0u);
+}
+
+// Every record is 89 bytes: length, the name with zeros behind it, score and level in
+// little-endian order.
+TEST_F(ScoreTest, ExactBytesWritten) {
+  {
+    THighScoreList list(path(), 20);
+    list.AddScore("Ann", 0x01020304, -2);
+  }
+  std::string expected;
+  expected += '\x03';
+  expected += "Ann";
+  expected.append(77, '\0');
+  expected += std::string("\x04\x03\x02\x01", 4);
+  expected += std::string("\xFE\xFF\xFF\xFF", 4);
+  EXPECT_EQ(stored(), expected);
+}
+
+// Only the capacity's worth of records is read; an incomplete tail is ignored and is gone
+// after the next write.
+TEST_F(ScoreTest, ReadingStopsAtCapacityAndAtAShortRecord) {
+  std::vector<THighScoreRec> many;
+  for (int i = 0; i < 25; ++i) many.push_back(record("P" + std::to_string(i), 2500 - i * 100));
+  store(many);
+  {
+    THighScoreList list(path(), 20);
+    EXPECT_EQ(list.Count(), 20);
+    EXPECT_EQ(list.GetEntry(19).name(), "P19");
+  }
+  EXPECT_EQ(stored().size(), 20u * 89);
+
+  store({record("A", 5), record("B", 4)}, std::string(40, 'x'));
+  {
+    THighScoreList list(path(), 20);
+    EXPECT_EQ(list.Count(), 2);
+  }
+  EXPECT_EQ(stored().size(), 2u * 89);
+}
+
+// A new score goes before the first lower one, below equal ones; a result too low for a full
+// list is dropped, one that fits pushes the last one out; a short list keeps low results.
+TEST_F(ScoreTest, AddScoreOrderAndCapacity) {
+  store({record("a", 500), record("b", 300), record("c", 300), record("d", 100)});
+  THighScoreList ties(path(), 20);
+  ties.AddScore("new", 300, 4);
+  EXPECT_EQ(scores(ties), (std::vector<int32_t>{500, 300, 300, 300, 100}));
+  EXPECT_EQ(ties.GetEntry(3).name(), "new");
+  EXPECT_EQ(ties.GetEntry(3).Level, 4);
+
+  std::vector<THighScoreRec> full;
+  for (int s = 2000; s >= 100; s -= 100) full.push_back(record("x", s));
+  store(full);
+  THighScoreList list(dir.file("highscore.dat"), 20);
+  list.AddScore("low", 100, 1);
+  EXPECT_EQ(list.Count(), 20);
+  EXPECT_EQ(list.GetEntry(19).name(), "x");
+  list.AddScore("mid", 150, 1);
+  EXPECT_EQ(list.Count(), 20);
+  EXPECT_EQ(list.GetEntry(19).name(), "mid");
+  EXPECT_EQ(list.GetEntry(18).Score, 200);
+
+  THighScoreList shortList(dir.file("other.dat"), 20);
+  for (int s : {50, 40, 30, 20, 10}) shortList.AddScore("s", s, 1);
+  shortList.AddScore("lowest", -5, 1);
+  EXPECT_EQ(shortList.Count(), 6);
+  EXPECT_EQ(shortList.GetEntry(5).name(), "lowest");
+}
+
+// A file out of order keeps its order; a new score goes before the first lower score from the
+// top.
+TEST_F(ScoreTest, FileOrderIsKept) {
+  store({record("a", 100), record("b", 500), record("c", 50)});
+  THighScoreList list(path(), 20);
+  EXPECT_EQ(scores(list), (std::vector<int32_t>{100, 500, 50}));
+  list.AddScore("n", 200, 1);
+  EXPECT_EQ(scores(list), (std::vector<int32_t>{200, 100, 500, 50}));
+}
+
+// Names are cut to 80 bytes, at a character boundary; a damaged length byte above 80 reads as
+// an 80-byte name and nothing beyond the record is read.
+TEST_F(ScoreTest, NameLengthLimits) {
+  {
+    THighScoreList list(path(), 20);
+    list.AddScore(std::string(100, 'n'), 1, 1);
+    list.AddScore(std::string(79, 'a') + "\xC3\xA9", 2, 1);
+    EXPECT_EQ(list.GetEntry(1).name(), std::string(80, 'n'));
+    EXPECT_EQ(list.GetEntry(0).name(), std::string(79, 'a'));
+  }
+  std::string bytes = THighScoreList::encode({record("abc", 7, 3), record("next", 5, 2)});
+  bytes[0] = static_cast<char>(200);
+  std::vector<THighScoreRec> read = THighScoreList::decode(bytes, 20);
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(read[0].NameLength, 80);
+  EXPECT_EQ(read[0].name().substr(0, 3), "abc");
+  EXPECT_EQ(read[0].name().size(), 80u);
+  EXPECT_EQ(read[0].Score, 7);
+  EXPECT_EQ(read[1].name(), "next");
+  EXPECT_EQ(THighScoreList::encode(read).substr(0, 1), std::string(1, '\x50'));
+}
+
+// One thread adding results while another reads entries thousands of times never sees a
+// torn or missing entry.
+TEST_F(ScoreTest, AddingWhileReading) {
+  THighScoreList list(path(), 20);
+  for (int i = 0; i < 20; ++i) list.AddScore("base", 1000, 1);
+  std::atomic<bool> done{false}, torn{false};
+  std::thread reader([&] {
+    while (!done) {
+      for (int32_t i = 0; i < list.Count(); ++i) {
+        THighScoreRec e = list.GetEntry(i);
+        std::string n = e.name();
+        if (!((n == "base" && e.Score == 1000) || (n == "game" && e.Score == 2000 + e.Level)))
+          torn = true;
+      }
+    }
+  });
+  for (int i = 0; i < 5000; ++i) list.AddScore("game", 2000 + i, i);
+  done = true;
+  reader.join();
+  EXPECT_FALSE(torn);
+  EXPECT_EQ(list.Count(), 20);
+  EXPECT_EQ(list.GetEntry(0).Score, 2000 + 4999);
+}
+
+} // namespace
