@@ -2,6 +2,7 @@
 // BMP files on one shared palette, into the folder.
 
 #include "tools/artgen/BitmapWriter.h"
+#include "tools/artgen/GameArt.h"
 #include "tools/artgen/UiArt.h"
 
 #include <QDir>
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
   try {
     const TBitmapWriter writer(folder);
     TUiArt::writeAll(writer);
+    TGameArt::writeAll(writer, folder);
   } catch (const std::exception& e) {
     std::cerr << "vorka_artgen: " << e.what() << '\n';
     return 1;

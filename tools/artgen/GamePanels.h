@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+
+#include <array>
+
+class TPsfFont;
+
+// The game's console right of the well, in gunmetal with recessed dark glass windows, and
+// the signs shown over the field: the game-over panel and the blinking pause sign.
+//
+// On screen: the header at (350, 35), the score panel at (350, 81), the border at (584, 80)
+// and the bottom panel at (350, 360). The 60 px between the score panel and the border are
+// left open: the header's bracket and the border frame them as an alcove.
+class TGamePanels {
+public:
+  static constexpr int kHeaderWidth = 240, kHeaderHeight = 46;
+  static constexpr int kScoreWidth = 174, kScoreHeight = 145;
+  static constexpr int kBorderWidth = 6, kBorderHeight = 132;
+  static constexpr int kBottomWidth = 240, kBottomHeight = 86;
+  static constexpr int kGameOverWidth = 195, kGameOverHeight = 216;
+  static constexpr int kPauseWidth = 111, kPauseHeight = 23;
+
+  // Where the game draws the 96 x 24 digits of the score, the level and the bomb meter:
+  // the top-left pixel inside the score panel.
+  static constexpr std::array<QPoint, 3> kLedWindows{QPoint(66, 15), QPoint(66, 61),
+                                                     QPoint(66, 107)};
+
+  static QImage header();
+  static QImage score(const TPsfFont& psf);
+  static QImage border();
+  static QImage bottom();
+  static QImage gameOver();
+  // Frame 0 lit, frame 1 dark.
+  static QImage pause();
+};
