@@ -170,7 +170,7 @@ void miniPiece(QPainter& p, QPointF at, std::initializer_list<QPoint> cells, TRa
     TShapes::cube(p, QRectF(at + QPointF(c.x() * 7, c.y() * 7), QSizeF(7, 7)), colour);
 }
 
-constexpr int kLedWidth = 96, kLedHeight = 24, kLedBezel = 4;
+constexpr int kLedWidth = 96, kLedHeight = 24, kLedBezel = 2;
 
 } // namespace
 
@@ -195,18 +195,18 @@ QImage TGamePanels::header() {
 QImage TGamePanels::score(const TPsfFont& psf) {
   TCanvas canvas(kScoreWidth, kScoreHeight);
   QPainter& p = canvas.painter();
-  plate(p, QRect(0, 0, kScoreWidth, kScoreHeight));
+  plate(p, QRect(0, 0, kScoreWidth, kScoreMenuTop));
   const QString labels[] = {QStringLiteral("SCORE"), QStringLiteral("LEVEL"),
-                            QStringLiteral("BOMB %")};
+                            QStringLiteral("BOMB%")};
   for (size_t i = 0; i < kLedWindows.size(); ++i) {
     const QPoint at = kLedWindows[i];
     recess(p,
            QRect(at - QPoint(kLedBezel, kLedBezel),
                  QSize(kLedWidth + 2 * kLedBezel, kLedHeight + 2 * kLedBezel)),
            1.6, 0.6);
-    p.drawImage(9, at.y() + 9, TGameGlyphs::text(psf, labels[i], TGameGlyphs::Gold));
+    p.drawImage(5, at.y() + 8, TGameGlyphs::text(psf, labels[i], TGameGlyphs::Gold));
     if (i + 1 < kLedWindows.size())
-      inlay(p, 9, kScoreWidth - 10, at.y() + kLedHeight + 10);
+      inlay(p, 5, kScoreWidth - 6, at.y() + kLedHeight + 5);
   }
   return canvas.finish();
 }
@@ -228,10 +228,11 @@ QImage TGamePanels::border() {
 QImage TGamePanels::bottom() {
   TCanvas canvas(kBottomWidth, kBottomHeight);
   QPainter& p = canvas.painter();
-  plate(p, QRect(0, 0, kBottomWidth, kBottomHeight));
-  inlay(p, 9, kBottomWidth - 10, 4);
-  calmWindow(p, QRect(7, 9, kBottomWidth - 14, kBottomHeight - 18));
-  screwsInCorners(p, QRect(0, 0, kBottomWidth, kBottomHeight), 4);
+  const QRect panel(0, kBottomMenuEnd, kBottomWidth, kBottomHeight - kBottomMenuEnd);
+  plate(p, panel);
+  inlay(p, 9, kBottomWidth - 10, panel.top() + 4);
+  calmWindow(p, QRect(7, panel.top() + 9, kBottomWidth - 14, panel.height() - 18));
+  screwsInCorners(p, panel, 4);
   return canvas.finish();
 }
 

@@ -23,9 +23,13 @@ public:
   static constexpr int kPauseWidth = 111, kPauseHeight = 23;
 
   // Where the game draws the 96 x 24 digits of the score, the level and the bomb meter:
-  // the top-left pixel inside the score panel.
-  static constexpr std::array<QPoint, 3> kLedWindows{QPoint(66, 15), QPoint(66, 61),
-                                                     QPoint(66, 107)};
+  // the top-left pixel inside the score panel (the screen's (400, 83), (400, 117), (400, 151)).
+  static constexpr std::array<QPoint, 3> kLedWindows{QPoint(50, 2), QPoint(50, 36),
+                                                     QPoint(50, 70)};
+  // The in-game menu runs over the score panel's last rows and the bottom panel's first ones
+  // (the screen's y 209 to 380): those rows stay transparent, so the menu reads on black.
+  static constexpr int kScoreMenuTop = 128;
+  static constexpr int kBottomMenuEnd = 22;
 
   static QImage header();
   static QImage score(const TPsfFont& psf);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+// The program's one pseudo-random generator, shared by the game and its effects. Safe from
+// any thread.
+
+// A uniformly distributed integer from 0 to n - 1; 0 when n is 0 or less.
+int32_t Random(int32_t n);
+
+// Seeds the generator from the time of day.
+void Randomize();
+
+// Seeds the generator with `seed`, so that a run can be repeated (tests).
+void SetRandomSeed(uint32_t seed);
