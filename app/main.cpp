@@ -5,12 +5,15 @@
 #include "app/modinfo.h"
 #include "app/setup.h"
 #include "controls/Bitmaps.h"
+#include "game/game.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
 #include "playlist/playlist.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFrame>
@@ -110,13 +113,12 @@ void TfrmMain::buildControls(QWidget* client) {
   btnFfwd = flatButton(client, "btnffwd.bmp", "Forward", {308, 216, 41, 41});
   connect(btnPlayList, &QToolButton::clicked, this, &TfrmMain::btnPlayListClick);
   connect(btnModInfo, &QToolButton::clicked, this, &TfrmMain::mnuModinfoClick);
+  connect(btnPlayGame, &QToolButton::clicked, this, &TfrmMain::btnPlayGameClick);
   connect(btnRew, &QToolButton::clicked, this, &TfrmMain::btnRewClick);
   connect(btnStop, &QToolButton::clicked, this, &TfrmMain::btnStopClick);
   connect(SpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnPlayNextClick);
   connect(btnPause, &QToolButton::clicked, this, &TfrmMain::btnPauseClick);
   connect(btnFfwd, &QToolButton::clicked, this, &TfrmMain::btnFfwdClick);
-  // The game opens its window once that exists.
-  btnPlayGame->setEnabled(false);
 
   ProgressBar = new QProgressBar(client);
   ProgressBar->setGeometry(132, 260, 217, 12);
@@ -156,9 +158,8 @@ void TfrmMain::buildMenu() {
   mnuModinfo->setShortcut(Qt::Key_F8);
 
   QMenu* options = menuBar()->addMenu("&Options");
-  mnuPlayGame = options->addAction("&Play Game...");
+  mnuPlayGame = options->addAction("&Play Game...", this, &TfrmMain::btnPlayGameClick);
   mnuPlayGame->setShortcut(Qt::Key_F9);
-  mnuPlayGame->setEnabled(false);
   options->addSeparator();
   mnuSetup = options->addAction("&Setup...", this, &TfrmMain::mnuSetupClick);
 
@@ -319,6 +320,25 @@ void TfrmMain::TimerTimer() {
 
 void TfrmMain::btnPlayListClick() {
   if (frmPlayList->exec() == QDialog::Accepted && Player) handOverPlaylist();
+}
+
+void TfrmMain::btnPlayGameClick() {
+  TGameLinks links;
+  links.PlayerName = frmSetup->ePlayername->text().toStdString();
+  links.FullScreen = frmSetup->cbFullscreen->isChecked();
+  links.PlayNext = [this] { btnPlayNextClick(); };
+  links.Stop = [this] { btnStopClick(); };
+  links.Pause = [this] { btnPauseClick(); };
+  links.Forward = [this] { btnFfwdClick(); };
+  links.Rewind = [this] { btnRewClick(); };
+  links.HighScores = HighScores.get();
+  {
+    TfrmGame game(this, std::move(links));
+    frmGame = &game;
+    game.exec();
+    frmGame = nullptr;
+  }
+  FillHighScores();
 }
 
 void TfrmMain::mnuModinfoClick() {

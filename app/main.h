@@ -42,6 +42,7 @@ public:
   void btnFfwdClick();
   void btnRewClick();
   void btnPlayListClick();
+  void btnPlayGameClick();
   void mnuModinfoClick();
   void mnuSetupClick();
   void mnuAboutClick();

@@ -69,7 +69,13 @@ void TDXPanel::EnterFullScreen(int32_t width, int32_t height) {
   m_picture = QImage(width, height, QImage::Format_Indexed8);
   m_picture.setColorCount(256);
   m_picture.fill(0);
-  window()->showFullScreen();
+  // A window held to a fixed size is freed to cover the screen; it holds its size again itself.
+  QWidget* w = window();
+  w->setMinimumSize(0, 0);
+  w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  w->showFullScreen();
+  // Without a window manager nobody else makes the window as large as the screen.
+  if (const QScreen* s = w->screen()) w->setGeometry(s->geometry());
 }
 
 void TDXPanel::LeaveFullScreen() {

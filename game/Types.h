@@ -103,3 +103,24 @@ enum TGameState : uint8_t {
 constexpr uint32_t WM_GAMETICK = WM_USER + 202;
 constexpr uint32_t WM_GAMEFRAME = WM_USER + 203;
 constexpr uint32_t WM_GAMEBUILD = WM_USER + 204;
+
+// The level rises when the count of clearing locks reaches the threshold of the current level
+// (entries for levels 0 to 10; level 10 is never left).
+inline constexpr std::array<int32_t, 11> LevelThreshold = {0, 5, 10, 20, 35, 50, 70, 90, 110, 140, 180};
+// Frames between two rows of gravity, for levels 1 to 10 ([level - 1]).
+inline constexpr std::array<uint8_t, 10> LevelFallDelay = {20, 15, 12, 10, 8, 6, 4, 2, 1, 0};
+// Points for clearing 0 to 4 rows with one lock.
+inline constexpr std::array<int32_t, 5> RowPoints = {0, 100, 300, 600, 1000};
+// The messages of a clear, [rows - 1][choice - 1].
+inline constexpr const char* ClearMessages[4][4] = {
+    {"100 points", "1 Row deleted.", "Good job", "Doing OK"},
+    {"300 points", "2 Rows deleted", "Good play.", "Well done."},
+    {"600 points", "3 Rows deleted", "Grreat play!", "Go for it!"},
+    {"Yes! 1000 pts! ", "4 Rows away!!!", "Booooooooooom!", "You are a real pro!"}};
+
+// The game keys, as virtual-key codes.
+constexpr int kKeyPause = 'P';
+constexpr int kKeyNextSong = 'N';
+constexpr int kKeyStopMusic = 'S';
+constexpr int kKeyForward = 'F';
+constexpr int kKeyRewind = 'R';

@@ -1,5 +1,8 @@
 #include "gfx/MemoryWindow.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 constexpr int32_t kFrame = 4;
@@ -28,6 +31,7 @@ void TMemoryWindow::EnterFullScreen(int32_t width, int32_t height) {
   m_frameWidth = width;
   m_frameHeight = height;
   m_frame.assign(static_cast<std::size_t>(width) * height, 0);
+  std::fill(std::begin(m_palette), std::end(m_palette), PALETTEENTRY{});
   m_bounds = m_client = {0, 0, m_screenWidth, m_screenHeight};
 }
 
@@ -39,13 +43,15 @@ void TMemoryWindow::ShowFrame(const TPixelView& frame, const PALETTEENTRY* palet
   m_frameHeight = frame.height;
   m_frame.resize(static_cast<std::size_t>(frame.width) * frame.height);
   for (int32_t y = 0; y < frame.height; ++y)
-    for (int32_t x = 0; x < frame.width; ++x) {
-      const PALETTEENTRY& e = palette[frame.pixel(x, y) & 0xFF];
-      m_frame[static_cast<std::size_t>(y) * frame.width + x] = (e.peRed << 16) | (e.peGreen << 8) | e.peBlue;
-    }
+    std::memcpy(m_frame.data() + static_cast<std::size_t>(y) * frame.width,
+                frame.bits + static_cast<std::size_t>(y) * frame.pitch, frame.width);
+  std::copy(palette, palette + 256, m_palette);
 }
 
 uint32_t TMemoryWindow::clientPixel(int32_t x, int32_t y) const {
-  if (m_fullScreen) return m_frame[static_cast<std::size_t>(y) * m_frameWidth + x];
+  if (m_fullScreen) {
+    const PALETTEENTRY& e = m_palette[m_frame[static_cast<std::size_t>(y) * m_frameWidth + x]];
+    return (e.peRed << 16) | (e.peGreen << 8) | e.peBlue;
+  }
   return m_screen[static_cast<std::size_t>(m_client.top + y) * m_screenWidth + m_client.left + x];
 }

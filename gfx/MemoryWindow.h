@@ -30,7 +30,8 @@ public:
   int closeRequests() const { return m_closeRequests; }
   int framesShown() const { return m_framesShown; }
   // The colour (0xRRGGBB) the user sees at (x, y) of the client area: in a window from the
-  // last blits onto the screen, in full screen from the last frame through its palette.
+  // last blits onto the screen, in full screen from the last frame through the palette it was
+  // shown with.
   uint32_t clientPixel(int32_t x, int32_t y) const;
 
 private:
@@ -44,5 +45,6 @@ private:
   int m_framesShown = 0;
   std::vector<uint32_t> m_screen;
   int32_t m_frameWidth = 0, m_frameHeight = 0;
-  std::vector<uint32_t> m_frame;
+  std::vector<uint8_t> m_frame;
+  PALETTEENTRY m_palette[256] = {};
 };

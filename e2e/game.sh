@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The game as a player meets it, under Xvfb: F9 opens "Vorka Music Player" in the menu; Right
+# raises the start level to 10 and Enter starts; N and S drive the music from inside the game;
+# F4 goes full screen and back; left alone the game reaches GAME OVER and shows its statistics;
+# Escape closes the window and the result is in the high-score list.
+#
+# usage: game.sh <build folder> <e2e_modules program> <folder for screenshots>
+set -euo pipefail
+
+build=$1
+make_modules=$2
+shots=$3
+mkdir -p "$shots"
+
+source "$(dirname "$0")/lib.sh"
+install_program "$build"
+"$make_modules" "$work/music"
+printf '%s\r\n' "$work/music/Alpha Tune.mod" "$work/music/Gamma Tune.xm" >"$prog/playlist.dat"
+mkdir -p "$XDG_CONFIG_HOME/vorka"
+printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Gamer\nFULLSCREEN=0\n' \
+  >"$XDG_CONFIG_HOME/vorka/vorka.ini"
+
+# Holds a key for a while, as a finger does: the game reads keys held at its 50 ms ticks.
+hold() {
+  xdotool keydown "$1"
+  sleep "${2:-0.15}"
+  xdotool keyup "$1"
+  sleep 0.1
+}
+
+start_program
+main=$(window '^VORKA$' NORMAL) || fail "no main window"
+keys "$main" F9
+game=$(window '^Vorka Music Player$' 'DIALOG|NORMAL') || fail "F9 opened no game window"
+xdotool windowfocus --sync "$game"
+sleep 1
+import -window "$game" "$shots/game-menu.png"
+
+# N from inside the game plays the first song, S stops it.
+hold n
+wait_caption "$main" "VORKA - Alpha Tune" || fail "N did not play the next song"
+hold s
+
+# F4: full screen covers the screen, and F4 again brings the window back.
+read -r width height < <(xdotool getwindowgeometry "$game" | awk '/Geometry/ {sub("x", " ", $2); print $2}')
+keys "$game" F4
+sleep 1
+[ "$(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')" = "1024x768" ] ||
+  fail "F4 did not go full screen: $(xdotool getwindowgeometry "$game")"
+import -window root "$shots/game-fullscreen.png"
+keys "$game" F4
+sleep 1
+[ "$(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')" = "${width}x${height}" ] ||
+  fail "F4 did not bring the window back"
+
+# Start level 10 and play: a few moves, then nothing until GAME OVER.
+xdotool windowfocus --sync "$game"
+hold Right 1.0
+hold Up
+hold Return
+sleep 2
+hold Left 0.4
+sleep 1
+import -window "$game" "$shots/game-play.png"
+sleep 25
+import -window "$game" "$shots/game-over.png"
+
+# Escape closes the game; the result reaches the high-score list.
+hold Escape 0.3
+gone '^Vorka Music Player$' || fail "Escape did not close the game window"
+sleep 0.5
+import -window "$main" "$shots/game-highscores.png"
+exit_program "$main"
+python3 - "$prog/highscore.dat" <<'EOF' || fail "the game's result is not in highscore.dat"
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+records = [data[i:i + 89] for i in range(0, len(data) - 88, 89)]
+found = [r for r in records if r[1:1 + r[0]] == b'Gamer' and struct.unpack('<i', r[85:89])[0] == 10]
+sys.exit(0 if found else 1)
+EOF
+echo "PASS: game (screenshots in $shots)"

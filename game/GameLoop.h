@@ -1,0 +1,91 @@
+#pragma once
+
+#include "game/Types.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TAnimSprite;
+class TBoard;
+class TBrick;
+class TConsole;
+class TDisplayWindow;
+class TDX;
+class TStats;
+
+// What the game needs of the program around it. Called from the tick, on the heartbeat thread:
+// every member must be safe from there (the game window hands them to its own thread).
+class TGameHost {
+public:
+  // False while the game window is not the active window: the tick then does nothing.
+  virtual bool Active() const = 0;
+  virtual void PlayNext() = 0;
+  virtual void StopMusic() = 0;
+  virtual void PauseMusic() = 0;
+  virtual void Forward() = 0;
+  virtual void Rewind() = 0;
+  virtual void CloseGame() = 0;
+  virtual void AddScore(const std::string& name, int32_t score, int32_t level) = 0;
+
+protected:
+  ~TGameHost() = default;
+};
+
+// The game: its objects, its state machine and the rules of play. Tick runs one game tick
+// (keys, state work, music keys, key delay) and Frame draws one frame and shows it. Neither
+// takes a lock: the caller keeps them apart (a tick on the heartbeat thread, a frame on the
+// window's). Both may throw; the caller decides what a failure does.
+class TGameLoop {
+public:
+  TGameLoop(TGameHost& host, std::string playerName);
+  ~TGameLoop();
+  TGameLoop(const TGameLoop&) = delete;
+  TGameLoop& operator=(const TGameLoop&) = delete;
+
+  // Builds the display (full screen at 640 x 480 or windowed) and the game objects, in the
+  // menu, with the welcome lines queued.
+  void Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScreen);
+  void Tick();
+  void Frame();
+  // Switches between the window and full screen.
+  void ToggleFullScreen();
+  // Frees the game objects, the display device last (which leaves full screen).
+  void Free();
+
+  // One step of each rule, as Tick runs them.
+  void UpdateKeyDelay();
+  void PlayTick();
+  void ScoringTick();
+  void BombTick();
+  void MenuTick();
+  void RecordResult();
+  void StartGame();
+
+  TGameHost& Host;
+  std::unique_ptr<TDX> Display;
+  std::unique_ptr<TBoard> Board;
+  std::unique_ptr<TBrick> Brick;
+  std::unique_ptr<TConsole> Console;
+  std::unique_ptr<TAnimSprite> PauseSprite;
+  TGameState State = gsMenu;
+  std::unique_ptr<TStats> Stats;
+  std::string PlayerName;
+  int32_t RowsCleared = 0;
+  int32_t ClearCount = 0;
+  std::array<uint8_t, 10> KeyPattern{1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
+  int32_t KeyPatternRestart = 0;
+  int32_t KeyPatternLength = 9;
+  int32_t KeyPatternIndex = 0;
+  bool KeysEnabled = false;
+
+  // The two lines of the maker's credit, short enough for the message panel.
+  static constexpr const char* kCredits[2] = {"Freeware by VORKA team", "Music: vorka.example"};
+
+private:
+  bool key(int virtualKey) const;
+  void musicKeys();
+  void stateTick();
+  void stateFrame();
+};

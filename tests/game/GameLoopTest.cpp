@@ -1,0 +1,286 @@
+#include "game/GameLoop.h"
+
+#include "game/Stats.h"
+#include "game/board.h"
+#include "game/brick.h"
+#include "game/console.h"
+#include "gfx/DataFolder.h"
+#include "gfx/MemoryWindow.h"
+#include "platform/keyboard.h"
+#include "platform/random.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The program around the game, recording what the game asks of it.
+class Host : public TGameHost {
+public:
+  bool Active() const override { return active; }
+  void PlayNext() override { calls.push_back("next"); }
+  void StopMusic() override { calls.push_back("stop"); }
+  void PauseMusic() override { calls.push_back("pause"); }
+  void Forward() override { calls.push_back("forward"); }
+  void Rewind() override { calls.push_back("rewind"); }
+  void CloseGame() override { calls.push_back("close"); }
+  void AddScore(const std::string& name, int32_t score, int32_t level) override {
+    calls.push_back("score " + name + " " + std::to_string(score) + " " + std::to_string(level));
+  }
+
+  bool active = true;
+  std::vector<std::string> calls;
+};
+
+class GameLoopTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    SetRandomSeed(5);
+    SetGameDataFolder(VORKA_OUTPUT_DIR);
+    game.Build(&window, &window, false);
+  }
+  void TearDown() override { KeyboardState().releaseAll(); }
+
+  // Starts a game from the menu at the console's level.
+  void play() {
+    game.StartGame();
+    ASSERT_EQ(game.State, gsPlaying);
+  }
+  // One tick with `keys` held through it (pressed before, released after).
+  void tick(std::initializer_list<int> keys = {}) {
+    for (int vk : keys) KeyboardState().press(vk);
+    game.Tick();
+    for (int vk : keys) KeyboardState().release(vk);
+  }
+  // Ticks until the key delay lets keys act on the next tick, with `key` held.
+  void enableKeys(int key) {
+    KeyboardState().press(key);
+    for (int i = 0; i < 3 && !game.KeysEnabled; ++i) game.Tick();
+    ASSERT_TRUE(game.KeysEnabled);
+  }
+  // Puts the brick in shape `shape`, rotation `rotation`, with its box at (x, y).
+  void place(int shape, int rotation, int x, int y) {
+    game.Brick->SetShape(shape);
+    game.Brick->Rotation = rotation;
+    game.Brick->X = x;
+    game.Brick->Y = y;
+  }
+  void fillRow(int row, int except = 0) {
+    for (int column = 4; column <= 13; ++column)
+      if (column != except) game.Board->Grid.at(column, row) = 4;
+  }
+
+  Host host;
+  TMemoryWindow window{1024, 768, {0, 0, 640, 480}};
+  TGameLoop game{host, "Ann"};
+};
+
+// The game is built in the menu with the welcome lines queued.
+TEST_F(GameLoopTest, BuiltInTheMenu) {
+  EXPECT_EQ(game.State, gsMenu);
+  ASSERT_EQ(game.Console->Writer.Lines.size(), 4u);
+  EXPECT_EQ(game.Console->Writer.Lines[0], "Welcome Ann");
+  EXPECT_EQ(game.Console->Writer.Lines[1], "VORKA beta 3");
+  EXPECT_NO_THROW(game.Frame());
+}
+
+// While the window is not active a tick does nothing: no key acts and nothing moves.
+TEST_F(GameLoopTest, InactiveWindowDoesNothing) {
+  host.active = false;
+  const int frame = game.Board->AnimFrame;
+  tick({VK_DOWN});
+  tick({VK_DOWN});
+  EXPECT_EQ(game.Board->AnimFrame, frame);
+  EXPECT_EQ(game.Console->Cursor, 1);
+  host.active = true;
+  tick({VK_DOWN});
+  EXPECT_EQ(game.Console->Cursor, 2);
+}
+
+// The level rises on the first play tick after the fifth clearing lock, and the brick falls
+// faster; level 10 keeps its zero delay and never rises.
+TEST_F(GameLoopTest, LevelUp) {
+  play();
+  game.ClearCount = 4;
+  tick();
+  EXPECT_EQ(game.Console->Level, 1);
+  game.ClearCount = 5;
+  tick();
+  EXPECT_EQ(game.Console->Level, 2);
+  EXPECT_EQ(game.Brick->FallDelay, 15);
+  tick();
+  EXPECT_EQ(game.Console->Level, 2);
+
+  game.Console->Level = 10;
+  play();
+  EXPECT_EQ(game.Brick->FallDelay, 0);
+  game.ClearCount = 1000;
+  tick();
+  EXPECT_EQ(game.Console->Level, 10);
+}
+
+// Each accepted Down adds the level's points, also when the brick cannot go down; then the
+// next frame pushes it into the stack and the following tick locks it.
+TEST_F(GameLoopTest, SoftDrop) {
+  game.Console->Level = 3;
+  play();
+  place(1, 1, 3, 19); // the bar lying on row 21
+  enableKeys(VK_DOWN);
+  game.Tick();
+  EXPECT_EQ(game.Console->Score, 3);
+  EXPECT_EQ(game.Brick->FallCounter, game.Brick->FallDelay);
+  game.Frame();
+  EXPECT_EQ(game.Brick->Y, 20);
+  KeyboardState().releaseAll();
+  tick();
+  EXPECT_EQ(game.Board->Grid.at(4, 21), 3);
+  EXPECT_EQ(game.Stats->BricksUsed, 1);
+}
+
+// Four rows at once: 1000 points, 8 to the bomb meter, one clearing lock, one quadruple; the
+// explosion then runs and the rows collapse.
+TEST_F(GameLoopTest, FourRows) {
+  play();
+  for (int row = 18; row <= 21; ++row) fillRow(row, 13);
+  place(1, 2, 10, 18); // the standing bar in column 13, overlapping the floor
+  tick();
+  EXPECT_EQ(game.State, gsScoring);
+  EXPECT_EQ(game.RowsCleared, 4);
+  tick();
+  EXPECT_EQ(game.Console->Score, 1000);
+  EXPECT_EQ(game.Console->BombPercent, 8);
+  EXPECT_EQ(game.ClearCount, 1);
+  EXPECT_EQ(game.Stats->Counts[3], 1);
+  EXPECT_EQ(game.State, gsExploding);
+  const std::string message = game.Console->Writer.Lines.back();
+  EXPECT_TRUE(message == "Yes! 1000 pts! " || message == "4 Rows away!!!" ||
+              message == "Booooooooooom!" || message == "You are a real pro!")
+      << message;
+  for (int i = 0; i < 500 && game.State == gsExploding; ++i) tick();
+  EXPECT_EQ(game.State, gsCollapsing);
+  tick();
+  EXPECT_EQ(game.State, gsPlaying);
+  for (int row = 18; row <= 21; ++row) EXPECT_EQ(game.Board->Grid.at(4, row), 1);
+}
+
+// Space with a meter too small for the highest row changes nothing for one tick; a meter that
+// pays blasts the row and the explosion follows without points.
+TEST_F(GameLoopTest, Bomb) {
+  play();
+  fillRow(20, 13);
+  game.Console->BombPercent = 5;
+  enableKeys(VK_SPACE);
+  game.Tick();
+  KeyboardState().releaseAll();
+  EXPECT_EQ(game.State, gsBomb);
+  tick();
+  EXPECT_EQ(game.State, gsPlaying);
+  EXPECT_EQ(game.Console->BombPercent, 5);
+
+  game.Console->BombPercent = 20;
+  game.State = gsBomb;
+  tick();
+  EXPECT_EQ(game.State, gsExploding);
+  EXPECT_EQ(game.Console->BombPercent, 2);
+  EXPECT_EQ(game.Console->Score, 0);
+  EXPECT_EQ(game.ClearCount, 0);
+}
+
+// A held key acts on every second tick, twice in a row where the pattern wraps: ticks 0, 2,
+// 4, 6, 8, 9, 11 of the hold.
+TEST_F(GameLoopTest, KeyDelayPattern) {
+  play();
+  place(1, 2, 10, 3); // the standing bar in column 13, room to move left to column 4
+  KeyboardState().press(VK_LEFT);
+  game.Tick(); // the tick that first sees the key: keys act from the next one
+  std::vector<int> moves;
+  for (int t = 0; t < 12; ++t) {
+    const int before = game.Brick->X;
+    game.Tick();
+    if (game.Brick->X != before) moves.push_back(t);
+  }
+  EXPECT_EQ(moves, (std::vector<int>{0, 2, 4, 6, 8, 9, 11}));
+}
+
+// A key pressed and released between two ticks does nothing.
+TEST_F(GameLoopTest, TapBetweenTicksDoesNothing) {
+  play();
+  place(1, 2, 5, 3);
+  for (int i = 0; i < 3; ++i) {
+    KeyboardState().press(VK_LEFT);
+    KeyboardState().release(VK_LEFT);
+    game.Tick();
+  }
+  EXPECT_EQ(game.Brick->X, 5);
+}
+
+// Holding P switches between playing and paused on every tick keys act on.
+TEST_F(GameLoopTest, PauseToggles) {
+  play();
+  place(1, 2, 5, 3);
+  enableKeys(kKeyPause);
+  std::vector<int> states;
+  for (int t = 0; t < 6; ++t) {
+    game.Tick();
+    states.push_back(game.State);
+  }
+  EXPECT_EQ(states, (std::vector<int>{gsPaused, gsPaused, gsPlaying, gsPlaying, gsPaused, gsPaused}));
+}
+
+// A new brick on occupied cells ends the game in the same tick without being written; the next
+// tick enters the result; a new game keeps the level, with score and bomb 0 and an empty field.
+TEST_F(GameLoopTest, GameOverAndNextGame) {
+  game.Console->Level = 4;
+  play();
+  for (int row = 2; row <= 3; ++row)
+    for (int column = 6; column <= 9; ++column) game.Board->Grid.at(column, row) = 5;
+  place(1, 1, 3, 19); // resting on the floor
+  game.Frame();       // gravity pushes it into the floor
+  game.Brick->FallCounter = game.Brick->FallDelay;
+  game.Frame();
+  game.Console->Score = 777;
+  tick();
+  EXPECT_EQ(game.State, gsGameOver);
+  for (int column = 6; column <= 9; ++column) EXPECT_EQ(game.Board->Grid.at(column, 4), 1);
+  tick();
+  EXPECT_EQ(game.State, gsResults);
+  EXPECT_EQ(host.calls.back(), "score Ann 777 4");
+  EXPECT_EQ(game.Stats->Points, 777);
+  EXPECT_EQ(game.Console->Writer.Lines.back(), "GAME OVER");
+  EXPECT_NO_THROW(game.Frame());
+
+  game.Console->BombPercent = 9;
+  game.Console->Cursor = 0;
+  tick({VK_RETURN});
+  EXPECT_EQ(game.State, gsPlaying);
+  EXPECT_EQ(game.Console->Level, 4);
+  EXPECT_EQ(game.Console->Score, 0);
+  EXPECT_EQ(game.Console->BombPercent, 0);
+  EXPECT_EQ(game.Brick->FallDelay, 10);
+  for (int row = 1; row <= 21; ++row)
+    for (int column = 4; column <= 13; ++column) EXPECT_EQ(game.Board->Grid.at(column, row), 1);
+}
+
+// The music keys work in every state, QUIT and Escape close the window.
+TEST_F(GameLoopTest, MusicKeysAndClosing) {
+  enableKeys('N');
+  game.Tick();
+  KeyboardState().releaseAll();
+  EXPECT_EQ(host.calls, std::vector<std::string>{"next"});
+  host.calls.clear();
+  enableKeys(kKeyStopMusic);
+  KeyboardState().press(kKeyForward);
+  KeyboardState().press(kKeyRewind);
+  KeyboardState().press(VK_ESCAPE);
+  game.Tick();
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"stop", "forward", "rewind", "close"}));
+  KeyboardState().releaseAll();
+  host.calls.clear();
+  game.Console->Cursor = 10;
+  tick({VK_RETURN});
+  EXPECT_EQ(host.calls, std::vector<std::string>{"close"});
+}
+
+} // namespace
