@@ -65,9 +65,7 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow)
       m_mainWindow(mainWindow) {
   setWindowTitle("About VORKA");
   setFixedSize(287, 286);
-  Image1 = new QLabel(this);
-  Image1->setPixmap(LoadTransparentBitmap("appicon.bmp"));
-  Image1->setGeometry(8, 12, 32, 32);
+  Image1 = NewPicture(this, "appicon.bmp", {8, 12, 32, 32});
   Label1 = new QLabel("VORKA", this);
   QFont title = Label1->font();
   title.setBold(true);

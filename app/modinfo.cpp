@@ -24,12 +24,6 @@ QPalette buttonFace(QPalette palette) {
   return palette;
 }
 
-QLabel* picture(QWidget* parent, const char* file, QRect where) {
-  auto* label = new QLabel(parent);
-  label->setPixmap(LoadTransparentBitmap(file));
-  label->setGeometry(where);
-  return label;
-}
 
 std::string line(const char* label, const std::string& value) {
   std::string text = label;
@@ -57,8 +51,8 @@ TfrmInfo::TfrmInfo(TfrmMain* mainWindow)
 
 QWidget* TfrmInfo::buildGeneralPage() {
   auto* page = new QWidget;
-  picture(page, "infoicon.bmp", {8, 6, 32, 32});
-  picture(page, "infotitle.bmp", {48, 8, 86, 27});
+  NewPicture(page, "infoicon.bmp", {8, 6, 32, 32});
+  NewPicture(page, "infotitle.bmp", {48, 8, 86, 27});
   auto* rule = new QFrame(page);
   rule->setFrameShape(QFrame::HLine);
   rule->setFrameShadow(QFrame::Sunken);

@@ -75,9 +75,7 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
 
 QWidget* TfrmSetup::buildGeneralPage() {
   auto* page = new QWidget;
-  auto* icon = new QLabel(page);
-  icon->setPixmap(LoadTransparentBitmap("setupicon.bmp"));
-  icon->setGeometry(8, 8, 32, 32);
+  NewPicture(page, "setupicon.bmp", {8, 8, 32, 32});
   boldLabel(page, "VORKA Setup", {48, 14}, 12);
   auto* line = new QFrame(page);
   line->setFrameShape(QFrame::HLine);

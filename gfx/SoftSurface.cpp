@@ -169,6 +169,22 @@ void TSoftSurface::copy(int32_t x, int32_t y, TSoftSurface& source, const RECT& 
   }
 }
 
+HRESULT TSoftSurface::checkSource(TSoftSurface* source) {
+  if (!source) return DDERR_INVALIDPARAMS;
+  if (source->lost()) return DDERR_SURFACELOST;
+  if (source->m_dcTaken) return DDERR_SURFACEBUSY;
+  if (source->m_bitsPerPixel != m_bitsPerPixel) return DDERR_INVALIDPIXELFORMAT;
+  return DD_OK;
+}
+
+HRESULT TSoftSurface::sourceKey(const TSoftSurface& source, bool keyed,
+                                std::optional<uint32_t>& key) const {
+  if (!keyed) return DD_OK;
+  if (!source.m_colorKey) return DDERR_NOCOLORKEY;
+  key = source.m_colorKey;
+  return DD_OK;
+}
+
 HRESULT TSoftSurface::Blt(const RECT* destRect, IDirectDrawSurface* sourceSurface,
                           const RECT* sourceRect, uint32_t flags, const DDBLTFX* effects) {
   if (lost()) return DDERR_SURFACELOST;
@@ -182,18 +198,12 @@ HRESULT TSoftSurface::Blt(const RECT* destRect, IDirectDrawSurface* sourceSurfac
     return DD_OK;
   }
   auto* source = static_cast<TSoftSurface*>(sourceSurface);
-  if (!source) return DDERR_INVALIDPARAMS;
-  if (source->lost()) return DDERR_SURFACELOST;
-  if (source->m_dcTaken) return DDERR_SURFACEBUSY;
-  if (source->m_bitsPerPixel != m_bitsPerPixel) return DDERR_INVALIDPIXELFORMAT;
+  if (HRESULT r = checkSource(source); r != DD_OK) return r;
   RECT src = sourceRect ? *sourceRect : source->bounds();
   if (!inside(src, source->bounds())) return DDERR_INVALIDRECT;
   if (src.width() != dest.width() || src.height() != dest.height()) return DDERR_NOSTRETCHHW;
   std::optional<uint32_t> key;
-  if (flags & DDBLT_KEYSRC) {
-    if (!source->m_colorKey) return DDERR_NOCOLORKEY;
-    key = source->m_colorKey;
-  }
+  if (HRESULT r = sourceKey(*source, flags & DDBLT_KEYSRC, key); r != DD_OK) return r;
   if (HRESULT r = clip(dest, &src); r != DD_OK) return r;
   if (dest.width() <= 0 || dest.height() <= 0) return DD_OK;
   copy(dest.left, dest.top, *source, src, key);
@@ -207,18 +217,12 @@ HRESULT TSoftSurface::BltFast(int32_t x, int32_t y, IDirectDrawSurface* sourceSu
   if (m_clipper) return DDERR_BLTFASTCANTCLIP;
   if (m_dcTaken) return DDERR_SURFACEBUSY;
   auto* source = static_cast<TSoftSurface*>(sourceSurface);
-  if (!source) return DDERR_INVALIDPARAMS;
-  if (source->lost()) return DDERR_SURFACELOST;
-  if (source->m_dcTaken) return DDERR_SURFACEBUSY;
-  if (source->m_bitsPerPixel != m_bitsPerPixel) return DDERR_INVALIDPIXELFORMAT;
+  if (HRESULT r = checkSource(source); r != DD_OK) return r;
   RECT src = sourceRect ? *sourceRect : source->bounds();
   RECT dest{x, y, x + src.width(), y + src.height()};
   if (!inside(src, source->bounds()) || !inside(dest, bounds())) return DDERR_INVALIDRECT;
   std::optional<uint32_t> key;
-  if (trans & DDBLTFAST_SRCCOLORKEY) {
-    if (!source->m_colorKey) return DDERR_NOCOLORKEY;
-    key = source->m_colorKey;
-  }
+  if (HRESULT r = sourceKey(*source, trans & DDBLTFAST_SRCCOLORKEY, key); r != DD_OK) return r;
   copy(x, y, *source, src, key);
   shown(dest);
   return DD_OK;

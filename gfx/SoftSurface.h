@@ -57,6 +57,10 @@ private:
   // Cuts `dest` (and `source` with it) to the clipper's window, or reports a rectangle outside
   // the surface when there is no clipper; false when nothing is left or the rectangle is bad.
   HRESULT clip(RECT& dest, RECT* source) const;
+  // Whether `source` can be copied onto this surface now.
+  HRESULT checkSource(TSoftSurface* source);
+  // The colour key a copy from `source` uses, when `keyed`; fails when it has none.
+  HRESULT sourceKey(const TSoftSurface& source, bool keyed, std::optional<uint32_t>& key) const;
   void shown(const RECT& rect);
 
   TSoftDirectDraw* m_owner;

@@ -61,11 +61,13 @@ std::string configDir() {
   return base + "/vorka/";
 }
 
-// One line of a file: its text without the line break, and where the next line starts.
+// One line of a file: its text without the line break (CRs before the LF, or ending the file,
+// are part of the break), where the next line starts and whether an LF ended it.
 struct TLine {
   std::size_t begin = 0;
   std::size_t end = 0;
   std::size_t next = 0;
+  bool terminated = false;
 };
 
 std::vector<TLine> splitLines(const std::string& content) {
@@ -73,11 +75,12 @@ std::vector<TLine> splitLines(const std::string& content) {
   std::size_t begin = 0;
   while (begin < content.size()) {
     std::size_t newline = content.find('\n', begin);
-    TLine line{begin, newline == std::string::npos ? content.size() : newline, content.size()};
+    TLine line{begin, newline == std::string::npos ? content.size() : newline, content.size(), false};
     if (newline != std::string::npos) {
       line.next = newline + 1;
-      if (line.end > begin && content[line.end - 1] == '\r') --line.end;
+      line.terminated = true;
     }
+    while (line.end > begin && content[line.end - 1] == '\r') --line.end;
     lines.push_back(line);
     begin = line.next;
   }
@@ -88,7 +91,7 @@ std::string_view textOf(const std::string& content, const TLine& line) {
   return std::string_view(content).substr(line.begin, line.end - line.begin);
 }
 
-bool isTerminated(const TLine& line) { return line.next > line.end; }
+bool isTerminated(const TLine& line) { return line.terminated; }
 
 // The name of the section that `text` opens, or nothing when it is no section header.
 std::optional<std::string_view> sectionHeader(std::string_view text) {

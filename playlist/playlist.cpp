@@ -40,12 +40,6 @@ bool endsWithSeparator(const std::string& path) {
   return !path.empty() && (path.back() == '/' || path.back() == '\\');
 }
 
-QLabel* picture(QWidget* parent, const char* file, QRect where) {
-  auto* label = new QLabel(parent);
-  label->setPixmap(LoadTransparentBitmap(file));
-  label->setGeometry(where);
-  return label;
-}
 
 QToolButton* speedButton(QWidget* parent, const QString& caption, QRect where) {
   auto* button = new QToolButton(parent);
@@ -77,8 +71,8 @@ TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std:
 }
 
 void TfrmPlayList::buildGeneralPage(QWidget* page) {
-  picture(page, "playlisticon.bmp", {8, 6, 32, 32});
-  picture(page, "playlisttitle.bmp", {48, 10, 150, 24});
+  NewPicture(page, "playlisticon.bmp", {8, 6, 32, 32});
+  NewPicture(page, "playlisttitle.bmp", {48, 10, 150, 24});
   auto* bevel = new QFrame(page);
   bevel->setFrameShape(QFrame::HLine);
   bevel->setFrameShadow(QFrame::Sunken);

@@ -6,7 +6,8 @@
 #include <vector>
 
 // One result, 89 bytes in memory and in the high-score file: the name's length (0 to 80),
-// 80 name bytes of which the first length count, then score and level, little-endian.
+// 80 name bytes of which the first length count, then score and level, little-endian. The
+// record is packed: read Score and Level by value, never bind a reference to them.
 #pragma pack(push, 1)
 struct THighScoreRec {
   uint8_t NameLength = 0;

@@ -2,6 +2,7 @@
 
 #include "app/main.h"
 #include "tests/support/QtApp.h"
+#include "tests/support/UrlRecorder.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -10,17 +11,6 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
-
-// Records the addresses the desktop is asked to open.
-class AboutUrlRecorder : public QObject {
-  Q_OBJECT
-
-public:
-  std::vector<QUrl> opened;
-
-public slots:
-  void open(const QUrl& url) { opened.push_back(url); }
-};
 
 namespace {
 
@@ -65,7 +55,7 @@ TEST(AboutTest, ShowingAndLink) {
   EXPECT_EQ(a.left(), m.left() + m.width() / 2 - a.width() / 2);
   EXPECT_EQ(about.Label2->toolTip(), "Tarnwell homepage");
 
-  AboutUrlRecorder recorder;
+  UrlRecorder recorder;
   QDesktopServices::setUrlHandler("https", &recorder, "open");
   QTest::mouseClick(about.Label2, Qt::LeftButton, {}, {5, 5});
   QDesktopServices::unsetUrlHandler("https");
@@ -75,4 +65,3 @@ TEST(AboutTest, ShowingAndLink) {
 
 } // namespace
 
-#include "AboutTest.moc"

@@ -7,6 +7,7 @@
 #include "playlist/playlist.h"
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/QtApp.h"
+#include "tests/support/UrlRecorder.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
@@ -25,17 +26,6 @@
 #include <thread>
 
 using namespace std::chrono_literals;
-
-// Records the addresses the desktop is asked to open.
-class UrlRecorder : public QObject {
-  Q_OBJECT
-
-public:
-  std::vector<QUrl> opened;
-
-public slots:
-  void open(const QUrl& url) { opened.push_back(url); }
-};
 
 namespace {
 
@@ -251,4 +241,3 @@ TEST_F(MainWindowTest, HomePageAndHelp) {
 
 } // namespace
 
-#include "MainWindowTest.moc"

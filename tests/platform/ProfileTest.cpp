@@ -219,3 +219,17 @@ TEST(ProfileTest, ConcurrentWritesLoseNothing) {
     EXPECT_EQ(get(ini, "S", "b" + std::to_string(i)), "v");
   }
 }
+
+// A file whose last line ends in a bare CR (found by fuzzing) reads the same before and after
+// another key is written: the CR belongs to the line break, not to the value.
+TEST(ProfileTest, BareCarriageReturnAtTheEnd) {
+  TempDir dir;
+  std::string ini = dir.write("cr.ini", "[a]\r\nk=v\r\n[b]\r\nlast=x y\r");
+  EXPECT_EQ(get(ini, "b", "last"), "x y");
+  ASSERT_TRUE(WritePrivateProfileString("c", "new", "1", ini));
+  EXPECT_EQ(get(ini, "b", "last"), "x y");
+  ASSERT_TRUE(WritePrivateProfileString("b", "other", "2", ini));
+  EXPECT_EQ(get(ini, "b", "last"), "x y");
+  EXPECT_EQ(get(ini, "b", "other"), "2");
+  EXPECT_EQ(get(ini, "c", "new"), "1");
+}

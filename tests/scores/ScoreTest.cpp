@@ -38,7 +38,7 @@ protected:
 
   std::vector<int32_t> scores(const THighScoreList& list) const {
     std::vector<int32_t> s;
-    for (int32_t i = 0; i < list.Count(); ++i) s.push_back(list.GetEntry(i).Score);
+    for (int32_t i = 0; i < list.Count(); ++i) s.push_back(int32_t{list.GetEntry(i).Score});
     return s;
   }
 
@@ -100,7 +100,7 @@ TEST_F(ScoreTest, AddScoreOrderAndCapacity) {
   ties.AddScore("new", 300, 4);
   EXPECT_EQ(scores(ties), (std::vector<int32_t>{500, 300, 300, 300, 100}));
   EXPECT_EQ(ties.GetEntry(3).name(), "new");
-  EXPECT_EQ(ties.GetEntry(3).Level, 4);
+  EXPECT_EQ(int32_t{ties.GetEntry(3).Level}, 4);
 
   std::vector<THighScoreRec> full;
   for (int s = 2000; s >= 100; s -= 100) full.push_back(record("x", s));
@@ -112,7 +112,7 @@ TEST_F(ScoreTest, AddScoreOrderAndCapacity) {
   list.AddScore("mid", 150, 1);
   EXPECT_EQ(list.Count(), 20);
   EXPECT_EQ(list.GetEntry(19).name(), "mid");
-  EXPECT_EQ(list.GetEntry(18).Score, 200);
+  EXPECT_EQ(int32_t{list.GetEntry(18).Score}, 200);
 
   THighScoreList shortList(dir.file("other.dat"), 20);
   for (int s : {50, 40, 30, 20, 10}) shortList.AddScore("s", s, 1);
@@ -148,7 +148,7 @@ TEST_F(ScoreTest, NameLengthLimits) {
   EXPECT_EQ(read[0].NameLength, 80);
   EXPECT_EQ(read[0].name().substr(0, 3), "abc");
   EXPECT_EQ(read[0].name().size(), 80u);
-  EXPECT_EQ(read[0].Score, 7);
+  EXPECT_EQ(int32_t{read[0].Score}, 7);
   EXPECT_EQ(read[1].name(), "next");
   EXPECT_EQ(THighScoreList::encode(read).substr(0, 1), std::string(1, '\x50'));
 }
@@ -174,7 +174,7 @@ TEST_F(ScoreTest, AddingWhileReading) {
   reader.join();
   EXPECT_FALSE(torn);
   EXPECT_EQ(list.Count(), 20);
-  EXPECT_EQ(list.GetEntry(0).Score, 2000 + 4999);
+  EXPECT_EQ(int32_t{list.GetEntry(0).Score}, 2000 + 4999);
 }
 
 } // namespace

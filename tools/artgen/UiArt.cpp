@@ -471,14 +471,19 @@ QImage setupIcon() {
   return canvas.finish();
 }
 
-// A page of list lines with green bullets and two beamed notes over its corner.
-QImage playlistIcon() {
-  TCanvas canvas(32, 32);
-  QPainter& p = canvas.painter();
+// A white sheet with a thin dark edge, on the left of a 32 x 32 icon.
+void blankPage(QPainter& p) {
   QPainterPath page;
   page.addRoundedRect(QRectF(2.5, 1.5, 21, 28), 2, 2);
   p.fillPath(page, TShapes::grey(31));
   p.strokePath(page, QPen(TShapes::grey(10), 1));
+}
+
+// A page of list lines with green bullets and two beamed notes over its corner.
+QImage playlistIcon() {
+  TCanvas canvas(32, 32);
+  QPainter& p = canvas.painter();
+  blankPage(p);
   for (int i = 0; i < 5; ++i) {
     const qreal y = 6 + i * 4.5;
     p.fillRect(QRectF(5.5, y, 2, 2), TShapes::ramp(TRamp::Green, 8));
@@ -510,10 +515,7 @@ QImage titlePicture(const QString& text, int width, int height, int pixelSize, T
 QImage infoIcon() {
   TCanvas canvas(32, 32);
   QPainter& p = canvas.painter();
-  QPainterPath page;
-  page.addRoundedRect(QRectF(2.5, 1.5, 21, 28), 2, 2);
-  p.fillPath(page, TShapes::grey(31));
-  p.strokePath(page, QPen(TShapes::grey(10), 1));
+  blankPage(p);
   for (int i = 0; i < 6; ++i) {
     const qreal y = 5 + i * 4;
     p.fillRect(QRectF(5.5, y, 5, 2), TShapes::ramp(TRamp::Purple, 7 + i % 3));
