@@ -20,10 +20,11 @@ mkdir -p "$XDG_CONFIG_HOME/vorka"
 printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Gamer\nFULLSCREEN=0\n' \
   >"$XDG_CONFIG_HOME/vorka/vorka.ini"
 
-# Holds a key for a while, as a finger does: the game reads keys held at its 50 ms ticks.
+# Holds a key for a while, as a finger does: the game reads keys held at its 50 ms ticks, so a
+# press must last a few ticks (longer on a busy machine, where key events come late).
 hold() {
   xdotool keydown "$1"
-  sleep "${2:-0.15}"
+  sleep "${2:-0.3}"
   xdotool keyup "$1"
   sleep 0.1
 }
@@ -37,25 +38,32 @@ sleep 1
 import -window "$game" "$shots/game-menu.png"
 
 # N from inside the game plays the first song, S stops it.
-hold n
+for _ in 1 2 3 4 5; do
+  hold n
+  [ "$(xdotool getwindowname "$main")" = "VORKA - Alpha Tune" ] && break
+done
 wait_caption "$main" "VORKA - Alpha Tune" || fail "N did not play the next song"
 hold s
 
 # F4: full screen covers the screen, and F4 again brings the window back.
 read -r width height < <(xdotool getwindowgeometry "$game" | awk '/Geometry/ {sub("x", " ", $2); print $2}')
+size_is() {
+  for _ in $(seq 50); do
+    [ "$(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 keys "$game" F4
-sleep 1
-[ "$(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')" = "1024x768" ] ||
-  fail "F4 did not go full screen: $(xdotool getwindowgeometry "$game")"
+size_is 1024x768 || fail "F4 did not go full screen: $(xdotool getwindowgeometry "$game")"
+sleep 0.5
 import -window root "$shots/game-fullscreen.png"
 keys "$game" F4
-sleep 1
-[ "$(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')" = "${width}x${height}" ] ||
-  fail "F4 did not bring the window back"
+size_is "${width}x${height}" || fail "F4 did not bring the window back"
 
 # Start level 10 and play: a few moves, then nothing until GAME OVER.
 xdotool windowfocus --sync "$game"
-hold Right 1.0
+hold Right 2.0
 hold Up
 hold Return
 sleep 2
@@ -66,7 +74,10 @@ sleep 25
 import -window "$game" "$shots/game-over.png"
 
 # Escape closes the game; the result reaches the high-score list.
-hold Escape 0.3
+for _ in 1 2 3; do
+  hold Escape 0.5
+  gone '^Vorka Music Player$' && break
+done
 gone '^Vorka Music Player$' || fail "Escape did not close the game window"
 sleep 0.5
 import -window "$main" "$shots/game-highscores.png"
