@@ -7,11 +7,6 @@
 # usage: game.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
 
-build=$1
-make_modules=$2
-shots=$3
-mkdir -p "$shots"
-
 source "$(dirname "$0")/lib.sh"
 install_program "$build"
 "$make_modules" "$work/music"

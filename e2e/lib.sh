@@ -1,5 +1,11 @@
 # Shared pieces of the end-to-end checks: a program folder as a user installs it, a fresh home,
-# and xdotool helpers that wait for windows and act on them. Source it after setting `shots`.
+# and xdotool helpers that wait for windows and act on them. Every check takes the build
+# folder, the e2e_modules program and the folder for its screenshots as its first arguments.
+
+build=$1
+make_modules=$2
+shots=$3
+mkdir -p "$shots"
 
 work=$(mktemp -d)
 pid=

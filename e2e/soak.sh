@@ -8,15 +8,11 @@
 # usage: soak.sh <build folder> <e2e_modules program> <folder for results> <minutes>
 set -euo pipefail
 
-build=$1
-make_modules=$2
-shots=$3
 minutes=$4
-mkdir -p "$shots"
-log=$shots/soak-$(basename "$build").log
-: >"$log"
 
 source "$(dirname "$0")/lib.sh"
+log=$shots/soak-$(basename "$build").log
+: >"$log"
 install_program "$build"
 export SDL_AUDIODRIVER=dummy
 "$make_modules" "$work/music" --short

@@ -1,4 +1,5 @@
 #include "app/HighScoreDelegate.h"
+#include "tests/app/ProgramTest.h"
 #include "app/Startup.h"
 #include "app/main.h"
 #include "platform/filesys.h"
@@ -16,37 +17,17 @@
 
 namespace {
 
-class HighScoreBoxTest : public ::testing::Test {
+class HighScoreBoxTest : public TProgramTest {
 protected:
-  void SetUp() override {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-    SetMessageBoxHandler([](const std::string&, const std::string&, TMessageKind) {});
-  }
-  void TearDown() override {
-    if (frmMain) frmMain->close();
-    DestroyWindows();
-    SetMessageBoxHandler(nullptr);
-    SetCurrentDir(startDir);
-  }
-
   // A full list: "P1" with 2000 points on level 20 down to "P20" with 100 on level 1.
   void storeTwenty() {
     THighScoreList list(program.file("highscore.dat"), 20);
     for (int i = 1; i <= 20; ++i) list.AddScore("P" + std::to_string(i), 2100 - 100 * i, 21 - i);
   }
 
-  void start() {
-    ASSERT_TRUE(CreateWindows(program.path().string() + "/"));
-    frmMain->show();
-  }
-
   std::array<QString, 4> row(int i) {
     return THighScoreDelegate::rowTexts(i, frmMain->HighScores->GetEntry(i));
   }
-
-  const std::string startDir = GetCurrentDir();
-  TempDir config, program;
 };
 
 // Without a high-score file the box is empty.

@@ -1,6 +1,6 @@
 #include "app/main.h"
 
-#include "app/Startup.h"
+#include "tests/app/ProgramTest.h"
 #include "app/setup.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
@@ -29,40 +29,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public TProgramTest {
 protected:
   void SetUp() override {
-    testApp();
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-    SetMessageBoxHandler([this](const std::string& text, const std::string&, TMessageKind) {
-      boxes.push_back(text);
-    });
+    TProgramTest::SetUp();
     root = music.path().string() + "/";
-    std::filesystem::create_directories(config.path() / "vorka");
-    std::ofstream(config.file("vorka/vorka.ini")) << "[generaloptions]\nFIRSTTIME=0\n";
-  }
-  void TearDown() override {
-    if (frmMain) frmMain->close();
-    DestroyWindows();
-    SetMessageBoxHandler(nullptr);
-    SetCurrentDir(startDir);
   }
 
   std::string song(const std::string& title, int rows = 64) {
     testmod::Module m = testmod::simpleSong(title, 4, 2, rows, {"Square"}, rows < 64 ? 3 : 6, 150);
     return music.write(title + ".mod", testmod::writeMod(m));
-  }
-
-  void storePlaylist(const std::vector<std::string>& paths) {
-    std::ofstream out(program.file("playlist.dat"), std::ios::binary);
-    for (const auto& p : paths) out << p << "\r\n";
-  }
-
-  void start() {
-    ASSERT_TRUE(CreateWindows(program.path().string() + "/"));
-    frmMain->show();
-    ASSERT_TRUE(frmMain->Player);
   }
 
   // Runs the event loop until `done` holds, for at most `limit`.
@@ -77,10 +53,8 @@ protected:
 
   QString caption() const { return frmMain->windowTitle(); }
 
-  const std::string startDir = GetCurrentDir();
-  TempDir config, program, music;
+  TempDir music;
   std::string root;
-  std::vector<std::string> boxes;
 };
 
 // A stored playlist reaches the player at start, but nothing plays until asked.

@@ -1,5 +1,7 @@
 #include "app/modinfo.h"
 
+#include "tests/app/ProgramTest.h"
+
 #include "app/Startup.h"
 #include "app/main.h"
 #include "platform/filesys.h"
@@ -21,28 +23,11 @@ namespace {
 
 QStringList lines(const QPlainTextEdit* memo) { return memo->toPlainText().split('\n'); }
 
-class ModInfoTest : public ::testing::Test {
+class ModInfoTest : public TProgramTest {
 protected:
-  void SetUp() override {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
-    std::filesystem::create_directories(config.path() / "vorka");
-    std::ofstream(config.file("vorka/vorka.ini")) << "[generaloptions]\nFIRSTTIME=0\n";
-    SetMessageBoxHandler([](const std::string&, const std::string&, TMessageKind) {});
-  }
-  void TearDown() override {
-    if (frmMain) frmMain->close();
-    DestroyWindows();
-    SetMessageBoxHandler(nullptr);
-    SetCurrentDir(startDir);
-  }
-
   void start(const std::vector<std::string>& songs) {
-    std::ofstream out(program.file("playlist.dat"), std::ios::binary);
-    for (const auto& s : songs) out << s << "\r\n";
-    out.close();
-    ASSERT_TRUE(CreateWindows(program.path().string() + "/"));
-    frmMain->show();
+    storePlaylist(songs);
+    TProgramTest::start();
   }
 
   // Presses F8's command and reports whether the dialog came up; it is closed again at once.
@@ -57,8 +42,7 @@ protected:
     return shown;
   }
 
-  const std::string startDir = GetCurrentDir();
-  TempDir config, program, music;
+  TempDir music;
 };
 
 // The General page lines up its five values behind 12-character labels; the file name part
