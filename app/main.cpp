@@ -4,6 +4,7 @@
 #include "app/about.h"
 #include "app/modinfo.h"
 #include "app/setup.h"
+#include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "game/game.h"
 #include "platform/filesys.h"
@@ -16,7 +17,6 @@
 #include <QLineEdit>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -91,10 +91,7 @@ TfrmMain::TfrmMain(const std::string& programDir)
 TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::buildControls(QWidget* client) {
-  auto* bevel = new QFrame(client);
-  bevel->setFrameShape(QFrame::HLine);
-  bevel->setFrameShadow(QFrame::Sunken);
-  bevel->setGeometry(0, 0, kClientWidth, 2);
+  NewBevel(client, {0, 0, kClientWidth, 2});
 
   Image = new QLabel(client);
   Image->setPixmap(LoadBitmap("main.bmp"));

@@ -1,12 +1,12 @@
 #include "app/modinfo.h"
 
 #include "app/main.h"
+#include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
 
 #include <QFile>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -53,10 +53,7 @@ QWidget* TfrmInfo::buildGeneralPage() {
   auto* page = new QWidget;
   NewPicture(page, "infoicon.bmp", {8, 6, 32, 32});
   NewPicture(page, "infotitle.bmp", {48, 8, 86, 27});
-  auto* rule = new QFrame(page);
-  rule->setFrameShape(QFrame::HLine);
-  rule->setFrameShadow(QFrame::Sunken);
-  rule->setGeometry(8, 42, 234, 4);
+  NewBevel(page, {8, 42, 234, 4});
   auto* nameLabel = new QLabel("Name:", page);
   nameLabel->move(8, 57);
   nameLabel->adjustSize();

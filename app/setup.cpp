@@ -1,5 +1,6 @@
 #include "app/setup.h"
 
+#include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
@@ -8,7 +9,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,10 +77,7 @@ QWidget* TfrmSetup::buildGeneralPage() {
   auto* page = new QWidget;
   NewPicture(page, "setupicon.bmp", {8, 8, 32, 32});
   boldLabel(page, "VORKA Setup", {48, 14}, 12);
-  auto* line = new QFrame(page);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  line->setGeometry(8, 44, 322, 4);
+  NewBevel(page, {8, 44, 322, 4});
 
   boldLabel(page, "Tetris settings:", {8, 58});
   QLabel* nameLabel = label(page, "&Player name:", {16, 86});

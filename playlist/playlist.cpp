@@ -1,5 +1,6 @@
 #include "playlist/playlist.h"
 
+#include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
@@ -11,7 +12,6 @@
 #include "playlist/PlaylistBox.h"
 
 #include <QFile>
-#include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -73,10 +73,7 @@ TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std:
 void TfrmPlayList::buildGeneralPage(QWidget* page) {
   NewPicture(page, "playlisticon.bmp", {8, 6, 32, 32});
   NewPicture(page, "playlisttitle.bmp", {48, 10, 150, 24});
-  auto* bevel = new QFrame(page);
-  bevel->setFrameShape(QFrame::HLine);
-  bevel->setFrameShadow(QFrame::Sunken);
-  bevel->setGeometry(8, 42, 328, 4);
+  NewBevel(page, {8, 42, 328, 4});
 
   cbDrive = new TDriveComboBox(page);
   cbDrive->setGeometry(8, 52, 175, 22);
