@@ -1,5 +1,6 @@
 #include "app/HighScoreDelegate.h"
 
+#include "platform/utf8.h"
 #include "scores/Score.h"
 
 #include <QHeaderView>
@@ -16,7 +17,7 @@ std::array<int, 4> THighScoreDelegate::columnStarts(const QHeaderView* header, i
 }
 
 std::array<QString, 4> THighScoreDelegate::rowTexts(int index, const THighScoreRec& entry) {
-  return {QString::number(index + 1), QString::fromStdString(entry.name()),
+  return {QString::number(index + 1), QString::fromStdString(AsUtf8(entry.name())),
           QString::number(entry.Score), QString::number(entry.Level)};
 }
 

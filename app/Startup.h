@@ -2,6 +2,8 @@
 
 #include <string>
 
+class TApplication;
+
 // The program's windows from start to end. GUI thread only.
 
 // Creates frmMain, frmSetup, frmPlayList, frmInfo and frmAbout in this order, each running its
@@ -10,6 +12,22 @@
 // message). Errors go to the standard error box; false when a
 // window could not be made.
 bool CreateWindows(const std::string& programDir);
+
+// Shows the main window and runs the event loop until the program ends; returns the program's
+// exit status. Returns 0 at once when an end was asked for during start-up, and 1 after a fatal
+// sound error.
+int RunProgram(TApplication& app);
+
+// Ends the program through its normal end path from whatever state its windows are in (a
+// termination signal): the game window and every modal dialog and box close as their close
+// boxes would, boxes from then on go to standard error, and once the handlers below them have
+// returned, the main window closes. During start-up the request is kept and RunProgram returns
+// at once.
+void RequestEnd();
+
+// Stores the settings, the playlist and the high scores now, without ending (the session
+// manager's request to save); boxes meanwhile go to standard error.
+void CommitData();
 
 // The end of the program: the dialogs' destroy handlers store the playlist and the settings,
 // then every window goes. The main window's close handler is not run here; after a fatal sound

@@ -10,6 +10,7 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
+#include "platform/utf8.h"
 #include "playlist/playlist.h"
 
 #include <QAction>
@@ -228,7 +229,7 @@ void TfrmMain::FormClose() {
 void TfrmMain::FillHighScores() {
   lbHighScore->clear();
   for (int32_t i = 0; i < HighScores->Count(); ++i) {
-    auto* row = new QListWidgetItem(QString::fromStdString(HighScores->GetEntry(i).name()));
+    auto* row = new QListWidgetItem(QString::fromStdString(AsUtf8(HighScores->GetEntry(i).name())));
     row->setSizeHint({0, THighScoreDelegate::RowHeight});
     lbHighScore->addItem(row);
   }

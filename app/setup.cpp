@@ -4,6 +4,7 @@
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
+#include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/utf8.h"
 
@@ -70,6 +71,7 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
   btnCancel = TGfxBtn::fromBitmaps(this, "cancel", {268, 306});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmSetup::btnOkClick);
   connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmSetup::btnCancelClick);
+  RemoveStaleTempFiles(m_settings.path());
   LoadSettings();
 }
 
@@ -150,7 +152,8 @@ void TfrmSetup::LoadSettings() {
   cbHighQuality->setCheckState(mixing == 0 ? Qt::Unchecked
                                : mixing == 1 ? Qt::Checked
                                              : Qt::PartiallyChecked);
-  ePlayername->setText(QString::fromStdString(m_settings.readText(settings::PlayerName)));
+  m_storedPlayerName = m_settings.readText(settings::PlayerName);
+  ePlayername->setText(QString::fromStdString(AsUtf8(m_storedPlayerName)));
   cbFullscreen->setChecked(m_settings.readTruth(settings::FullScreen));
   if (m_settings.readTruth(settings::FirstTime))
     ShowMessageBox(kWelcomeMessage, "", TMessageKind::Information);
@@ -161,10 +164,18 @@ void TfrmSetup::SaveSettings() {
   m_settings.writeInteger(settings::MixRate, TrackBar->value());
   if (int32_t mode = selectedOutputMode()) m_settings.writeInteger(settings::OutputMode, mode);
   m_settings.writeInteger(settings::MixingMode, cbHighQuality->checkState() == Qt::Checked ? 1 : 0);
-  m_settings.writeText(settings::PlayerName, ePlayername->text().toStdString());
+  m_settings.writeText(settings::PlayerName, PlayerName());
   m_settings.writeTruth(settings::FullScreen, cbFullscreen->isChecked());
   m_settings.writeTruth(settings::FirstTime, false);
   m_settings.writeText(settings::LastDir, LastDir);
+}
+
+std::string TfrmSetup::PlayerName() const {
+  // A stored name in another encoding than UTF-8 is shown as Latin-1 and kept as it was read
+  // until the user changes it.
+  QString shown = ePlayername->text();
+  if (shown == QString::fromStdString(AsUtf8(m_storedPlayerName))) return m_storedPlayerName;
+  return shown.toStdString();
 }
 
 void TfrmSetup::TrackBarChange() { eMixFreq->setText(QString::number(TrackBar->value())); }

@@ -16,8 +16,9 @@ class TGfxBtn;
 
 // The setup dialog, and for the whole run the holder of the current settings: the game reads
 // its player name and full-screen box, the playlist dialog its LastDir. It loads the settings
-// file when made (showing the welcome message on a first start) and when cancelled, and
-// writes it on OK and at the end of the program. GUI thread only.
+// file when made (showing the welcome message on a first start, and removing the temporary files
+// an ended writer left) and when cancelled, and writes it on OK and at the end of the program.
+// GUI thread only.
 class TfrmSetup : public QDialog {
   Q_OBJECT
 
@@ -36,6 +37,10 @@ public:
   void TrackBarChange();
   void btnOkClick();
   void btnCancelClick();
+
+  // The player name as it is stored: the field's text, or the bytes read from the file while
+  // the field shows them unchanged.
+  std::string PlayerName() const;
 
   // The OUTPUTMODE of the selected mode item, or 0 when none is selected.
   int32_t selectedOutputMode() const;
@@ -64,6 +69,7 @@ private:
 
   QWidget* m_mainWindow;
   TSettingsFile m_settings;
+  std::string m_storedPlayerName; // as read from the file, in whatever encoding it has
 };
 
 extern TfrmSetup* frmSetup;

@@ -1,15 +1,14 @@
 #include "music/MidasSong.h"
 
+#include "platform/filesys.h"
 #include "platform/utf8.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 #include <stdexcept>
 #include <streambuf>
@@ -17,7 +16,7 @@
 namespace {
 
 // Larger files are not read into memory: no tracker module comes near this size.
-constexpr long long kMaxModuleBytes = 512LL * 1024 * 1024;
+constexpr std::size_t kMaxModuleBytes = 512 * 1024 * 1024;
 
 // A stream that swallows libopenmpt's log lines; failures are reported through errors.
 class NullBuffer : public std::streambuf {
@@ -31,23 +30,23 @@ std::ostream& silentLog() {
   return stream;
 }
 
+// The bytes of the module file at `path`; only regular files are read, so a pipe or a device
+// can neither block the call nor fill the memory.
 std::string readFile(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) throw std::runtime_error(std::strerror(errno));
-  if (S_ISDIR(st.st_mode)) throw std::runtime_error("the path names a folder");
-  if (st.st_size > kMaxModuleBytes) throw std::runtime_error("the file is too large for a module");
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) throw std::runtime_error(std::strerror(errno));
-  std::string data;
-  char chunk[65536];
-  std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.append(chunk, n);
-  bool failed = std::ferror(f);
-  int error = errno;
-  std::fclose(f);
-  if (failed) throw std::runtime_error(std::strerror(error));
-  if (data.empty()) throw std::runtime_error("the file is empty");
-  return data;
+  // A file known to be too large is refused before anything of it is read.
+  std::error_code error;
+  if (std::filesystem::file_size(path, error) > kMaxModuleBytes && !error)
+    throw std::runtime_error("the file is too large for a module");
+  TFileRead file = ReadRegularFile(path, kMaxModuleBytes);
+  switch (file.Status) {
+  case TReadStatus::Missing: throw std::runtime_error(std::strerror(ENOENT));
+  case TReadStatus::Folder: throw std::runtime_error("the path names a folder");
+  case TReadStatus::Failed: throw std::runtime_error(file.Error);
+  case TReadStatus::Read: break;
+  }
+  if (file.Truncated) throw std::runtime_error("the file is too large for a module");
+  if (file.Bytes.empty()) throw std::runtime_error("the file is empty");
+  return std::move(file.Bytes);
 }
 
 void copyName(const std::string& name, char* out, std::size_t size) {

@@ -155,6 +155,9 @@ bool MIDASinit() {
   Library& lib = library();
   std::lock_guard lock(lib.api);
   if (lib.device) return fail(MIDAS_ERROR_ALREADY_INITIALISED);
+  // SDL would otherwise catch SIGINT and SIGTERM and turn them into a quit event that no one
+  // reads, so that the program could not be ended.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(MIDAS_ERROR_AUDIO_DEVICE, SDL_GetError());
 
   TOutputFormat format = outputFormat(lib.options);

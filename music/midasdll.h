@@ -95,7 +95,8 @@ bool MIDASstartup();
 bool MIDASsetOption(int option, int32_t value);
 
 // Opens the audio device with the current options. Fails when already initialised or when
-// SDL cannot open a device ("Unable to open audio device: ...").
+// SDL cannot open a device ("Unable to open audio device: ..."). SDL's own handlers of SIGINT
+// and SIGTERM are not installed: ending the program on a signal is the program's business.
 bool MIDASinit();
 
 // Starts mixing in the background. `pollRate` is accepted for compatibility: SDL's audio
@@ -109,8 +110,9 @@ bool MIDASstopBackgroundPlay();
 // time, also twice; always true.
 bool MIDASclose();
 
-// Loads the module file at `fileName` (a path in the file system's bytes). 0 when the file
-// cannot be read or is not a module ("Unable to load module: ...").
+// Loads the module file at `fileName` (a path in the file system's bytes). Only a regular file
+// of at most 512 MiB is read; a folder, pipe or device, or a larger file, is refused at once.
+// 0 when the file cannot be read or is not a module ("Unable to load module: <cause>").
 MIDASmodule MIDASloadModule(const char* fileName);
 
 // Fills `info` with the facts of `module`.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -185,16 +187,49 @@ std::string folderOf(const std::string& path) {
 
 std::string baseNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-// Creates a new temporary file next to `path`; returns its descriptor (or -1) and its name.
+// The name that `path` finally stands for once every link in its last part is followed; `path`
+// itself when it is no link or names nothing yet.
+std::string finalTarget(std::string path) {
+  constexpr int kMaxLinks = 40;
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    std::error_code error;
+    std::filesystem::path link = std::filesystem::read_symlink(path, error);
+    if (error) break;
+    path = link.is_absolute() ? link.string() : folderOf(path) + link.string();
+  }
+  return path;
+}
+
+constexpr const char* kTempInfix = ".tmp";
+
+// Creates a new temporary file next to `path`, named "." + its name + ".tmp" + process id + "-" +
+// a number; returns its descriptor (or -1) and its name.
 int createTempBeside(const std::string& path, std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
-  std::string stem = folderOf(path) + "." + baseNameOf(path) + ".tmp" + std::to_string(getpid());
+  std::string stem = folderOf(path) + "." + baseNameOf(path) + kTempInfix + std::to_string(getpid());
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = stem + "-" + std::to_string(counter++);
     int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+bool allDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The process that wrote the temporary file `name`, made by createTempBeside with `prefix`
+// ("." + name + ".tmp"); nothing when `name` is not such a file.
+std::optional<pid_t> tempFileWriter(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix)) return {};
+  name.remove_prefix(prefix.size());
+  std::size_t dash = name.find('-');
+  if (dash == std::string_view::npos || dash > 9 || !allDigits(name.substr(0, dash)) ||
+      !allDigits(name.substr(dash + 1)))
+    return {};
+  return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -207,24 +242,102 @@ bool writeAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// The replacement keeps the permissions of the file it replaces.
-void copyMode(const std::string& path, int fd) {
-  struct stat info{};
-  if (stat(path.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
+// The replacement keeps the owner (where the process may set it) and the permissions of the
+// file it replaces; the owner goes first, since changing it may clear set-id bits.
+void keepModeAndOwner(int fd, const struct stat& old) {
+  if (old.st_uid != geteuid() || old.st_gid != getegid()) {
+    [[maybe_unused]] int ignored = fchown(fd, old.st_uid, old.st_gid);
+  }
+  fchmod(fd, old.st_mode & 07777);
+}
+
+// Makes a rename in the folder of `path` durable.
+void syncFolder(const std::string& path) {
+  std::string folder = folderOf(path);
+  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+TFileRead failedRead(TFileRead result, int error) {
+  result.Status = TReadStatus::Failed;
+  result.Error = std::strerror(error);
+  return result;
+}
+
+TFileRead notRegular(const struct stat& info) {
+  TFileRead result;
+  result.Status = S_ISDIR(info.st_mode) ? TReadStatus::Folder : TReadStatus::Failed;
+  if (result.Status == TReadStatus::Failed) result.Error = "Not a regular file";
+  return result;
+}
+
+// Reads from `fd` until its end or `maxBytes` bytes.
+TFileRead readOpened(int fd, std::size_t maxBytes) {
+  TFileRead result;
+  char chunk[65536];
+  while (result.Bytes.size() < maxBytes) {
+    ssize_t got = read(fd, chunk, std::min(sizeof chunk, maxBytes - result.Bytes.size()));
+    if (got == 0) break;
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return failedRead(std::move(result), errno);
+    result.Bytes.append(chunk, static_cast<std::size_t>(got));
+  }
+  char more;
+  result.Truncated = result.Bytes.size() == maxBytes && read(fd, &more, 1) > 0;
+  result.Status = TReadStatus::Read;
+  return result;
 }
 
 } // namespace
 
+TFileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
+  // The kind is looked at before opening, so that a pipe or a device is never opened, and again
+  // on the opened file, in case the name changed in between.
+  struct stat info{};
+  if (stat(path.c_str(), &info) != 0) return errno == ENOENT ? TFileRead{} : failedRead({}, errno);
+  if (!S_ISREG(info.st_mode)) return notRegular(info);
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return failedRead({}, errno);
+  TFileRead result = fstat(fd, &info) != 0    ? failedRead({}, errno)
+                     : S_ISREG(info.st_mode) ? readOpened(fd, maxBytes)
+                                             : notRegular(info);
+  close(fd);
+  return result;
+}
+
 bool ReplaceFile(const std::string& path, const std::string& bytes) {
+  const std::string target = finalTarget(path);
+  struct stat old{};
+  bool exists = stat(target.c_str(), &old) == 0;
+  if (!exists && errno != ENOENT) return false;
+  if (exists && (S_ISDIR(old.st_mode) || isReadOnly(target, old))) return false;
   std::string tempPath;
-  int fd = createTempBeside(path, tempPath);
+  int fd = createTempBeside(target, tempPath);
   if (fd < 0) return false;
-  copyMode(path, fd);
+  if (exists) keepModeAndOwner(fd, old);
   bool written = writeAll(fd, bytes) && fsync(fd) == 0;
   written = close(fd) == 0 && written;
-  if (written && rename(tempPath.c_str(), path.c_str()) == 0) return true;
+  if (written && rename(tempPath.c_str(), target.c_str()) == 0) {
+    syncFolder(target);
+    return true;
+  }
   unlink(tempPath.c_str());
   return false;
+}
+
+void RemoveStaleTempFiles(const std::string& path) {
+  const std::string target = finalTarget(path);
+  const std::string folder = folderOf(target);
+  const std::string prefix = "." + baseNameOf(target) + kTempInfix;
+  std::optional<std::vector<std::string>> names = folderEntries(folder);
+  if (!names) return;
+  for (const std::string& name : *names) {
+    std::optional<pid_t> writer = tempFileWriter(name, prefix);
+    if (writer && *writer > 0 && kill(*writer, 0) != 0 && errno == ESRCH)
+      unlink((folder + name).c_str());
+  }
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {

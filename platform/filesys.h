@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -54,11 +55,40 @@ std::vector<std::string> DrivesFromMounts(const std::string& mountsText,
 // The drive whose mount path is the longest prefix of `path` ("/" when no other fits).
 std::string DriveOfPath(const std::string& path, const std::vector<std::string>& drives);
 
-// Replaces the file at `path` with `bytes`: they go to a temporary file in the same folder that
-// is then renamed over `path`, so the file is always either the old one or the new one, never
-// a half-written mix. The new file keeps the old one's permissions. False when the temporary
-// file cannot be written or renamed; the old file is then untouched.
+// What ReadRegularFile found at a path.
+enum class TReadStatus {
+  Missing, // nothing there (or a link that leads nowhere)
+  Folder,  // a folder
+  Failed,  // something that could not be read whole: no permission, a pipe or device, a read error
+  Read,    // a regular file, read
+};
+
+struct TFileRead {
+  TReadStatus Status = TReadStatus::Missing;
+  // Read: the file's bytes, at most the bound asked for. Failed: those read before the error.
+  std::string Bytes;
+  // Read: the file holds more than the bound; Bytes holds its first bytes.
+  bool Truncated = false;
+  // Failed: why, as the system says it ("Permission denied", "Input/output error").
+  std::string Error;
+};
+
+// Reads at most `maxBytes` bytes of the regular file at `path`, links followed. Never blocks on
+// a pipe or a device and never reads one: those are Failed, as are files the user may not read
+// and read errors.
+TFileRead ReadRegularFile(const std::string& path, std::size_t maxBytes);
+
+// Replaces the file at `path` with `bytes`: they go to a temporary file in the target's folder
+// that is then renamed over it, so the file is always either the old one or the new one, never
+// a half-written mix. A link is followed and its target replaced, so the link stays. The new
+// file keeps the old one's permissions (and owner, where the process may set it). False, with
+// the old file untouched, when the target is a folder or a file whose permissions do not let
+// the user write it, or when the temporary file cannot be written or renamed.
 bool ReplaceFile(const std::string& path, const std::string& bytes);
+
+// Removes the temporary files that ReplaceFile left beside `path` (links followed) when the
+// process writing them ended during the write; those of processes that still run are kept.
+void RemoveStaleTempFiles(const std::string& path);
 
 // The process's current directory, ending in "/".
 std::string GetCurrentDir();

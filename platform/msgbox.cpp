@@ -8,6 +8,7 @@
 
 #include <iostream>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -50,21 +51,20 @@ void ShowMessageBox(const std::string& text, const std::string& caption, TMessag
     return;
   }
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  if (!app) {
-    std::cerr << title << ": " << text << '\n';
-    return;
-  }
-  QString qText = QString::fromStdString(text), qCaption = QString::fromStdString(title);
+  if (!app) return PrintMessageBox(text, title, kind);
   if (QThread::currentThread() == app->thread())
-    showOnScreen(qText, qCaption, kind);
+    showOnScreen(QString::fromStdString(text), QString::fromStdString(title), kind);
   else
-    QMetaObject::invokeMethod(app, [=] { showOnScreen(qText, qCaption, kind); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(app, [=] { ShowMessageBox(text, title, kind); }, Qt::QueuedConnection);
 }
 
-void SetMessageBoxHandler(TMessageBoxHandler replacement) {
+void PrintMessageBox(const std::string& text, const std::string& caption, TMessageKind) {
+  std::cerr << caption << ": " << text << '\n';
+}
+
+TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler replacement) {
   std::lock_guard lock(handlerMutex());
-  handler() = std::move(replacement);
+  return std::exchange(handler(), std::move(replacement));
 }
 
 std::string ApplicationTitle() {

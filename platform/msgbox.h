@@ -13,11 +13,15 @@ enum class TMessageKind { Information, Warning, Error };
 // text goes to standard error.
 void ShowMessageBox(const std::string& text, const std::string& caption, TMessageKind kind);
 
-// Receives every message box instead of the screen while set (tests); an empty function
-// restores the real boxes.
+// Receives every message box instead of the screen while set (tests, an unattended end); an
+// empty function restores the real boxes. Returns the handler it replaces.
 using TMessageBoxHandler =
     std::function<void(const std::string& text, const std::string& caption, TMessageKind kind)>;
-void SetMessageBoxHandler(TMessageBoxHandler handler);
+TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler handler);
+
+// Writes a box to standard error as "caption: text" instead of showing it: the handler for a
+// program that ends with no one to answer its boxes.
+void PrintMessageBox(const std::string& text, const std::string& caption, TMessageKind kind);
 
 // The application title, a property of the application object; "" before one is set.
 std::string ApplicationTitle();

@@ -3,15 +3,12 @@
 #include "platform/filesys.h"
 #include "platform/utf8.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <pwd.h>
 #include <string_view>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -149,32 +146,22 @@ TLocation locate(const std::string& content, const std::vector<TLine>& lines,
   return found;
 }
 
-bool fileMissing(const std::string& path) {
-  struct stat info{};
-  return lstat(path.c_str(), &info) != 0 && errno == ENOENT;
-}
+// Larger files are no settings file of ours: they read as missing and are never rewritten.
+constexpr std::size_t kMaxProfileBytes = 16 * 1024 * 1024;
 
-// The bytes of the regular file `path`, or nothing when it cannot be read.
-std::optional<std::string> readFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
-  struct stat info{};
-  std::optional<std::string> bytes;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) bytes.emplace();
-  char chunk[65536];
-  ssize_t got = 0;
-  while (bytes && (got = read(fd, chunk, sizeof chunk)) != 0) {
-    if (got > 0) bytes->append(chunk, static_cast<std::size_t>(got));
-    else if (errno != EINTR) bytes.reset();
-  }
-  close(fd);
-  return bytes;
-}
+// A UTF-8 byte-order mark, which some editors put at the start of a text file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// The current bytes of the file to update: empty for a new file, nothing when unreadable.
-std::optional<std::string> loadForUpdate(const std::string& path) {
-  if (fileMissing(path)) return std::string();
-  return readFile(path);
+// The bytes of the file at `path` behind any byte-order mark: empty for a missing file, nothing
+// when something is there that cannot be read whole. `hadMark` tells whether a mark was there.
+std::optional<std::string> readProfile(const std::string& path, bool& hadMark) {
+  TFileRead file = ReadRegularFile(path, kMaxProfileBytes);
+  hadMark = false;
+  if (file.Status == TReadStatus::Missing) return std::string();
+  if (file.Status != TReadStatus::Read || file.Truncated) return {};
+  hadMark = file.Bytes.starts_with(kByteOrderMark);
+  if (hadMark) file.Bytes.erase(0, kByteOrderMark.size());
+  return std::move(file.Bytes);
 }
 
 // A bare name's folder is the program's own, made on the first write; other folders are the
@@ -240,7 +227,8 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
   if (size == 0) return {};
   std::lock_guard lock(profileMutex());
   std::string result = def;
-  if (std::optional<std::string> content = readFile(ProfilePath(fileName))) {
+  bool hadMark = false;
+  if (std::optional<std::string> content = readProfile(ProfilePath(fileName), hadMark)) {
     std::vector<TLine> lines = splitLines(*content);
     TLocation at = locate(*content, lines, trimmed(section), trimmed(key));
     if (at.key) result = valueOf(textOf(*content, lines[*at.key]));
@@ -253,10 +241,11 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
   std::lock_guard lock(profileMutex());
   const std::string path = ProfilePath(fileName);
   if (!ensureConfigDir(fileName, path)) return false;
-  std::optional<std::string> content = loadForUpdate(path);
+  bool hadMark = false;
+  std::optional<std::string> content = readProfile(path, hadMark);
   if (!content) return false;
   std::string cleanSection = singleLine(section), cleanKey = singleLine(key);
   std::string updated = withValue(*content, trimmed(cleanSection), trimmed(cleanKey),
                                   encodedValue(singleLine(value)));
-  return ReplaceFile(path, updated);
+  return ReplaceFile(path, (hadMark ? std::string(kByteOrderMark) : std::string()) + updated);
 }

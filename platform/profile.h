@@ -7,9 +7,11 @@
 //
 // Section and key names match case-insensitively (ASCII), blanks around keys and values are
 // ignored, and a value in matching single or double quotes loses them. The first matching
-// section and key win. A bare file name (no "/") lives in the program's configuration folder,
-// $XDG_CONFIG_HOME/vorka/ or $HOME/.config/vorka/ when the variable is unset; any other name is
-// used as the path it is. Safe to call from any thread; calls on one file are serialised.
+// section and key win. A UTF-8 byte-order mark at the start of the file is skipped when reading
+// and kept when writing. A file that cannot be read whole (no permission, not a regular file,
+// larger than 16 MiB) reads as missing and is never rewritten. A bare file name (no "/") lives
+// in the program's configuration folder, $XDG_CONFIG_HOME/vorka/ or $HOME/.config/vorka/ when
+// the variable is unset; any other name is used as the path it is. Safe to call from any thread; calls on one file are serialised.
 
 // The path that `fileName` stands for, as described above.
 std::string ProfilePath(const std::string& fileName);
@@ -24,7 +26,8 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 // Sets `key` in `section` to `value`, creating the file (and a bare name's folder), the section
 // or the key as needed and keeping every other line byte for byte. Line breaks inside `value`
 // become blanks, so a value can never add lines of its own. The file is replaced through a
-// temporary file in the same folder, so a failed write leaves the old file whole. Returns false
-// when the file cannot be written.
+// temporary file in the same folder, so a failed write leaves the old file whole; a link is
+// followed and its target replaced. Returns false when the file cannot be read whole or written,
+// a file whose permissions do not let the user write it included.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& fileName);

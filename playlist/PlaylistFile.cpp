@@ -2,34 +2,16 @@
 
 #include "platform/filesys.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <stdexcept>
-
 namespace {
 
 constexpr char kCtrlZ = 0x1A;
 
-bool isFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
-std::string readOpened(std::FILE* f, const std::string& path) {
-  std::string bytes;
-  char chunk[65536];
-  std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-  if (std::ferror(f)) {
-    int error = errno;
-    std::fclose(f);
-    throw std::runtime_error("Could not read " + path + ": " + std::strerror(error));
-  }
-  std::fclose(f);
-  return bytes;
+// The bytes up to the last line end: what is whole of a file whose reading broke off.
+std::string wholeLines(const std::string& bytes) {
+  std::size_t end = bytes.find_last_of("\r\n");
+  return end == std::string::npos ? std::string() : bytes.substr(0, end + 1);
 }
 
 } // namespace
@@ -39,34 +21,39 @@ TPlaylistFile::TPlaylistFile(std::string folder) : m_folder(std::move(folder)) {
 std::vector<std::string> TPlaylistFile::parse(const std::string& bytes) {
   std::vector<std::string> lines;
   std::string line;
-  bool open = false;
   for (std::size_t i = 0; i < bytes.size() && bytes[i] != kCtrlZ; ++i) {
-    if (bytes[i] == '\r') {
-      lines.push_back(line);
-      line.clear();
-      open = false;
-      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    if (!isLineEnd(bytes[i])) {
+      line += bytes[i];
       continue;
     }
-    line += bytes[i];
-    open = true;
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    if (!line.empty()) lines.push_back(line);
+    line.clear();
   }
-  if (open) lines.push_back(line);
+  if (!line.empty()) lines.push_back(line);
   return lines;
 }
 
-TPlaylistFile::TLoadResult TPlaylistFile::load(std::vector<std::string>& entries) const {
+TPlaylistFile::TLoadResult TPlaylistFile::load(std::vector<std::string>& entries) {
   const std::string file = path();
-  if (!isFile(file)) return TLoadResult::Missing;
-  std::FILE* f = std::fopen(file.c_str(), "rb");
+  RemoveStaleTempFiles(file);
+  TFileRead read = ReadRegularFile(file, MaxBytes);
+  if (read.Status == TReadStatus::Missing || read.Status == TReadStatus::Folder)
+    return TLoadResult::Missing;
   SetCurrentDir(m_folder);
-  if (!f) return TLoadResult::Unreadable;
-  for (const std::string& entry : parse(readOpened(f, file)))
-    if (FileExists(entry)) entries.push_back(entry);
-  return TLoadResult::Loaded;
+  if (read.Status == TReadStatus::Read && read.Truncated) {
+    read.Status = TReadStatus::Failed;
+    read.Error = "it is larger than 64 MiB";
+  }
+  m_keep = read.Status != TReadStatus::Read;
+  m_readError = read.Error;
+  for (const std::string& entry : parse(m_keep ? wholeLines(read.Bytes) : read.Bytes))
+    entries.push_back(entry);
+  return m_keep ? TLoadResult::Unreadable : TLoadResult::Loaded;
 }
 
 bool TPlaylistFile::save(const std::vector<std::string>& entries) const {
+  if (m_keep) return false;
   std::string bytes;
   for (const std::string& entry : entries) bytes += entry + "\r\n";
   return ReplaceFile(path(), bytes);

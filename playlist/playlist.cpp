@@ -137,7 +137,16 @@ void TfrmPlayList::addToPlaylist(const std::string& path) {
   auto* item = new QListWidgetItem(fromBytes(path));
   item->setData(Qt::UserRole, QByteArray::fromStdString(path));
   item->setSizeHint({0, kPlaylistRowHeight});
+  showIfMissing(item);
   lbPlaylist->addItem(item);
+}
+
+void TfrmPlayList::showIfMissing(QListWidgetItem* item) const {
+  QByteArray path = item->data(Qt::UserRole).toByteArray();
+  bool missing = !FileExists(path.toStdString());
+  item->setData(Qt::ForegroundRole,
+                missing ? QVariant(palette().brush(QPalette::Disabled, QPalette::Text)) : QVariant());
+  item->setToolTip(missing ? fromBytes(path.toStdString()) + " cannot be found now" : QString());
 }
 
 bool TfrmPlayList::ListContains(const QListWidget* list, const std::string& path) const {
@@ -149,14 +158,21 @@ bool TfrmPlayList::ListContains(const QListWidget* list, const std::string& path
 
 void TfrmPlayList::LoadPlaylist() {
   std::vector<std::string> entries;
-  TPlaylistFile::TLoadResult result = m_file.load(entries);
-  if (result == TPlaylistFile::TLoadResult::Unreadable)
-    ShowMessageBox("Could not read playlist", "", TMessageKind::Error);
+  if (m_file.load(entries) == TPlaylistFile::TLoadResult::Unreadable)
+    ShowMessageBox("Could not read playlist: " + m_file.readError() + ".\n" + m_file.path() +
+                       " was not read and is left as it is.",
+                   "", TMessageKind::Error);
   for (const std::string& entry : entries) addToPlaylist(entry);
+  m_loaded = Playlist();
 }
 
 void TfrmPlayList::SavePlaylist() {
-  if (!m_file.save(Playlist())) ShowMessageBox("Could not write playlist", "", TMessageKind::Error);
+  if (m_file.keepsFile())
+    ShowMessageBox("Could not write playlist: " + m_file.path() +
+                       " could not be read, so it is left as it is.",
+                   "", TMessageKind::Error);
+  else if (!m_file.save(Playlist()))
+    ShowMessageBox("Could not write playlist", "", TMessageKind::Error);
 }
 
 std::string TfrmPlayList::eDirText() const { return toBytes(eDir->text()); }
@@ -170,6 +186,7 @@ void TfrmPlayList::showEvent(QShowEvent* event) {
 
 void TfrmPlayList::FormShow() {
   CenterOnWindow(this, m_mainWindow);
+  for (int i = 0; i < lbPlaylist->count(); ++i) showIfMissing(lbPlaylist->item(i));
   cbDrive->refresh();
   setEDirText(m_lastDir);
   btnChangeClick();
@@ -250,7 +267,11 @@ void TfrmPlayList::done(int result) {
 
 void TfrmPlayList::FormClose() { m_lastDir = Utf8Prefix(eDirText(), kLastDirBytes); }
 
-void TfrmPlayList::FormDestroy() { SavePlaylist(); }
+void TfrmPlayList::FormDestroy() {
+  // A file that could not be read was reported when it was read; its playlist is only
+  // reported again when the user changed it.
+  if (!m_file.keepsFile() || Playlist() != m_loaded) SavePlaylist();
+}
 
 bool TfrmPlayList::eventFilter(QObject* watched, QEvent* event) {
   if (watched == lbDir && event->type() == QEvent::KeyPress) {

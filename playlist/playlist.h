@@ -12,6 +12,7 @@ class QHeaderView;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
@@ -23,7 +24,8 @@ class TPlaylistBox;
 // icon, name and size) and holds the program's one playlist in lbPlaylist. OK stores the
 // playlist and ends with the Accepted result; Cancel reloads the stored playlist and ends with
 // Rejected; the close box ends with Rejected and keeps the edits. Every ending keeps the
-// folder, cut to 80 bytes, in the last-directory text it was given. GUI thread only.
+// folder, cut to 80 bytes, in the last-directory text it was given. Entries whose file cannot
+// be found now stay in the playlist, greyed. GUI thread only.
 class TfrmPlayList : public QDialog {
   Q_OBJECT
 
@@ -36,7 +38,11 @@ public:
   // The playlist, first to last.
   std::vector<std::string> Playlist() const;
 
-  // The end of the program: stores the playlist once more.
+  // Stores the playlist; a failure shows "Could not write playlist". A file that could not be
+  // read is left as it is.
+  void SavePlaylist();
+  // The end of the program: stores the playlist once more (quietly keeping a file that could
+  // not be read, unless the playlist was changed).
   void FormDestroy();
 
   // Controls, named as the dialog's description names them; tests drive them directly.
@@ -74,7 +80,7 @@ private:
   void buildGeneralPage(QWidget* page);
   void buildButtons(QWidget* page);
   void LoadPlaylist();
-  void SavePlaylist();
+  void showIfMissing(QListWidgetItem* item) const;
   void ChangeDir(const std::string& piece);
   void fillDirList();
   void addToPlaylist(const std::string& path);
@@ -87,6 +93,7 @@ private:
   QWidget* m_mainWindow;
   std::string& m_lastDir;
   TPlaylistFile m_file;
+  std::vector<std::string> m_loaded; // the playlist as the last load left it
   TDirBrowser m_browser;
 };
 

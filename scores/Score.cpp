@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -35,7 +33,7 @@ THighScoreList::THighScoreList(std::string fileName, int32_t capacity)
   read();
 }
 
-THighScoreList::~THighScoreList() { write(); }
+THighScoreList::~THighScoreList() { Save(); }
 
 int32_t THighScoreList::Count() const {
   std::lock_guard lock(m_lock);
@@ -93,13 +91,14 @@ std::vector<THighScoreRec> THighScoreList::decode(const std::string& bytes, int3
 }
 
 void THighScoreList::read() {
-  std::ifstream in(m_fileName, std::ios::binary);
-  if (!in) return;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  m_entries = decode(bytes, m_capacity);
+  RemoveStaleTempFiles(m_fileName);
+  int32_t records = std::clamp(m_capacity, 0, MaxRecordsRead);
+  TFileRead file = ReadRegularFile(m_fileName, static_cast<std::size_t>(records) * kRecordBytes);
+  m_keepFile = file.Status == TReadStatus::Failed || file.Status == TReadStatus::Folder;
+  m_entries = decode(file.Bytes, records);
 }
 
-void THighScoreList::write() const {
+bool THighScoreList::Save() const {
   std::lock_guard lock(m_lock);
-  ReplaceFile(m_fileName, encode(m_entries));
+  return !m_keepFile && ReplaceFile(m_fileName, encode(m_entries));
 }

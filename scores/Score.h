@@ -22,14 +22,21 @@ static_assert(sizeof(THighScoreRec) == 89);
 
 // The best results of the game, best first, up to a capacity, kept in a file of 89-byte
 // records. The file is read when the list is made and written (replaced as a whole, so a
-// failure keeps the old file) when it goes; neither reports anything. Every member takes the
-// list's lock, so the game's thread may add a result while the window's thread reads entries.
+// failure keeps the old file) when it goes; neither reports anything. A file that is there but
+// could not be read whole (no permission, a folder, a pipe, a read error) is never written over:
+// the results of that run live in memory only. Every member takes the list's lock, so the game's
+// thread may add a result while the window's thread reads entries.
 class THighScoreList {
 public:
-  // Reads up to `capacity` whole records from `fileName` (a path, used as given); a missing or
-  // unreadable file, or a short last record, ends the reading.
+  // No more records than this are ever read, whatever the capacity, so that no file can make
+  // reading slow or large.
+  static constexpr int32_t MaxRecordsRead = 1000;
+
+  // Reads up to `capacity` (at most MaxRecordsRead) whole records from the regular file
+  // `fileName` (a path, used as given); a missing or unreadable file, or a short last record,
+  // ends the reading. Removes the temporary files that an ended writer left beside the file.
   THighScoreList(std::string fileName, int32_t capacity);
-  // Writes the file.
+  // Saves.
   ~THighScoreList();
   THighScoreList(const THighScoreList&) = delete;
   THighScoreList& operator=(const THighScoreList&) = delete;
@@ -46,12 +53,15 @@ public:
   static std::string encode(const std::vector<THighScoreRec>& entries);
   static std::vector<THighScoreRec> decode(const std::string& bytes, int32_t capacity);
 
+  // Writes the file now, unless it could not be read; false when nothing was written.
+  bool Save() const;
+
 private:
   void read();
-  void write() const;
 
   mutable std::mutex m_lock;
   std::vector<THighScoreRec> m_entries;
   int32_t m_capacity;
   std::string m_fileName;
+  bool m_keepFile = false; // the file could not be read, so it is never written over
 };

@@ -188,4 +188,17 @@ TEST_F(SetupTest, LastDirIsCutTo80) {
   EXPECT_EQ(make().LastDir, longDir.substr(0, 80));
 }
 
+// A player name stored in Latin-1 by an older file shows as its letters and is written back
+// byte for byte while unchanged; a name the user types is written as UTF-8.
+TEST_F(SetupTest, Latin1PlayerNameRoundTrips) {
+  writeIni("[tetrisoptions]\nPLAYERNAME=J\xF6rg\n");
+  TfrmSetup& s = make();
+  EXPECT_EQ(s.ePlayername->text(), QString::fromUtf8("J\xC3\xB6rg"));
+  s.SaveSettings();
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "J\xF6rg");
+  s.ePlayername->setText(QString::fromUtf8("J\xC3\xB6rgen"));
+  s.SaveSettings();
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "J\xC3\xB6rgen");
+}
+
 } // namespace

@@ -104,4 +104,30 @@ TEST_F(StartupTest, FatalSoundErrorEndsTheProgram) {
   EXPECT_EQ(result, 0);
 }
 
+// The session's request to save stores settings, playlist and high scores at once and leaves
+// the boxes as they were; an end asked for during start-up skips the main window and still
+// stores everything.
+TEST_F(StartupTest, CommitDataAndEndDuringStartUp) {
+  ASSERT_TRUE(CreateWindows(folder));
+  frmMain->HighScores->AddScore("Saved", 77, 2);
+  CommitData();
+  EXPECT_EQ(setting("generaloptions", "FIRSTTIME"), "0");
+  EXPECT_TRUE(FileExists(folder + "playlist.dat"));
+  EXPECT_EQ(THighScoreList(folder + "highscore.dat", 20).GetEntry(0).name(), "Saved");
+  ShowMessageBox("still here", "", TMessageKind::Information);
+  EXPECT_EQ(boxes.back().text, "still here");
+  DestroyWindows();
+
+  int result = inChildProcess([&] {
+    if (!CreateWindows(folder)) return 1;
+    RequestEnd();
+    if (RunProgram(*static_cast<TApplication*>(QCoreApplication::instance())) != 0) return 2;
+    if (frmMain->isVisible()) return 3;
+    frmMain->HighScores->AddScore("Late", 5, 1);
+    DestroyWindows();
+    return THighScoreList(folder + "highscore.dat", 20).Count() == 2 ? 0 : 4;
+  });
+  EXPECT_EQ(result, 0);
+}
+
 } // namespace

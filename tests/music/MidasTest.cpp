@@ -8,6 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
 #include <functional>
 #include <string>
 #include <thread>
@@ -218,6 +220,13 @@ TEST_F(MidasTest, LoadFailuresNameTheirCause) {
   for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919 + 13) % 251);
   EXPECT_EQ(failure(dir.write("noise.it", noise)), "Unable to load module: the file is not a module");
   EXPECT_EQ(failure(dir.path().string()), "Unable to load module: the path names a folder");
+  // A pipe would block the reader for ever and /dev/zero would fill the memory; neither is read.
+  ASSERT_EQ(mkfifo(dir.file("pipe.xm").c_str(), 0644), 0);
+  EXPECT_EQ(failure(dir.file("pipe.xm")), "Unable to load module: Not a regular file");
+  EXPECT_EQ(failure("/dev/zero"), "Unable to load module: Not a regular file");
+  std::string huge = dir.write("huge.mod", "M.K.");
+  std::filesystem::resize_file(huge, (512ull << 20) + 1);
+  EXPECT_EQ(failure(huge), "Unable to load module: the file is too large for a module");
 
   EXPECT_EQ(MIDASloadModule(nullptr), 0u);
   EXPECT_EQ(MIDASgetLastError(), MIDAS_ERROR_INVALID_ARGUMENT);

@@ -1,5 +1,6 @@
 #include "platform/filesys.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -179,4 +182,84 @@ TEST(FilesysTest, DriveOfPathPicksLongestComponentPrefix) {
 TEST(FilesysTest, ProgramDirHoldsTheTestBinary) {
   EXPECT_EQ(ProgramDir().back(), '/');
   EXPECT_TRUE(FileExists(ProgramDir() + "tests_platform"));
+}
+
+// Only regular files are read, up to the bound asked for; pipes and devices are refused
+// without being opened, and failures say why.
+TEST(FilesysTest, ReadRegularFileReadsOnlyRegularFiles) {
+  TSampleFolder sample;
+  TFileRead read = ReadRegularFile(sample.dir.file("tune.mod"), 100);
+  EXPECT_EQ(read.Status, TReadStatus::Read);
+  EXPECT_EQ(read.Bytes, "12345");
+  EXPECT_FALSE(read.Truncated);
+  read = ReadRegularFile(sample.dir.file("tune.mod"), 3);
+  EXPECT_EQ(read.Bytes, "123");
+  EXPECT_TRUE(read.Truncated);
+  EXPECT_FALSE(ReadRegularFile(sample.dir.file("tune.mod"), 5).Truncated);
+
+  EXPECT_EQ(ReadRegularFile(sample.dir.file("missing"), 100).Status, TReadStatus::Missing);
+  std::filesystem::create_symlink("nowhere", sample.dir.file("dangling"));
+  EXPECT_EQ(ReadRegularFile(sample.dir.file("dangling"), 100).Status, TReadStatus::Missing);
+  EXPECT_EQ(ReadRegularFile(sample.dir.file("sub"), 100).Status, TReadStatus::Folder);
+  for (const std::string& path : {sample.dir.file("pipe"), std::string("/dev/zero")}) {
+    read = ReadRegularFile(path, 100);
+    EXPECT_EQ(read.Status, TReadStatus::Failed) << path;
+    EXPECT_EQ(read.Error, "Not a regular file") << path;
+  }
+  read = ReadRegularFile("/proc/self/mem", 100);
+  EXPECT_EQ(read.Status, TReadStatus::Failed);
+  EXPECT_EQ(read.Error, "Input/output error");
+  chmod(sample.dir.file("tune.mod").c_str(), 0);
+  EXPECT_EQ(inChildProcess([&] {
+              if (!dropRoot()) return 9;
+              TFileRead denied = ReadRegularFile(sample.dir.file("tune.mod"), 100);
+              return denied.Status == TReadStatus::Failed && denied.Error == "Permission denied" ? 0 : 1;
+            }),
+            0);
+}
+
+// A replacement goes through a link to its target, keeps the target's mode, and is refused
+// for a folder or a file that the permissions protect, which then stay as they were.
+TEST(FilesysTest, ReplaceFileFollowsLinksAndRespectsProtection) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("real"));
+  std::string target = dir.write("real/scores.dat", "old");
+  chmod(target.c_str(), 0640);
+  std::filesystem::create_symlink("real/scores.dat", dir.file("link.dat"));
+  ASSERT_TRUE(ReplaceFile(dir.file("link.dat"), "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.dat")));
+  EXPECT_EQ(ReadRegularFile(target, 100).Bytes, "new");
+  EXPECT_EQ(std::filesystem::status(target).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
+  std::filesystem::create_symlink("real/fresh.dat", dir.file("dangling.dat"));
+  ASSERT_TRUE(ReplaceFile(dir.file("dangling.dat"), "made"));
+  EXPECT_EQ(ReadRegularFile(dir.file("real/fresh.dat"), 100).Bytes, "made");
+
+  chmod(target.c_str(), 0444);
+  EXPECT_FALSE(ReplaceFile(dir.file("link.dat"), "lost"));
+  EXPECT_EQ(ReadRegularFile(target, 100).Bytes, "new");
+  EXPECT_FALSE(ReplaceFile(dir.file("real"), "lost"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("real")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("real")), {}), 2);
+}
+
+// Temporary files of a writer that no longer runs are removed; those of a running writer and
+// other names stay.
+TEST(FilesysTest, StaleTemporaryFilesAreRemoved) {
+  TempDir dir;
+  pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  waitpid(ended, nullptr, 0);
+  const std::string deadName = ".vorka.ini.tmp" + std::to_string(ended) + "-0";
+  const std::string liveName = ".vorka.ini.tmp" + std::to_string(getpid()) + "-1";
+  for (const std::string& name : {deadName, liveName, std::string(".vorka.ini.tmpx-1"),
+                                   std::string(".other.ini.tmp") + std::to_string(ended) + "-0"})
+    dir.write(name, "");
+  std::filesystem::create_symlink(dir.file("vorka.ini"), dir.file("link.ini"));
+  RemoveStaleTempFiles(dir.file("link.ini"));
+  EXPECT_FALSE(std::filesystem::exists(dir.file(deadName)));
+  EXPECT_TRUE(std::filesystem::exists(dir.file(liveName)));
+  EXPECT_TRUE(std::filesystem::exists(dir.file(".vorka.ini.tmpx-1")));
+  EXPECT_TRUE(std::filesystem::exists(dir.file(".other.ini.tmp" + std::to_string(ended) + "-0")));
 }

@@ -233,3 +233,24 @@ TEST(ProfileTest, BareCarriageReturnAtTheEnd) {
   EXPECT_EQ(get(ini, "b", "other"), "2");
   EXPECT_EQ(get(ini, "c", "new"), "1");
 }
+
+// A byte-order mark at the start is skipped when reading and kept when writing, so the first
+// section is found and not added a second time; a write-protected file or a pipe is never
+// replaced, and a pipe reads as missing without blocking.
+TEST(ProfileTest, ByteOrderMarkAndProtectedFiles) {
+  TempDir dir;
+  std::string ini = dir.write("bom.ini", "\xEF\xBB\xBF[tetrisoptions]\r\nPLAYERNAME=J\xF6rg\r\n");
+  EXPECT_EQ(get(ini, "tetrisoptions", "PLAYERNAME"), "J\xF6rg");
+  ASSERT_TRUE(WritePrivateProfileString("tetrisoptions", "FULLSCREEN", "0", ini));
+  ASSERT_TRUE(WritePrivateProfileString("tetrisoptions", "PLAYERNAME", "J\xF6rg", ini));
+  EXPECT_EQ(readAll(ini), "\xEF\xBB\xBF[tetrisoptions]\r\nPLAYERNAME=J\xF6rg\r\nFULLSCREEN=0\r\n");
+
+  chmod(ini.c_str(), 0444);
+  EXPECT_FALSE(WritePrivateProfileString("tetrisoptions", "FULLSCREEN", "1", ini));
+  EXPECT_EQ(get(ini, "tetrisoptions", "FULLSCREEN"), "0");
+  std::string pipe = dir.file("pipe.ini");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  EXPECT_EQ(get(pipe, "S", "k"), "none");
+  EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", pipe));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+}

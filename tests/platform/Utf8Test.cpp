@@ -25,3 +25,16 @@ TEST(Utf8Test, InvalidBytesCountAsSingleCharacters) {
   EXPECT_EQ(Utf8Prefix("\x80\x80", 1), "\x80");
   EXPECT_EQ(Utf8Prefix("\xC0\xAF", 1), "\xC0");
 }
+
+// Well-formed UTF-8 is shown as it is; anything else, such as a Latin-1 name from an older file,
+// is read byte by byte as Latin-1.
+TEST(Utf8Test, ValidityAndLatin1Fallback) {
+  for (const char* valid : {"", "Player1", "J\xC3\xB6rg", "\xE2\x82\xAC", "\xF0\x9F\x8E\xB5", "\xF4\x8F\xBF\xBF"})
+    EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+  for (const char* invalid : {"J\xF6rg", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                              "\xC3", "\xE2\x82", "\x80"})
+    EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
+  EXPECT_EQ(AsUtf8("J\xC3\xB6rg"), "J\xC3\xB6rg");
+  EXPECT_EQ(AsUtf8("J\xF6rg"), "J\xC3\xB6rg");
+  EXPECT_EQ(AsUtf8("\xFF\x41"), "\xC3\xBF\x41");
+}

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -177,18 +178,42 @@ TEST_F(PlaylistDialogTest, OkCancelAndCloseBox) {
   EXPECT_EQ(stored(), "");
 }
 
-// The stored playlist is loaded when the dialog is made; a playlist that cannot be written
-// says so and the dialog still closes.
+// The stored playlist is loaded when the dialog is made, an entry whose file is gone kept and
+// greyed; a playlist that cannot be written says so and the dialog still closes.
 TEST_F(PlaylistDialogTest, LoadAtCreationAndFailedSave) {
   std::ofstream(programDir + "playlist.dat", std::ios::binary)
-      << root << "alpha.xm\r\n" << root << "gone.mod\r\n";
+      << root << "alpha.xm\n" << root << "gone.mod\n";
   TfrmPlayList& d = open(root);
-  EXPECT_EQ(d.Playlist(), Paths{root + "alpha.xm"});
+  EXPECT_EQ(d.Playlist(), (Paths{root + "alpha.xm", root + "gone.mod"}));
+  const QColor grey = d.palette().color(QPalette::Disabled, QPalette::Text);
+  EXPECT_NE(d.lbPlaylist->item(0)->foreground().color(), grey);
+  EXPECT_EQ(d.lbPlaylist->item(1)->foreground().color(), grey);
+  EXPECT_FALSE(d.lbPlaylist->item(1)->toolTip().isEmpty());
   std::filesystem::remove_all(program.path());
   d.btnOkClick();
   EXPECT_EQ(boxes, std::vector<std::string>{"Could not write playlist"});
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_FALSE(d.isVisible());
+}
+
+// A playlist file that cannot be read is reported and never written over; at the end it is
+// kept quietly unless the user changed the playlist.
+TEST_F(PlaylistDialogTest, UnreadableFileIsLeftAsItIs) {
+  const std::string file = programDir + "playlist.dat";
+  ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+  TfrmPlayList& d = open(root);
+  ASSERT_EQ(boxes, std::vector<std::string>{"Could not read playlist: Not a regular file.\n" + file +
+                                            " was not read and is left as it is."});
+  d.FormDestroy();
+  EXPECT_EQ(boxes.size(), 1u);
+  select("alpha.xm");
+  d.lbDirDblClick();
+  d.btnOkClick();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], "Could not write playlist: " + file + " could not be read, so it is left as it is.");
+  d.FormDestroy();
+  EXPECT_EQ(boxes.size(), 3u);
+  EXPECT_TRUE(std::filesystem::is_fifo(file));
 }
 
 // Rows show folders in upper case with "<DIR>" and modules in lower case with their size.

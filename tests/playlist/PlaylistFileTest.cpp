@@ -45,28 +45,33 @@ protected:
   std::string folder, tune, other;
 };
 
-// Lines end at CR, with an LF right after skipped; a lone LF stays in the entry; Ctrl-Z ends
-// the data; the end of the file ends the last line.
+// Lines end at CR, at LF or at CR LF, so files from any editor read alike; Ctrl-Z ends the
+// data, the end of the file ends the last line, and empty lines are no entries.
 TEST_F(PlaylistFileTest, ReadingRules) {
   EXPECT_EQ(TPlaylistFile::parse("a\r\nb\r\n"), (Entries{"a", "b"}));
   EXPECT_EQ(TPlaylistFile::parse("a\r\nb"), (Entries{"a", "b"}));
   EXPECT_EQ(TPlaylistFile::parse("a\rb\r"), (Entries{"a", "b"}));
-  EXPECT_EQ(TPlaylistFile::parse("a\nb\n"), (Entries{"a\nb\n"}));
+  EXPECT_EQ(TPlaylistFile::parse("a\nb\n"), (Entries{"a", "b"}));
+  EXPECT_EQ(TPlaylistFile::parse("a\nb\r\nc\rd"), (Entries{"a", "b", "c", "d"}));
   EXPECT_EQ(TPlaylistFile::parse("a\r\n\x1A" "b\r\n"), (Entries{"a"}));
-  EXPECT_EQ(TPlaylistFile::parse("a\r\n\r\n"), (Entries{"a", ""}));
+  EXPECT_EQ(TPlaylistFile::parse("a\r\n\r\n\n\rb"), (Entries{"a", "b"}));
   EXPECT_EQ(TPlaylistFile::parse(" a b \r\n"), (Entries{" a b "}));
   EXPECT_EQ(TPlaylistFile::parse(""), Entries{});
 }
 
-// Loading keeps only entries that name existing files, in order and with duplicates; lines
-// with LF alone name no file, so such a file gives nothing.
-TEST_F(PlaylistFileTest, LoadKeepsExistingFilesOnly) {
+// Loading keeps every entry in order with duplicates, also those whose file is missing right
+// now, and a file with LF line ends is written back the same in CR LF lines.
+TEST_F(PlaylistFileTest, LoadKeepsEveryEntry) {
   EXPECT_EQ(load(tune + "\r\n" + other + "\r\n" + tune + "\r\n"), (Entries{tune, other, tune}));
-  EXPECT_EQ(load(tune + "\r\n" + other), (Entries{tune, other}));
-  EXPECT_EQ(load(tune + "\n" + other + "\n"), Entries{});
   EXPECT_EQ(load(tune + "\r\n\x1A" + other + "\r\n"), Entries{tune});
-  EXPECT_EQ(load(folder + "mods\r\n" + folder + "gone.it\r\n" + other + "\r\n"), Entries{other});
   EXPECT_EQ(load("mods/tune.mod\r\n"), Entries{"mods/tune.mod"});
+  const Entries mixed{tune, folder + "gone.it", other};
+  EXPECT_EQ(load(tune + "\n" + folder + "gone.it\n" + other), mixed);
+  TPlaylistFile file(folder);
+  Entries entries;
+  ASSERT_EQ(file.load(entries), TPlaylistFile::TLoadResult::Loaded);
+  ASSERT_TRUE(file.save(entries));
+  EXPECT_EQ(stored(), tune + "\r\n" + folder + "gone.it\r\n" + other + "\r\n");
 }
 
 // Without a file nothing is read and the current directory stays; with one, even an empty
@@ -84,19 +89,51 @@ TEST_F(PlaylistFileTest, CurrentDirectoryRule) {
   EXPECT_EQ(std::filesystem::canonical(GetCurrentDir()), std::filesystem::canonical(folder));
 }
 
-// A file that exists but cannot be opened reads nothing, and still makes the folder current.
-TEST_F(PlaylistFileTest, UnreadableFileReadsNothing) {
+// A file that is there but cannot be read whole (no permission, a pipe, a read error, a size
+// no playlist has) keeps what was read before the failure and is never replaced, until a
+// later load reads it.
+TEST_F(PlaylistFileTest, UnreadableFileIsLeftAsItIs) {
+  auto unreadable = [&](const std::string& error, const Entries& before = {}) {
+    TPlaylistFile file(folder);
+    Entries entries;
+    EXPECT_EQ(file.load(entries), TPlaylistFile::TLoadResult::Unreadable) << error;
+    EXPECT_EQ(file.readError(), error);
+    EXPECT_EQ(entries, before) << error;
+    EXPECT_FALSE(file.save({tune})) << error;
+    return file;
+  };
   dir.write("playlist.dat", tune + "\r\n");
   chmod((folder + "playlist.dat").c_str(), 0);
   chmod(folder.c_str(), 0755);
-  int result = inChildProcess([&] {
-    if (!dropRoot()) return 9;
-    Entries entries;
-    if (TPlaylistFile(folder).load(entries) != TPlaylistFile::TLoadResult::Unreadable) return 1;
-    if (!entries.empty()) return 2;
-    return std::filesystem::canonical(GetCurrentDir()) == std::filesystem::canonical(folder) ? 0 : 3;
-  });
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(inChildProcess([&] {
+              if (!dropRoot()) return 9;
+              unreadable("Permission denied");
+              return std::filesystem::canonical(GetCurrentDir()) == std::filesystem::canonical(folder) ? 0 : 3;
+            }),
+            0);
+  chmod((folder + "playlist.dat").c_str(), 0644);
+  EXPECT_EQ(stored(), tune + "\r\n");
+
+  std::filesystem::remove(folder + "playlist.dat");
+  ASSERT_EQ(mkfifo((folder + "playlist.dat").c_str(), 0644), 0);
+  unreadable("Not a regular file");
+  EXPECT_TRUE(std::filesystem::is_fifo(folder + "playlist.dat"));
+
+  // /proc/self/mem is a regular file whose first page gives a read error.
+  std::filesystem::remove(folder + "playlist.dat");
+  std::filesystem::create_symlink("/proc/self/mem", folder + "playlist.dat");
+  unreadable("Input/output error");
+  EXPECT_TRUE(std::filesystem::is_symlink(folder + "playlist.dat"));
+
+  std::filesystem::remove(folder + "playlist.dat");
+  dir.write("playlist.dat", tune + "\r\n");
+  std::filesystem::resize_file(folder + "playlist.dat", TPlaylistFile::MaxBytes + 1);
+  TPlaylistFile file = unreadable("it is larger than 64 MiB", {tune});
+  std::filesystem::resize_file(folder + "playlist.dat", tune.size() + 2);
+  Entries entries;
+  EXPECT_EQ(file.load(entries), TPlaylistFile::TLoadResult::Loaded);
+  EXPECT_EQ(entries, Entries{tune});
+  EXPECT_TRUE(file.save({other}));
 }
 
 // Saving writes every entry followed by CR LF; an empty playlist leaves a 0-byte file.

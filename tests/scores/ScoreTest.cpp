@@ -1,5 +1,6 @@
 #include "scores/Score.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -175,6 +177,63 @@ TEST_F(ScoreTest, AddingWhileReading) {
   EXPECT_FALSE(torn);
   EXPECT_EQ(list.Count(), 20);
   EXPECT_EQ(int32_t{list.GetEntry(0).Score}, 2000 + 4999);
+}
+
+// A file that is there but cannot be read whole (no permission, a folder, a pipe, a read
+// error) is never written over: the results of the run stay in memory only.
+TEST_F(ScoreTest, UnreadableFileIsNeverWrittenOver) {
+  auto keptAfterARun = [&](const std::string& what) {
+    THighScoreList list(path(), 20);
+    EXPECT_EQ(list.Count(), 0) << what;
+    list.AddScore("Run", 10, 1);
+    EXPECT_EQ(list.Count(), 1) << what;
+    EXPECT_FALSE(list.Save()) << what;
+  };
+  store({record("Kept", 900)});
+  chmod(path().c_str(), 0);
+  EXPECT_EQ(inChildProcess([&] {
+              if (!dropRoot()) return 9;
+              keptAfterARun("no permission");
+              return ::testing::Test::HasFailure() ? 1 : 0;
+            }),
+            0);
+  chmod(path().c_str(), 0644);
+  EXPECT_EQ(stored(), THighScoreList::encode({record("Kept", 900)}));
+
+  std::filesystem::remove(path());
+  std::filesystem::create_directory(path());
+  keptAfterARun("a folder");
+  EXPECT_TRUE(std::filesystem::is_directory(path()));
+  std::filesystem::remove(path());
+  ASSERT_EQ(mkfifo(path().c_str(), 0644), 0);
+  keptAfterARun("a pipe");
+  EXPECT_TRUE(std::filesystem::is_fifo(path()));
+  std::filesystem::remove(path());
+  std::filesystem::create_symlink("/proc/self/mem", path());
+  keptAfterARun("a read error");
+  EXPECT_TRUE(std::filesystem::is_symlink(path()));
+}
+
+// The bytes this process has read so far, as the kernel counts them.
+uint64_t bytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:") return value;
+  return 0;
+}
+
+// However large the file, only the records that can matter are read: a 3 GB file gives its
+// first 20 records, and reading it reads little more than those.
+TEST_F(ScoreTest, HugeFileReadsOnlyWhatMatters) {
+  store({record("Top", 900)});
+  std::filesystem::resize_file(path(), 3ull << 30);
+  uint64_t before = bytesRead();
+  THighScoreList list(path(), 20);
+  EXPECT_LT(bytesRead() - before, 64u * 1024);
+  EXPECT_EQ(list.Count(), 20);
+  EXPECT_EQ(list.GetEntry(0).name(), "Top");
 }
 
 } // namespace
