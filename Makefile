@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 BUILD_DIR := build
 
-.PHONY: all deps configure run test test-sanitize fuzz soak clean
+.PHONY: all deps configure run test package test-sanitize fuzz soak clean
 
 all: deps configure
 	cmake --build $(BUILD_DIR) -j2
@@ -20,6 +20,10 @@ run: all
 
 test: all
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+# A Debian package of the installed program, in build/.
+package: all
+	cd $(BUILD_DIR) && cpack
 
 # The whole suite with AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded tests
 # with ThreadSanitizer, each in a build folder of its own.

@@ -5,6 +5,7 @@
 #include "app/main.h"
 #include "app/modinfo.h"
 #include "app/setup.h"
+#include "desktop/MprisService.h"
 #include "platform/msgbox.h"
 #include "playlist/playlist.h"
 
@@ -12,11 +13,13 @@
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
 bool g_endRequested = false;
 bool g_mainLoopRunning = false;
+std::vector<std::string> g_modulesBeforeShow;
 
 // Runs one step; its error goes to the standard error box. False when the step failed.
 bool guarded(const std::function<void()>& step) {
@@ -57,24 +60,52 @@ void closeMainWindowWhenUnwound() {
   QCoreApplication::quit();
 }
 
+// The desktop's player controls, driven through the main window's own handlers.
+TMprisLinks mprisLinks() {
+  TMprisLinks links;
+  links.View = [] { return frmMain->PlayerView(); };
+  links.PlaySeconds = [] { return frmMain->Player ? frmMain->Player->PlaySeconds() : 0.0; };
+  links.PlayNext = [] { frmMain->btnPlayNextClick(); };
+  links.Stop = [] { frmMain->btnStopClick(); };
+  links.PauseOrResume = [] { frmMain->btnPauseClick(); };
+  links.RestartSong = [] { frmMain->RestartSong(); };
+  links.Seek = [](int32_t positions) { frmMain->SeekPositions(positions); };
+  links.Raise = [] { frmMain->RaiseWindow(); };
+  links.Quit = [] { RequestEnd(); };
+  links.Open = [](const std::vector<std::string>& modules) { frmMain->OpenFiles(modules); };
+  return links;
+}
+
 } // namespace
 
-bool CreateWindows(const std::string& programDir) {
-  return guarded([&] { frmMain = new TfrmMain(programDir); }) &&
+bool CreateWindows(const std::string& filesDir) {
+  return guarded([&] { frmMain = new TfrmMain(filesDir); }) &&
          guarded([] { frmSetup = new TfrmSetup(frmMain); }) &&
-         guarded([&] { frmPlayList = new TfrmPlayList(frmMain, frmSetup->LastDir, programDir); }) &&
+         guarded([&] { frmPlayList = new TfrmPlayList(frmMain, frmSetup->LastDir, filesDir); }) &&
          guarded([] { frmInfo = new TfrmInfo(frmMain); }) &&
          guarded([] { frmAbout = new TfrmAbout(frmMain); });
 }
 
-int RunProgram(TApplication& app) {
+int RunProgram(TApplication& app, const std::vector<std::string>& modules) {
   if (g_endRequested) return 0;
   frmMain->show();
   if (app.fatal()) return 1;
+  g_modulesBeforeShow.insert(g_modulesBeforeShow.begin(), modules.begin(), modules.end());
+  if (!g_modulesBeforeShow.empty()) frmMain->OpenFiles(std::exchange(g_modulesBeforeShow, {}));
+  TMprisService mpris(mprisLinks());
+  mpris.registerOnBus();
+  QObject::connect(frmMain, &TfrmMain::playerChanged, &mpris, &TMprisService::playerChanged);
   g_mainLoopRunning = true;
   int result = app.exec();
   g_mainLoopRunning = false;
   return result;
+}
+
+void OpenModules(const std::vector<std::string>& modules) {
+  if (g_mainLoopRunning)
+    frmMain->OpenFiles(modules);
+  else
+    g_modulesBeforeShow.insert(g_modulesBeforeShow.end(), modules.begin(), modules.end());
 }
 
 void RequestEnd() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TApplication;
 
@@ -8,15 +9,20 @@ class TApplication;
 
 // Creates frmMain, frmSetup, frmPlayList, frmInfo and frmAbout in this order, each running its
 // create handler: the main window reads the high scores and the playlist dialog the playlist,
-// both from `programDir`; the setup dialog loads the settings (and may show the welcome
-// message). Errors go to the standard error box; false when a
-// window could not be made.
-bool CreateWindows(const std::string& programDir);
+// both from `filesDir` (the stored files' folder); the setup dialog loads the settings (and
+// may show the welcome message). Errors go to the standard error box; false when a window
+// could not be made.
+bool CreateWindows(const std::string& filesDir);
 
-// Shows the main window and runs the event loop until the program ends; returns the program's
-// exit status. Returns 0 at once when an end was asked for during start-up, and 1 after a fatal
-// sound error.
-int RunProgram(TApplication& app);
+// Shows the main window, adds and plays `modules` (from the command line), puts the desktop's
+// player controls (MPRIS) on the session bus, and runs the event loop until the program ends;
+// returns the program's exit status. Returns 0 at once when an end was asked for during
+// start-up, and 1 after a fatal sound error.
+int RunProgram(TApplication& app, const std::vector<std::string>& modules);
+
+// Modules handed over by another start of the program: added and played at once, or once the
+// main window is shown when they come during start-up.
+void OpenModules(const std::vector<std::string>& modules);
 
 // Ends the program through its normal end path from whatever state its windows are in (a
 // termination signal): the game window and every modal dialog and box close as their close

@@ -6,6 +6,7 @@
 #include "app/setup.h"
 #include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
+#include "desktop/ModuleFiles.h"
 #include "game/game.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
@@ -17,12 +18,15 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStandardItemModel>
@@ -31,6 +35,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cstring>
 
 TfrmMain* frmMain = nullptr;
@@ -67,7 +72,7 @@ QString stateText(TPlayerState state) {
 
 } // namespace
 
-TfrmMain::TfrmMain(const std::string& programDir)
+TfrmMain::TfrmMain(const std::string& filesDir)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
   setWindowTitle(kTitle);
@@ -78,13 +83,14 @@ TfrmMain::TfrmMain(const std::string& programDir)
   buildControls(client);
   buildHighScoreTable(client);
   buildMenu();
-  HighScores = std::make_unique<THighScoreList>(programDir + "highscore.dat", kHighScorePlaces);
+  HighScores = std::make_unique<THighScoreList>(filesDir + "highscore.dat", kHighScorePlaces);
   FillHighScores();
   buildStatusBar();
   Timer = new QTimer(this);
   Timer->setInterval(kTimerMs);
   connect(Timer, &QTimer::timeout, this, &TfrmMain::TimerTimer);
   setFixedSize(sizeHint());
+  setAcceptDrops(true);
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }
@@ -213,6 +219,7 @@ void TfrmMain::FormShow() {
   Player = std::make_unique<TMusicPlayer>(this);
   Timer->start();
   handOverPlaylist();
+  playPending();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -261,7 +268,10 @@ void TfrmMain::showLoadFailure() {
     m_filePanel->setText("Cannot play " + fromBytes(Player->LoadError));
 }
 
-void TfrmMain::showState() { m_statePanel->setText(stateText(Player->State)); }
+void TfrmMain::showState() {
+  m_statePanel->setText(stateText(Player->State));
+  emit playerChanged();
+}
 
 void TfrmMain::WMSongStarted() {
   if (!Player) return;
@@ -317,7 +327,83 @@ void TfrmMain::TimerTimer() {
 }
 
 void TfrmMain::btnPlayListClick() {
-  if (frmPlayList->exec() == QDialog::Accepted && Player) handOverPlaylist();
+  if (frmPlayList->exec() == QDialog::Accepted && Player) {
+    handOverPlaylist();
+    emit playerChanged();
+  }
+}
+
+void TfrmMain::OpenFiles(const std::vector<std::string>& modules) {
+  if (!modules.empty()) {
+    m_pendingSong = static_cast<int32_t>(frmPlayList->Playlist().size());
+    frmPlayList->AppendEntries(modules);
+    if (Player) {
+      handOverPlaylist();
+      playPending();
+    }
+  }
+  RaiseWindow();
+}
+
+void TfrmMain::playPending() {
+  if (m_pendingSong < 0) return;
+  // PlayNext goes on from the current song, so it starts at the one after this.
+  Player->SongIndex = m_pendingSong - 1;
+  m_pendingSong = -1;
+  btnPlayNextClick();
+}
+
+void TfrmMain::RaiseWindow() {
+  if (isMinimized()) showNormal();
+  raise();
+  activateWindow();
+}
+
+void TfrmMain::RestartSong() {
+  if (!Player) return;
+  PlayStatus status{};
+  Player->GetPlayStatus(status);
+  Player->Rewind(static_cast<int32_t>(status.Position));
+}
+
+void TfrmMain::SeekPositions(int32_t positions) {
+  if (!Player) return;
+  if (positions >= 0)
+    Player->Forward(positions);
+  else
+    Player->Rewind(-positions);
+}
+
+TPlayerView TfrmMain::PlayerView() const {
+  TPlayerView view;
+  view.HasSongs = !frmPlayList->Playlist().empty();
+  if (!Player) return view;
+  view.State = Player->State;
+  view.SongIndex = Player->SongIndex;
+  view.SongName = std::string(Player->ModuleInfo.SongName,
+                              strnlen(Player->ModuleInfo.SongName, sizeof Player->ModuleInfo.SongName));
+  view.FileName = Player->FileName;
+  view.Duration = Player->Duration;
+  view.SongLength = Player->ModuleInfo.SongLength;
+  view.Position = Player->PlayStatus.Position;
+  return view;
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+    event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  TModuleFiles files = TModuleFiles::of(paths);
+  event->acceptProposedAction();
+  if (!files.Problems.empty())
+    statusBar()->showMessage(QFile::decodeName(QByteArray::fromStdString(files.Problems.front())), 5000);
+  OpenFiles(files.Modules);
 }
 
 void TfrmMain::btnPlayGameClick() {
@@ -347,7 +433,7 @@ void TfrmMain::mnuSetupClick() { frmSetup->exec(); }
 
 void TfrmMain::mnuAboutClick() { frmAbout->exec(); }
 
-void TfrmMain::mnuContentsClick() { ShellExecute(ProgramDir() + "help/VORKA.htm"); }
+void TfrmMain::mnuContentsClick() { ShellExecute(DataDir() + "help/VORKA.htm"); }
 
 void TfrmMain::ImageDblClick() { ShellExecute(HomePage); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/MprisState.h"
 #include "music/MusicPlayer.h"
 #include "scores/Score.h"
 
@@ -19,7 +20,8 @@ class QToolButton;
 // The main window: the transport buttons and menu of the music player, the progress bar of
 // the playing song, the high-score table and the entries to the dialogs. It owns the player
 // from its first showing to its closing. The transport handlers may be called from any thread;
-// from another thread they are queued to the GUI thread and run there.
+// from another thread they are queued to the GUI thread and run there. Module files and
+// folders dropped on it are added to the playlist and played.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 
@@ -27,13 +29,13 @@ public:
   // The maker's home page, opened by a double-click on the picture.
   static constexpr const char* HomePage = "https://vorka.example/";
 
-  // `programDir` holds "highscore.dat".
-  explicit TfrmMain(const std::string& programDir);
+  // `filesDir` holds "highscore.dat".
+  explicit TfrmMain(const std::string& filesDir);
   ~TfrmMain() override;
 
   std::unique_ptr<TMusicPlayer> Player;
-  // The best results, read from "highscore.dat" in the program's folder when the window is
-  // made and written back when it closes.
+  // The best results, read from "highscore.dat" in the stored files' folder when the window
+  // is made and written back when it closes.
   std::unique_ptr<THighScoreList> HighScores;
 
   void btnPlayNextClick();
@@ -53,6 +55,18 @@ public:
   void WMSongStarted();
   // Fills the high-score box with one row per entry of the list; also after every game.
   void FillHighScores();
+
+  // Adds `modules` to the end of the playlist and plays the first of them (once the player
+  // exists, when the window is first shown), then shows the window in front.
+  void OpenFiles(const std::vector<std::string>& modules);
+  // Shows the window in front, restored if it was minimised.
+  void RaiseWindow();
+  // Back to the start of the playing song, and forward (or back, when negative) by whole
+  // positions, as Forward and Rewind step.
+  void RestartSong();
+  void SeekPositions(int32_t positions);
+  // What the desktop's player controls show of the player.
+  TPlayerView PlayerView() const;
 
   // The texts of the status bar's two panels: the play state and the loaded file.
   QString StatePanelText() const;
@@ -85,8 +99,15 @@ public:
   QAction* mnuContents;
   QAction* mnuAbout;
 
+signals:
+  // The player's state, song or playlist may have changed: after every transport command,
+  // from the window, the game or the desktop, and when a song starts.
+  void playerChanged();
+
 protected:
   bool event(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,6 +126,9 @@ private:
   // Queues `handler` to the GUI thread when called elsewhere; true when it did.
   bool queuedToGuiThread(void (TfrmMain::*handler)());
 
+  void playPending();
+
+  int32_t m_pendingSong = -1; // playlist index to play once the player exists
   QLabel* m_statePanel = nullptr;
   QLabel* m_filePanel = nullptr;
   bool m_shown = false;

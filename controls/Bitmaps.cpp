@@ -8,7 +8,7 @@
 #include <QLabel>
 
 QPixmap LoadBitmap(const std::string& fileName) {
-  return QPixmap(QFile::decodeName(QByteArray::fromStdString(ProgramDir() + fileName)), "BMP");
+  return QPixmap(QFile::decodeName(QByteArray::fromStdString(DataDir() + fileName)), "BMP");
 }
 
 QPixmap LoadTransparentBitmap(const std::string& fileName) {

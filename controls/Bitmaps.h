@@ -6,7 +6,7 @@
 
 // The program's bitmaps, which the build writes beside the executable.
 
-// The bitmap `fileName` from the program's folder, or a null pixmap when it is missing.
+// The bitmap `fileName` from the program's data folder, or a null pixmap when it is missing.
 QPixmap LoadBitmap(const std::string& fileName);
 
 // The same with palette entry 0 (pure black) transparent, as every picture of the program

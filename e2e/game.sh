@@ -15,15 +15,6 @@ mkdir -p "$XDG_CONFIG_HOME/vorka"
 printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Gamer\nFULLSCREEN=0\n' \
   >"$XDG_CONFIG_HOME/vorka/vorka.ini"
 
-# Holds a key for a while, as a finger does: the game reads keys held at its 50 ms ticks, so a
-# press must last a few ticks (longer on a busy machine, where key events come late).
-hold() {
-  xdotool keydown "$1"
-  sleep "${2:-0.3}"
-  xdotool keyup "$1"
-  sleep 0.1
-}
-
 start_program
 main=$(window '^VORKA$' NORMAL) || fail "no main window"
 keys "$main" F9

@@ -11,6 +11,7 @@ work=$(mktemp -d)
 pid=
 cleanup() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,8 +37,51 @@ install_program() {
   export QT_QPA_PLATFORM=xcb
 }
 
+# The sound of SDL's disk driver: 16-bit stereo at 44100 Hz, one second in `second` bytes.
+second=$((44100 * 4))
+
+sound_size() { stat -c %s "$SDL_DISKAUDIOFILE" 2>/dev/null || echo 0; }
+
+# Peak of the 16-bit samples between byte offsets from and to of the sound file.
+sound_peak() {
+  python3 - "$SDL_DISKAUDIOFILE" "$1" "$2" <<'EOF'
+import struct, sys
+path, start, end = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(path, 'rb') as f:
+    f.seek(start & ~1)
+    data = f.read(max(0, end - (start & ~1)) & ~1)
+print(max((abs(v) for v in struct.unpack('<%dh' % (len(data) // 2), data)), default=0))
+EOF
+}
+
+# The peak of the next second of sound, leaving out its first quarter, in which a change made
+# just before may still be on its way to the device.
+next_second_peak() {
+  local start
+  start=$(sound_size)
+  for _ in $(seq 100); do
+    [ "$(sound_size)" -ge $((start + second)) ] && break
+    sleep 0.1
+  done
+  [ "$(sound_size)" -ge $((start + second)) ] || fail "the sound device stopped"
+  sound_peak $((start + second / 4)) $((start + second))
+}
+
+expect_loud() {
+  local peak
+  peak=$(next_second_peak)
+  [ "$peak" -gt 1000 ] || fail "the sound is silent $1 (peak $peak)"
+}
+
+expect_silent() {
+  local peak
+  peak=$(next_second_peak)
+  [ "$peak" -eq 0 ] || fail "there is sound $1 (peak $peak)"
+}
+
+# Starts the program with the given arguments.
 start_program() {
-  "$prog/vorka" &
+  "$prog/vorka" "$@" &
   pid=$!
 }
 
@@ -71,6 +115,15 @@ keys() {
   shift
   xdotool windowfocus --sync "$w"
   xdotool key --delay 50 "$@"
+}
+
+# Holds a key for a while, as a finger does: the game reads keys held at its 50 ms ticks, so a
+# press must last a few ticks (longer on a busy machine, where key events come late).
+hold() {
+  xdotool keydown "$1"
+  sleep "${2:-0.3}"
+  xdotool keyup "$1"
+  sleep 0.1
 }
 
 # Clicks at x, y inside window w.

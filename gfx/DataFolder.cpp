@@ -20,7 +20,7 @@ std::string& chosenFolder() {
 
 std::string GameDataFolder() {
   std::lock_guard lock(folderLock());
-  return chosenFolder().empty() ? ProgramDir() : chosenFolder();
+  return chosenFolder().empty() ? DataDir() : chosenFolder();
 }
 
 void SetGameDataFolder(const std::string& folder) {

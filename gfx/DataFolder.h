@@ -2,7 +2,7 @@
 
 #include <string>
 
-// Where the game's bitmaps are read from: the program's own folder, unless a test points the
+// Where the game's bitmaps are read from: the program's data folder, unless a test points the
 // game at another one.
 std::string GameDataFolder();
 void SetGameDataFolder(const std::string& folder);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <ostream>
@@ -84,6 +85,7 @@ void TMidasSong::readFacts() {
   else
     m_instrumentNames = m_module->get_sample_names();
   m_info.InstrumentCount = static_cast<uint32_t>(m_instrumentNames.size());
+  m_duration = std::max(0.0, m_module->get_duration_seconds());
 }
 
 void TMidasSong::start(bool loop, int interpolationTaps) {
@@ -104,6 +106,12 @@ PlayStatus TMidasSong::status() const {
   s.Speed = static_cast<uint32_t>(std::max(0, m_module->get_current_speed()));
   s.LoopCount = m_loopCount;
   return s;
+}
+
+double TMidasSong::playTime() const {
+  // libopenmpt's position keeps growing as a looping song goes round again.
+  double seconds = std::max(0.0, m_module->get_position_seconds());
+  return m_duration > 0 ? std::fmod(seconds, m_duration) : 0.0;
 }
 
 void TMidasSong::setPosition(int32_t position) {

@@ -34,6 +34,9 @@ public:
   void stop() { m_playing = false; }
   bool playing() const { return m_playing; }
   PlayStatus status() const;
+  // Seconds of one pass of the song, and how far the current pass is (0 to duration()).
+  double duration() const { return m_duration; }
+  double playTime() const;
   // Continues at the first row of order `position` (0 or more); at or past the song's length
   // the song ends as described for MIDASsetPosition.
   void setPosition(int32_t position);
@@ -48,6 +51,7 @@ private:
 
   std::unique_ptr<openmpt::module> m_module;
   ModuleInfo m_info{};
+  double m_duration = 0;
   std::vector<std::string> m_instrumentNames;
   bool m_playing = false;
   bool m_loop = false;

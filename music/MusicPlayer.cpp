@@ -73,10 +73,12 @@ bool TMusicPlayer::LoadSong(const std::string& path) {
   if (!Module) {
     LoadError = path + ": " + MIDASgetErrorMessage(MIDASgetLastError());
     ModuleInfo = {};
+    Duration = 0;
     FileName.clear();
     return false;
   }
   if (!MIDASgetModuleInfo(Module, &ModuleInfo)) FatalSoundError();
+  if (!MIDASgetModuleDuration(Module, &Duration)) FatalSoundError();
   FileName = path;
   return true;
 }
@@ -133,6 +135,13 @@ void TMusicPlayer::Rewind(int32_t step) {
   RefreshPlayStatus();
   int32_t target = static_cast<int32_t>(PlayStatus.Position) - step;
   MIDASsetPosition(PlayHandle, target < 0 ? 0 : target);
+}
+
+double TMusicPlayer::PlaySeconds() {
+  std::lock_guard lock(m_lock);
+  double seconds = 0;
+  if (!m_failed && PlayHandle && !MIDASgetPlayTime(PlayHandle, &seconds)) FatalSoundError();
+  return seconds;
 }
 
 void TMusicPlayer::GetPlayStatus(::PlayStatus& record) {

@@ -56,12 +56,15 @@ public:
   // Jump by `step` song positions while a song plays.
   void Forward(int32_t step);
   void Rewind(int32_t step);
+  // How far the playing song is into its current pass, in seconds; 0 while none plays.
+  double PlaySeconds();
   // Refreshes PlayStatus while a song plays and copies it into `record`.
   void GetPlayStatus(::PlayStatus& record);
   // The name of instrument `index` (from 0) of the playing song; zero-filled when none plays.
   void GetInstrumentInfo(int32_t index, InstrumentInfo& record);
 
   ::ModuleInfo ModuleInfo{};  // of the loaded module; all zero until the first load
+  double Duration = 0;        // seconds of one pass of the loaded module's song; 0 = none
   int32_t PausePosition = 0;  // position saved by Pause
   MIDASmodule Module = 0;     // loaded module; 0 = none
   MIDASmodulePlayHandle PlayHandle = 0; // non-zero exactly while State is psPlaying

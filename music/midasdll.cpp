@@ -307,6 +307,26 @@ bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
   return true;
 }
 
+bool MIDASgetModuleDuration(MIDASmodule module, double* seconds) {
+  if (!seconds) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findModule(lib, module);
+  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
+  *seconds = song->duration();
+  return true;
+}
+
+bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
+  if (!seconds) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findPlay(lib, playHandle);
+  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+  *seconds = song->playTime();
+  return true;
+}
+
 bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
   if (position < 0) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "negative position");
   Library& lib = library();

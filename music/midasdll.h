@@ -136,6 +136,13 @@ bool MIDASfreeModule(MIDASmodule module);
 // Fills `status` with the state of the module playing under `playHandle`.
 bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status);
 
+// Fills `seconds` with the play time of one pass of `module`'s song, from its start to its end.
+bool MIDASgetModuleDuration(MIDASmodule module, double* seconds);
+
+// Fills `seconds` with how far the song playing under `playHandle` is into its current pass,
+// from 0 to its duration.
+bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds);
+
 // Continues playback at the first row of order `position`. A position at or past the song's
 // length counts as the end of the song: the loop count goes up and a looping song starts
 // over. A negative position fails.

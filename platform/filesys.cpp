@@ -4,11 +4,13 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <pwd.h>
 #include <optional>
 #include <sstream>
 #include <string_view>
@@ -408,3 +410,40 @@ std::string ProgramDir() {
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
   return error ? GetCurrentDir() : withTrailingSlash(exe.parent_path().string());
 }
+
+std::string XdgBaseDir(const char* variable, const std::string& homeDefault) {
+  const char* value = std::getenv(variable);
+  if (value && value[0] == '/') return withTrailingSlash(value);
+  std::string home;
+  if (const char* fromEnv = std::getenv("HOME"); fromEnv && *fromEnv) {
+    home = fromEnv;
+  } else {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+      home = found->pw_dir;
+  }
+  return withTrailingSlash(home) + withTrailingSlash(homeDefault);
+}
+
+std::string DataDirFor(const std::string& programDir) {
+  // main.bmp is drawn by the build beside the program and installed with the other bitmaps.
+  if (FileExists(programDir + "main.bmp")) return programDir;
+  return programDir + "../share/vorka/";
+}
+
+std::string DataDir() { return DataDirFor(ProgramDir()); }
+
+std::string StoredFilesDirFor(const std::string& programDir) {
+  struct stat info{};
+  bool besideProgram = DataDirFor(programDir) == programDir &&
+                       stat(programDir.c_str(), &info) == 0 && !isReadOnly(programDir, info);
+  if (besideProgram) return programDir;
+  std::string folder = XdgBaseDir("XDG_DATA_HOME", ".local/share") + "vorka/";
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return folder;
+}
+
+std::string StoredFilesDir() { return StoredFilesDirFor(ProgramDir()); }

@@ -98,3 +98,22 @@ bool SetCurrentDir(const std::string& path);
 
 // The folder of the running executable, ending in "/".
 std::string ProgramDir();
+
+// An XDG base folder, ending in "/": the value of the environment `variable` when it is an
+// absolute path (relative ones are invalid by the XDG rules), else `homeDefault` below the home
+// folder ($HOME, or the user's entry in the password database).
+std::string XdgBaseDir(const char* variable, const std::string& homeDefault);
+
+// The folder of the program's bitmaps and help pages, ending in "/": `programDir` when they are
+// there (a build, or a copy of it), else `programDir`../share/vorka/ (an installed program).
+std::string DataDirFor(const std::string& programDir);
+// DataDirFor(ProgramDir()).
+std::string DataDir();
+
+// The folder of the playlist and the high scores, ending in "/": `programDir` when the
+// program's data lives beside it and the user may write there, else $XDG_DATA_HOME/vorka/
+// ($HOME/.local/share/vorka/), made when missing. An installed program therefore always keeps
+// them in the user's own folder.
+std::string StoredFilesDirFor(const std::string& programDir);
+// StoredFilesDirFor(ProgramDir()).
+std::string StoredFilesDir();

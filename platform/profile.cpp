@@ -3,11 +3,9 @@
 #include "platform/filesys.h"
 #include "platform/utf8.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <optional>
-#include <pwd.h>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
@@ -40,23 +38,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 bool isBareName(const std::string& fileName) { return fileName.find('/') == std::string::npos; }
 
-std::string homeDir() {
-  if (const char* home = std::getenv("HOME"); home && *home) return home;
-  passwd entry{};
-  passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-    return found->pw_dir;
-  return {};
-}
-
-// $XDG_CONFIG_HOME/vorka/, or $HOME/.config/vorka/ when the variable is unset, empty or
-// relative (relative values are invalid by the XDG rules).
-std::string configDir() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::string base = xdg && xdg[0] == '/' ? std::string(xdg) : homeDir() + "/.config";
-  return base + "/vorka/";
-}
+// $XDG_CONFIG_HOME/vorka/, or $HOME/.config/vorka/.
+std::string configDir() { return XdgBaseDir("XDG_CONFIG_HOME", ".config") + "vorka/"; }
 
 // One line of a file: its text without the line break (CRs before the LF, or ending the file,
 // are part of the break), where the next line starts and whether an LF ended it.

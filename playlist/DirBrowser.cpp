@@ -15,7 +15,7 @@ void TDirBrowser::ChangeDir(const std::string& piece) {
     CurDir += piece;
   ClearDirList();
   ScanDir(CurDir, "*.*", faDirectory);
-  for (const char* mask : {"*.mod", "*.it", "*.s3m", "*.xm"}) ScanDir(CurDir, mask, faArchive);
+  for (const char* mask : ModuleMasks) ScanDir(CurDir, mask, faArchive);
 }
 
 void TDirBrowser::ScanDir(const std::string& folder, const std::string& mask, int32_t attr) {
@@ -46,4 +46,10 @@ std::string TDirBrowser::ParentDir(const std::string& path) {
 
 bool TDirBrowser::IsFolder(const TDirEntry& entry) {
   return entry.Attr == 0x10 || entry.Attr == 0x11 || entry.Attr == 0x30;
+}
+
+bool TDirBrowser::IsModuleName(const std::string& name) {
+  for (const char* mask : ModuleMasks)
+    if (MatchesMask(name, mask)) return true;
+  return false;
 }

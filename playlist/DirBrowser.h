@@ -15,6 +15,9 @@ struct TDirEntry {
 // file system has it), then module files, each group in ascending byte order of the names.
 class TDirBrowser {
 public:
+  // The module files a folder lists, in this order.
+  static constexpr const char* ModuleMasks[] = {"*.mod", "*.it", "*.s3m", "*.xm"};
+
   // The folder being browsed, normally ending in "/".
   std::string CurDir;
 
@@ -34,6 +37,8 @@ public:
   static std::string ParentDir(const std::string& path);
   // Folders are the entries of attribute 0x10, 0x11 or 0x30; every other entry is a module.
   static bool IsFolder(const TDirEntry& entry);
+  // True when `name` matches one of ModuleMasks.
+  static bool IsModuleName(const std::string& name);
 
 private:
   void insertSorted(const TDirEntry& entry);

@@ -52,9 +52,9 @@ QToolButton* speedButton(QWidget* parent, const QString& caption, QRect where) {
 
 } // namespace
 
-TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& programDir)
+TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& filesDir)
     : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_mainWindow(mainWindow), m_lastDir(lastDir), m_file(programDir) {
+      m_mainWindow(mainWindow), m_lastDir(lastDir), m_file(filesDir) {
   setWindowTitle("Playlist");
   setFixedSize(kClientWidth, kClientHeight);
   Notebook = new QTabWidget(this);
@@ -131,6 +131,10 @@ std::vector<std::string> TfrmPlayList::Playlist() const {
   for (int i = 0; i < lbPlaylist->count(); ++i)
     paths.push_back(lbPlaylist->item(i)->data(Qt::UserRole).toByteArray().toStdString());
   return paths;
+}
+
+void TfrmPlayList::AppendEntries(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) addToPlaylist(path);
 }
 
 void TfrmPlayList::addToPlaylist(const std::string& path) {

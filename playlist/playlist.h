@@ -31,12 +31,14 @@ class TfrmPlayList : public QDialog {
 
 public:
   // `mainWindow` is the window to centre on; `lastDir` the last-directory text the dialog
-  // reads when shown and writes when closed; `programDir` the folder of "playlist.dat".
+  // reads when shown and writes when closed; `filesDir` the folder of "playlist.dat".
   // Loads the stored playlist (an unreadable file shows "Could not read playlist").
-  TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& programDir);
+  TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& filesDir);
 
   // The playlist, first to last.
   std::vector<std::string> Playlist() const;
+  // Adds `paths` to the end of the playlist, as Add does.
+  void AppendEntries(const std::vector<std::string>& paths);
 
   // Stores the playlist; a failure shows "Could not write playlist". A file that could not be
   // read is left as it is.

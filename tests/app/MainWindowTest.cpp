@@ -11,6 +11,9 @@
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QDesktopServices>
 #include <QProgressBar>
 #include <QTimer>
@@ -210,7 +213,29 @@ TEST_F(MainWindowTest, HomePageAndHelp) {
   ASSERT_EQ(recorder.opened.size(), 2u);
   EXPECT_EQ(recorder.opened[0], QUrl("https://vorka.example/"));
   EXPECT_EQ(recorder.opened[1],
-            QUrl::fromLocalFile(QString::fromStdString(ProgramDir() + "help/VORKA.htm")));
+            QUrl::fromLocalFile(QString::fromStdString(DataDir() + "help/VORKA.htm")));
+}
+
+// Module files dropped on the window go to the end of the playlist and the first of them
+// plays; a file that is no module is named in the status bar.
+TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
+  std::string a = song("Alpha"), b = song("Beta"), notes = music.write("notes.txt", "x");
+  storePlaylist({a});
+  start();
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(b)),
+                QUrl::fromLocalFile(QString::fromStdString(notes))});
+  QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  enter.ignore();
+  QApplication::sendEvent(frmMain, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(frmMain, &drop);
+  EXPECT_EQ(frmPlayList->Playlist(), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b}));
+  EXPECT_EQ(caption(), "VORKA - Beta");
+  EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
+            notes + " is not a module file (mod, it, s3m or xm).");
 }
 
 } // namespace

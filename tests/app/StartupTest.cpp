@@ -121,7 +121,7 @@ TEST_F(StartupTest, CommitDataAndEndDuringStartUp) {
   int result = inChildProcess([&] {
     if (!CreateWindows(folder)) return 1;
     RequestEnd();
-    if (RunProgram(*static_cast<TApplication*>(QCoreApplication::instance())) != 0) return 2;
+    if (RunProgram(*static_cast<TApplication*>(QCoreApplication::instance()), {}) != 0) return 2;
     if (frmMain->isVisible()) return 3;
     frmMain->HighScores->AddScore("Late", 5, 1);
     DestroyWindows();

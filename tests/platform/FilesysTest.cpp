@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sys/stat.h>
@@ -262,4 +263,30 @@ TEST(FilesysTest, StaleTemporaryFilesAreRemoved) {
   EXPECT_TRUE(std::filesystem::exists(dir.file(liveName)));
   EXPECT_TRUE(std::filesystem::exists(dir.file(".vorka.ini.tmpx-1")));
   EXPECT_TRUE(std::filesystem::exists(dir.file(".other.ini.tmp" + std::to_string(ended) + "-0")));
+}
+
+// A program with its data beside it keeps its files there while it may write there; an
+// installed one finds its data in ../share/vorka and keeps the files in the user's own data
+// folder, made when missing.
+TEST(FilesysTest, DataAndStoredFilesFolders) {
+  TempDir dir;
+  const std::string root = dir.path().string() + "/";
+  const std::string portable = root + "portable/", bin = root + "usr/bin/";
+  std::filesystem::create_directories(portable);
+  std::filesystem::create_directories(bin);
+  dir.write("portable/main.bmp", "BM");
+  const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("XDG_DATA_HOME", (root + "data").c_str(), 1);
+  EXPECT_EQ(DataDirFor(portable), portable);
+  EXPECT_EQ(StoredFilesDirFor(portable), portable);
+  EXPECT_EQ(DataDirFor(bin), bin + "../share/vorka/");
+  EXPECT_EQ(StoredFilesDirFor(bin), root + "data/vorka/");
+  EXPECT_TRUE(std::filesystem::is_directory(root + "data/vorka"));
+  chmod(portable.c_str(), 0555);
+  EXPECT_EQ(StoredFilesDirFor(portable), root + "data/vorka/");
+  setenv("XDG_DATA_HOME", "relative/data", 1);
+  setenv("HOME", (root + "home").c_str(), 1);
+  EXPECT_EQ(StoredFilesDirFor(bin), root + "home/.local/share/vorka/");
+  unsetenv("XDG_DATA_HOME");
+  setenv("HOME", oldHome.c_str(), 1);
 }

@@ -5,6 +5,7 @@
 #include "tools/artgen/Palette.h"
 #include "tools/artgen/Shapes.h"
 
+#include <QDir>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainterPath>
@@ -16,6 +17,7 @@
 #include <initializer_list>
 #include <map>
 #include <numbers>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -429,10 +431,11 @@ QImage moduleIcon() {
 
 // ---- The dialog pictures ----------------------------------------------------------------
 
-// The program's icon: a bevelled cube with two beamed notes on its face.
-QImage appIcon() {
-  TCanvas canvas(32, 32);
+// The program's icon, `size` pixels square: a bevelled cube with two beamed notes on its face.
+QImage appIcon(int size = 32) {
+  TCanvas canvas(size, size);
   QPainter& p = canvas.painter();
+  p.scale(size / 32.0, size / 32.0);
   TShapes::cube(p, QRectF(1, 1, 30, 30), TRamp::Violet);
   TShapes::outlined(p, TShapes::beamedNotes(QPointF(10.5, 23.5), 19), TShapes::grey(31),
                     TShapes::ramp(TRamp::Violet, 2), 2);
@@ -564,4 +567,13 @@ void TUiArt::writeAll(const TBitmapWriter& writer) {
   writer.write(QStringLiteral("infoicon.bmp"), infoIcon());
   writer.write(QStringLiteral("infotitle.bmp"),
                titlePicture(QStringLiteral("Module"), 86, 27, 18, TRamp::Purple));
+}
+
+void TUiArt::writeDesktopIcons(const QString& folder, const QString& name) {
+  for (int size : {16, 32, 48, 64, 128, 256}) {
+    const QString sizeFolder = QStringLiteral("%1/icons/hicolor/%2x%2/apps").arg(folder).arg(size);
+    const QString file = sizeFolder + "/" + name + ".png";
+    if (!QDir().mkpath(sizeFolder) || !appIcon(size).save(file, "PNG"))
+      throw std::runtime_error("unable to write " + file.toStdString());
+  }
 }

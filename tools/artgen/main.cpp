@@ -1,5 +1,6 @@
-// vorka_artgen <output-folder>: draws every bitmap the program loads and writes them, as 8-bit
-// BMP files on one shared palette, into the folder.
+// vorka_artgen <output-folder> <desktop id>: draws every bitmap the program loads and writes
+// them, as 8-bit BMP files on one shared palette, into the folder, and the program's desktop
+// icon, named after its desktop id, as PNG files below it in icons/hicolor/.
 
 #include "tools/artgen/BitmapWriter.h"
 #include "tools/artgen/GameArt.h"
@@ -16,8 +17,8 @@ int main(int argc, char* argv[]) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::cerr << "usage: vorka_artgen <output-folder>\n";
+  if (argc != 3) {
+    std::cerr << "usage: vorka_artgen <output-folder> <desktop id>\n";
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -29,6 +30,7 @@ int main(int argc, char* argv[]) {
     const TBitmapWriter writer(folder);
     TUiArt::writeAll(writer);
     TGameArt::writeAll(writer, folder);
+    TUiArt::writeDesktopIcons(folder, QString::fromLocal8Bit(argv[2]));
   } catch (const std::exception& e) {
     std::cerr << "vorka_artgen: " << e.what() << '\n';
     return 1;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "desktop/ModuleFiles.h"
+
+#include <QStringList>
+
+#include <string>
+
+// What the program is asked on its command line, `vorka [FILE|FOLDER]...`, read the way
+// QCommandLineParser reads it: --help and --version print and end, an unknown option ends
+// with one line on standard error, and files and folders become the modules to add and play.
+// Needs the application's name and version set.
+struct TCommandLine {
+  enum class TAction { Run, ShowHelp, ShowVersion, Fail };
+
+  TAction Action = TAction::Run;
+  // Run: the modules of the files and folders given, and a line for each one left out.
+  TModuleFiles Files;
+  // ShowHelp and ShowVersion: the text for standard output; Fail: the line for standard error.
+  std::string Text;
+
+  // `arguments` as QCoreApplication::arguments() gives them, the program first.
+  static TCommandLine parse(const QStringList& arguments);
+};

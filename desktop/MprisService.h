@@ -1,0 +1,67 @@
+#pragma once
+
+#include "desktop/MprisState.h"
+
+#include <QObject>
+#include <QVariantMap>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QDBusObjectPath;
+
+// What the MPRIS service drives and reads of the program. Each is called on the GUI thread and
+// must go the way the main window's own buttons go.
+struct TMprisLinks {
+  std::function<TPlayerView()> View;
+  std::function<double()> PlaySeconds; // into the playing song's pass
+  std::function<void()> PlayNext, Stop, PauseOrResume, RestartSong, Raise, Quit;
+  std::function<void(int32_t)> Seek; // by whole positions, forward when positive
+  std::function<void(const std::vector<std::string>&)> Open; // add modules and play the first
+};
+
+// The desktop's player controls: org.mpris.MediaPlayer2 and org.mpris.MediaPlayer2.Player on
+// the session bus as org.mpris.MediaPlayer2.vorka, at /org/mpris/MediaPlayer2. The D-Bus
+// methods arrive on the GUI thread and map onto the player's own operations; playerChanged()
+// tells the bus what changed. GUI thread only.
+class TMprisService : public QObject {
+  Q_OBJECT
+
+public:
+  static constexpr const char* ServiceName = "org.mpris.MediaPlayer2.vorka";
+  static constexpr const char* ObjectPath = "/org/mpris/MediaPlayer2";
+
+  explicit TMprisService(TMprisLinks links, QObject* parent = nullptr);
+
+  // Puts the service on the session bus; false when there is none or the name is taken.
+  bool registerOnBus();
+  // Emits PropertiesChanged with the player properties that differ from those last told.
+  void playerChanged();
+
+  TPlayerView view() const { return m_links.View(); }
+  // Microseconds into the playing song.
+  qlonglong position() const;
+
+  // The Player interface's methods.
+  void play();
+  void pause();
+  void playPause();
+  void stop();
+  void next();
+  void previous();
+  void seek(qlonglong offset);
+  void setPosition(const QDBusObjectPath& trackId, qlonglong position);
+  void openUri(const QString& uri);
+  // The root interface's methods.
+  void raise();
+  void quit();
+
+signals:
+  // After a seek, with the new position in microseconds.
+  void seeked(qlonglong position);
+
+private:
+  TMprisLinks m_links;
+  QVariantMap m_told;
+};
