@@ -66,7 +66,9 @@ void TMprisService::stop() { m_links.Stop(); }
 void TMprisService::next() { m_links.PlayNext(); }
 
 void TMprisService::previous() {
-  if (view().State == psPlaying) m_links.RestartSong();
+  if (view().State != psPlaying) return;
+  m_links.RestartSong();
+  emit seeked(position());
 }
 
 void TMprisService::seek(qlonglong offset) {
