@@ -115,7 +115,9 @@ void TfrmAbout::showEvent(QShowEvent* event) {
 void TfrmAbout::Label2Click() { ShellExecute(TfrmMain::HomePage); }
 
 bool TfrmAbout::eventFilter(QObject* watched, QEvent* event) {
+  // A link follows the left button only, released over it.
   if (watched == Label2 && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
       Label2->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
     Label2Click();
     return true;

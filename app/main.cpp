@@ -6,6 +6,7 @@
 #include "app/setup.h"
 #include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
+#include "controls/ElidedLabel.h"
 #include "desktop/ModuleFiles.h"
 #include "game/game.h"
 #include "platform/filesys.h"
@@ -27,6 +28,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStandardItemModel>
@@ -190,7 +192,7 @@ void TfrmMain::buildStatusBar() {
   bar->setFixedHeight(kStatusBarHeight);
   m_statePanel = new QLabel;
   m_statePanel->setFixedWidth(50);
-  m_filePanel = new QLabel;
+  m_filePanel = new TElidedLabel(Qt::ElideMiddle);
   m_filePanel->setMinimumWidth(50);
   bar->addWidget(m_statePanel);
   bar->addWidget(m_filePanel, 1);
@@ -198,7 +200,7 @@ void TfrmMain::buildStatusBar() {
 
 QString TfrmMain::StatePanelText() const { return m_statePanel->text(); }
 
-QString TfrmMain::FilePanelText() const { return m_filePanel->text(); }
+QString TfrmMain::FilePanelText() const { return m_filePanel->fullText(); }
 
 bool TfrmMain::event(QEvent* event) {
   if (event->type() == TWindowMessage::type()) {
@@ -259,13 +261,13 @@ void TfrmMain::showSong() {
                       std::string(name, strnlen(name, sizeof Player->ModuleInfo.SongName));
   setWindowTitle(QString::fromStdString(title));
   SetApplicationTitle(title);
-  m_filePanel->setText(fromBytes(Player->FileName));
+  m_filePanel->setFullText(fromBytes(Player->FileName));
   showState();
 }
 
 void TfrmMain::showLoadFailure() {
   if (Player->State != psPlaying && !Player->LoadError.empty())
-    m_filePanel->setText("Cannot play " + fromBytes(Player->LoadError));
+    m_filePanel->setFullText("Cannot play " + fromBytes(Player->LoadError));
 }
 
 void TfrmMain::showState() {
@@ -319,11 +321,9 @@ void TfrmMain::TimerTimer() {
   ProgressBar->setMaximum(static_cast<int>(Player->ModuleInfo.SongLength));
   ProgressBar->setValue(static_cast<int>(status.Position));
   // A song shorter than the timer's period may have ended more than once since the last look.
-  if (status.LoopCount >= 1) {
-    Player->PlayNext();
-    showLoadFailure();
-    showState();
-  }
+  // The next song starts the way the button starts it, so that a list with nothing playable
+  // left shows that in the caption as well as in the status bar.
+  if (status.LoopCount >= 1) btnPlayNextClick();
 }
 
 void TfrmMain::btnPlayListClick() {
@@ -440,7 +440,8 @@ void TfrmMain::ImageDblClick() { ShellExecute(HomePage); }
 void TfrmMain::mnuExitClick() { close(); }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Image && event->type() == QEvent::MouseButtonDblClick) {
+  if (watched == Image && event->type() == QEvent::MouseButtonDblClick &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     ImageDblClick();
     return true;
   }

@@ -16,6 +16,7 @@ class QListWidget;
 class QProgressBar;
 class QTimer;
 class QToolButton;
+class TElidedLabel;
 
 // The main window: the transport buttons and menu of the music player, the progress bar of
 // the playing song, the high-score table and the entries to the dialogs. It owns the player
@@ -68,7 +69,8 @@ public:
   // What the desktop's player controls show of the player.
   TPlayerView PlayerView() const;
 
-  // The texts of the status bar's two panels: the play state and the loaded file.
+  // The texts of the status bar's two panels: the play state and the loaded file (whole, as
+  // its tool tip shows it; the panel shows it cut in the middle where it is too long).
   QString StatePanelText() const;
   QString FilePanelText() const;
 
@@ -130,7 +132,7 @@ private:
 
   int32_t m_pendingSong = -1; // playlist index to play once the player exists
   QLabel* m_statePanel = nullptr;
-  QLabel* m_filePanel = nullptr;
+  TElidedLabel* m_filePanel = nullptr;
   bool m_shown = false;
 };
 

@@ -11,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -188,6 +189,15 @@ void TfrmSetup::showEvent(QShowEvent* event) {
 void TfrmSetup::btnOkClick() {
   SaveSettings();
   accept();
+}
+
+void TfrmSetup::keyPressEvent(QKeyEvent* event) {
+  // Escape is Cancel, through Cancel's own handler, rather than Qt's bare reject.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    btnCancelClick();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TfrmSetup::btnCancelClick() {

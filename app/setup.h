@@ -17,8 +17,8 @@ class TGfxBtn;
 // The setup dialog, and for the whole run the holder of the current settings: the game reads
 // its player name and full-screen box, the playlist dialog its LastDir. It loads the settings
 // file when made (showing the welcome message on a first start, and removing the temporary files
-// an ended writer left) and when cancelled, and writes it on OK and at the end of the program.
-// GUI thread only.
+// an ended writer left) and when cancelled (Cancel or Escape), and writes it on OK and at the
+// end of the program. GUI thread only.
 class TfrmSetup : public QDialog {
   Q_OBJECT
 
@@ -61,6 +61,7 @@ public:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   QWidget* buildGeneralPage();

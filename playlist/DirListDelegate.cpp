@@ -6,6 +6,13 @@
 #include <QHeaderView>
 #include <QPainter>
 
+namespace {
+
+constexpr int kNameLeft = 18;  // the name starts right of the 16-pixel icon
+constexpr int kColumnGap = 3;  // blank before the size column
+
+} // namespace
+
 TDirListDelegate::TDirListDelegate(const QHeaderView* header, QObject* parent)
     : QStyledItemDelegate(parent), m_header(header) {
   const char* files[] = {"iconparent.bmp", "iconmodule.bmp", "iconfolder.bmp"};
@@ -41,7 +48,10 @@ void TDirListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   painter->setPen(ink);
   painter->setFont(option.font);
   int baseline = r.top() + (r.height() + option.fontMetrics.ascent() - option.fontMetrics.descent()) / 2;
-  painter->drawText(r.left() + 18, baseline, nameText(name, attr));
+  // A long name ends in "…" at the size column, so that the size stays readable.
+  const int nameWidth = m_header->sectionSize(0) - kNameLeft - kColumnGap;
+  painter->drawText(r.left() + kNameLeft, baseline,
+                    option.fontMetrics.elidedText(nameText(name, attr), Qt::ElideRight, nameWidth));
   painter->drawText(r.left() + m_header->sectionSize(0), baseline,
                     sizeText(index.data(SizeRole).toInt(), attr));
   painter->restore();

@@ -9,8 +9,9 @@ class QHeaderView;
 
 // Draws one row of the folder list: the entry's icon at the row's top left (its pure red
 // pixels in the row's background colour), the name at 18 pixels (folders in upper case,
-// modules in lower case) and the size ("<DIR>" for folders) at the width of the header's first
-// section, so the column follows the header while it is dragged.
+// modules in lower case), elided where it would reach the size column, and the size ("<DIR>"
+// for folders) at the width of the header's first section, so the column follows the header
+// while it is dragged.
 class TDirListDelegate : public QStyledItemDelegate {
 public:
   // Item data roles the folder list stores with each entry.

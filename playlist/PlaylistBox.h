@@ -3,7 +3,7 @@
 #include <QListWidget>
 
 // The playlist box: a plain list of module paths that accepts entries dragged from another
-// list box. A drop only reports itself; the dialog decides what it adds.
+// list box, always as a copy. A drop only reports itself; the dialog decides what it adds.
 class TPlaylistBox : public QListWidget {
   Q_OBJECT
 

@@ -7,6 +7,7 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/utf8.h"
+#include "playlist/DirListBox.h"
 #include "playlist/DirListDelegate.h"
 #include "playlist/DriveComboBox.h"
 #include "playlist/PlaylistBox.h"
@@ -93,18 +94,16 @@ void TfrmPlayList::buildGeneralPage(QWidget* page) {
   Header->setModel(columns);
   Header->setSectionResizeMode(QHeaderView::Interactive);
   Header->setMinimumSectionSize(8);
-  Header->setStretchLastSection(true);
+  Header->setStretchLastSection(false);
   Header->resizeSection(0, 119);
   Header->resizeSection(1, 28);
   Header->setGeometry(8, 104, 175, 17);
 
-  lbDir = new QListWidget(page);
+  lbDir = new TDirListBox(page);
   lbDir->setGeometry(8, 121, 175, 144);
   lbDir->setUniformItemSizes(true);
   lbDir->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   lbDir->setItemDelegate(new TDirListDelegate(Header, lbDir));
-  lbDir->setDragEnabled(true);
-  lbDir->setDragDropMode(QAbstractItemView::DragOnly);
   lbDir->installEventFilter(this);
   connect(lbDir, &QListWidget::itemDoubleClicked, this, &TfrmPlayList::lbDirDblClick);
   connect(Header, &QHeaderView::sectionResized, lbDir->viewport(), qOverload<>(&QWidget::update));
@@ -256,6 +255,15 @@ void TfrmPlayList::btnDelAllClick() { lbPlaylist->clear(); }
 void TfrmPlayList::btnOkClick() {
   SavePlaylist();
   accept();
+}
+
+void TfrmPlayList::keyPressEvent(QKeyEvent* event) {
+  // Escape is Cancel, through Cancel's own handler, rather than Qt's bare reject.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    btnCancelClick();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TfrmPlayList::btnCancelClick() {

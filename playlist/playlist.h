@@ -16,14 +16,15 @@ class QListWidgetItem;
 class QPushButton;
 class QTabWidget;
 class QToolButton;
+class TDirListBox;
 class TDriveComboBox;
 class TGfxBtn;
 class TPlaylistBox;
 
 // The playlist dialog: browses drives and folders on the left (folders and module files with
 // icon, name and size) and holds the program's one playlist in lbPlaylist. OK stores the
-// playlist and ends with the Accepted result; Cancel reloads the stored playlist and ends with
-// Rejected; the close box ends with Rejected and keeps the edits. Every ending keeps the
+// playlist and ends with the Accepted result; Cancel (and Escape) reloads the stored playlist
+// and ends with Rejected; the close box ends with Rejected and keeps the edits. Every ending keeps the
 // folder, cut to 80 bytes, in the last-directory text it was given. Entries whose file cannot
 // be found now stay in the playlist, greyed. GUI thread only.
 class TfrmPlayList : public QDialog {
@@ -53,7 +54,7 @@ public:
   QLineEdit* eDir;
   QPushButton* btnChange;
   QHeaderView* Header;
-  QListWidget* lbDir;
+  TDirListBox* lbDir;
   QToolButton* btnAdd;
   QToolButton* btnAddAll;
   QToolButton* btnDel;
@@ -75,6 +76,7 @@ public:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

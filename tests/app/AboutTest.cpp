@@ -57,6 +57,8 @@ TEST(AboutTest, ShowingAndLink) {
 
   UrlRecorder recorder;
   QDesktopServices::setUrlHandler("https", &recorder, "open");
+  QTest::mouseClick(about.Label2, Qt::RightButton, {}, {5, 5});
+  QTest::mouseClick(about.Label2, Qt::MiddleButton, {}, {5, 5});
   QTest::mouseClick(about.Label2, Qt::LeftButton, {}, {5, 5});
   QDesktopServices::unsetUrlHandler("https");
   ASSERT_EQ(recorder.opened.size(), 1u);

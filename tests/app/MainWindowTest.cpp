@@ -2,6 +2,7 @@
 
 #include "tests/app/ProgramTest.h"
 #include "app/setup.h"
+#include "controls/ElidedLabel.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "playlist/playlist.h"
@@ -12,8 +13,10 @@
 
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTest>
 #include <QDesktopServices>
 #include <QProgressBar>
 #include <QTimer>
@@ -159,6 +162,9 @@ TEST_F(MainWindowTest, CommandsFromAnotherThreadAreQueued) {
   EXPECT_EQ(frmMain->Player->State, psIdle);
   ASSERT_TRUE(processUntil([] { return frmMain->Player->State == psPlaying; }));
   EXPECT_EQ(caption(), "VORKA - Alpha");
+  EXPECT_EQ(frmMain->StatePanelText(), "Playing");
+  std::thread([] { frmMain->btnPauseClick(); }).join();
+  ASSERT_TRUE(processUntil([] { return frmMain->StatePanelText() == "Paused"; }));
 }
 
 // When no file of the playlist loads, playback stops and the status bar says why.
@@ -206,7 +212,8 @@ TEST_F(MainWindowTest, HomePageAndHelp) {
   UrlRecorder recorder;
   QDesktopServices::setUrlHandler("https", &recorder, "open");
   QDesktopServices::setUrlHandler("file", &recorder, "open");
-  frmMain->ImageDblClick();
+  QTest::mouseDClick(frmMain->Image, Qt::RightButton);
+  QTest::mouseDClick(frmMain->Image, Qt::LeftButton);
   frmMain->mnuContents->trigger();
   QDesktopServices::unsetUrlHandler("https");
   QDesktopServices::unsetUrlHandler("file");
@@ -236,6 +243,29 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   EXPECT_EQ(caption(), "VORKA - Beta");
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
             notes + " is not a module file (mod, it, s3m or xm).");
+}
+
+// When the timer finds nothing playable any more, the caption and both status-bar panels say
+// so; the long text is cut in the middle and whole in the tool tip.
+TEST_F(MainWindowTest, NothingLeftToPlayIsShownEverywhere) {
+  std::string shortSong = song("Short", 4);
+  storePlaylist({shortSong});
+  start();
+  frmMain->btnPlayNextClick();
+  std::filesystem::remove(shortSong);
+  ASSERT_TRUE(processUntil([] { return frmMain->Player->State == psStopped; }));
+  EXPECT_EQ(caption(), "VORKA - ");
+  EXPECT_EQ(frmMain->StatePanelText(), "Stopped");
+  const QString whole = QString::fromStdString(
+      "Cannot play " + shortSong + ": Unable to load module: No such file or directory");
+  EXPECT_EQ(frmMain->FilePanelText(), whole);
+  auto* panel = frmMain->statusBar()->findChild<TElidedLabel*>();
+  ASSERT_TRUE(panel);
+  EXPECT_EQ(panel->toolTip(), whole);
+  EXPECT_TRUE(panel->text().startsWith("Cannot play /")) << panel->text().toStdString();
+  EXPECT_TRUE(panel->text().contains(QChar(0x2026)));
+  EXPECT_TRUE(panel->text().endsWith("directory"));
+  EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
 }
 
 } // namespace

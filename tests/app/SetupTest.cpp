@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,18 @@ TEST_F(SetupTest, CloseBoxKeepsTheEdits) {
   EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "<missing>");
   s.FormDestroy();
   EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "Ann");
+}
+
+// Escape is Cancel: the edits go and the stored settings come back.
+TEST_F(SetupTest, EscapeIsCancel) {
+  writeIni("[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Kept\n");
+  TfrmSetup& s = make();
+  s.show();
+  s.ePlayername->setText("Edited");
+  QTest::keyClick(s.ePlayername, Qt::Key_Escape);
+  EXPECT_EQ(s.result(), QDialog::Rejected);
+  EXPECT_FALSE(s.isVisible());
+  EXPECT_EQ(s.ePlayername->text(), "Kept");
 }
 
 // A failed save raises "Unable to write to" the file; the dialog stays open and nothing after

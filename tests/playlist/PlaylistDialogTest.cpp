@@ -3,6 +3,7 @@
 #include "controls/GfxBtn.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "playlist/DirListBox.h"
 #include "playlist/DirListDelegate.h"
 #include "playlist/DriveComboBox.h"
 #include "playlist/PlaylistBox.h"
@@ -10,9 +11,12 @@
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -134,21 +138,60 @@ TEST_F(PlaylistDialogTest, AddingModules) {
   EXPECT_TRUE(d.Playlist().empty());
 }
 
-// A folder entry dropped onto the playlist opens the folder and adds nothing; a module dropped
-// there is added.
-TEST_F(PlaylistDialogTest, DroppingEntries) {
-  TfrmPlayList& d = open(root);
-  select("tunes");
-  emit d.lbPlaylist->droppedFromList();
-  EXPECT_EQ(d.Browser().CurDir, root + "tunes/");
-  EXPECT_TRUE(d.Playlist().empty());
-  select("deep.s3m");
-  emit d.lbPlaylist->droppedFromList();
-  EXPECT_EQ(d.Playlist(), Paths{root + "tunes/deep.s3m"});
+// Drags the folder-list row onto the playlist with the mouse, `modifiers` held, as a user does,
+// through the window system: the drag runs its own event loop, so the drop is made from inside
+// it.
+void dragToPlaylist(TfrmPlayList& d, QListWidgetItem* row, Qt::KeyboardModifiers modifiers) {
+  QWindow* window = d.windowHandle();
+  const QPoint from = d.lbDir->viewport()->mapTo(&d, d.lbDir->visualItemRect(row).center());
+  const QPoint to = d.lbPlaylist->viewport()->mapTo(&d, d.lbPlaylist->viewport()->rect().center());
+  QTimer::singleShot(100, [&] {
+    QTest::mouseMove(window, to);
+    QTest::mouseRelease(window, Qt::LeftButton, modifiers, to);
+  });
+  QTest::mousePress(window, Qt::LeftButton, modifiers, from);
+  QTest::mouseMove(window, from + QPoint(2, 0));
+  QTest::mouseMove(window, from + QPoint(QApplication::startDragDistance() + 10, 0));
 }
 
-// OK stores the playlist and accepts; Cancel brings back the stored one and rejects; the close
-// box rejects and keeps the edits. Every ending keeps the folder, cut to 80 bytes.
+// A module dragged onto the playlist is added and a folder dragged there opens; a drag never
+// changes the folder list, even with Shift held, so each row goes on adding its own entry.
+// Qt's offscreen platform has no drag and drop: this test runs on X11 under Xvfb.
+TEST_F(PlaylistDialogTest, DraggingEntries) {
+  TfrmPlayList& d = open(root);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+  const Paths before = listed();
+  dragToPlaylist(d, d.lbDir->item(3), Qt::ShiftModifier);
+  EXPECT_EQ(listed(), before);
+  EXPECT_EQ(d.Playlist(), Paths{root + "Zeta.mod"});
+  dragToPlaylist(d, d.lbDir->item(4), Qt::ShiftModifier);
+  EXPECT_EQ(d.Playlist(), (Paths{root + "Zeta.mod", root + "alpha.xm"}));
+  dragToPlaylist(d, d.lbDir->item(1), Qt::NoModifier);
+  EXPECT_EQ(d.Browser().CurDir, root + "tunes/");
+  EXPECT_EQ(d.Playlist().size(), 2u);
+}
+
+// The header's sections keep their widths, and a long name ends in "…" before the size column,
+// which stays free for the size.
+TEST_F(PlaylistDialogTest, LongNamesStopAtTheSizeColumn) {
+  music.write("finally_the_longest_module_name_of_all.mod", "data");
+  TfrmPlayList& d = open(root);
+  EXPECT_EQ(d.Header->sectionSize(0), 119);
+  EXPECT_EQ(d.Header->sectionSize(1), 28);
+  select("finally_the_longest_module_name_of_all.mod");
+  d.lbDir->clearSelection();
+  const QRect row = d.lbDir->visualItemRect(d.lbDir->currentItem());
+  const QImage shot = d.lbDir->viewport()->grab().toImage();
+  const QRgb base = d.lbDir->palette().color(QPalette::Base).rgb();
+  int ink = 0;
+  for (int x = 119 - 3; x < 119; ++x)
+    for (int y = row.top(); y <= row.bottom(); ++y) ink += shot.pixel(x, y) != base;
+  EXPECT_EQ(ink, 0);
+}
+
+// OK stores the playlist and accepts; Cancel, and Escape with it, brings back the stored one and
+// rejects; the close box rejects and keeps the edits. Every ending keeps the folder, cut to 80
+// bytes.
 TEST_F(PlaylistDialogTest, OkCancelAndCloseBox) {
   std::string deep = root + std::string(60, 'd') + "/" + std::string(40, 'e') + "/";
   std::filesystem::create_directories(deep);
@@ -168,6 +211,12 @@ TEST_F(PlaylistDialogTest, OkCancelAndCloseBox) {
   EXPECT_EQ(d.result(), QDialog::Rejected);
   EXPECT_EQ(d.Playlist().size(), 3u);
   EXPECT_EQ(lastDir, deep.substr(0, 80));
+
+  open(root);
+  d.btnDelAllClick();
+  QTest::keyClick(d.lbPlaylist, Qt::Key_Escape);
+  EXPECT_EQ(d.result(), QDialog::Rejected);
+  EXPECT_EQ(d.Playlist().size(), 3u);
 
   open(root);
   d.btnDelAllClick();
