@@ -45,12 +45,15 @@ import -window "$main" "$shots/playing.png"
 click "$main" 196 254
 expect_silent "after Stop"
 
-# The setup dialog, looked at and left with Escape.
+# The setup dialog, looked at and left with Escape, which is Cancel: the settings are read
+# again, and as nothing was saved yet, the welcome comes once more.
 keys "$main" alt+o s
 setup=$(window '^Setup$' UTILITY) || fail "Options > Setup opened nothing"
 sleep 0.3
 import -window "$setup" "$shots/setup.png"
 keys "$setup" Escape
+box=$(window '^VORKA' DIALOG) || fail "Escape in Setup did not read the settings again"
+keys "$box" Return
 gone '^Setup$' || fail "Escape did not close the setup dialog"
 
 # File > Exit ends the program and writes the settings and the playlist.
