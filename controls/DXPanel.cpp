@@ -1,6 +1,7 @@
 #include "controls/DXPanel.h"
 
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 
 #include <algorithm>
@@ -9,6 +10,26 @@
 namespace {
 
 RECT rectOf(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+
+// Four pixels at a time: the compiler makes one vector load, OR and store of each group.
+using TPixels4 = uint32_t __attribute__((vector_size(16)));
+
+// `count` XRGB pixels made opaque ARGB, as the picture wants them.
+void opaqueCopy(QRgb* to, const uint8_t* from, int32_t count) {
+  constexpr TPixels4 kOpaque = {0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u};
+  int32_t x = 0;
+  for (; x + 4 <= count; x += 4) {
+    TPixels4 group;
+    std::memcpy(&group, from + 4 * x, sizeof group);
+    group |= kOpaque;
+    std::memcpy(to + x, &group, sizeof group);
+  }
+  for (; x < count; ++x) {
+    uint32_t pixel;
+    std::memcpy(&pixel, from + 4 * x, 4);
+    to[x] = 0xFF000000u | pixel;
+  }
+}
 
 } // namespace
 
@@ -57,18 +78,17 @@ void TDXPanel::ShowScreen(const TPixelView& screen, const RECT& rect) {
     const int32_t row = y - client.top;
     if (row < 0 || row >= m_picture.height()) continue;
     auto* line = reinterpret_cast<QRgb*>(m_picture.scanLine(row));
-    const auto* from = reinterpret_cast<const uint32_t*>(screen.bits + static_cast<std::size_t>(y) * screen.pitch);
+    const uint8_t* from = screen.bits + static_cast<std::size_t>(y) * screen.pitch;
     const int32_t left = std::max(rect.left, client.left), right = std::min(rect.right, client.right);
-    for (int32_t x = left; x < right; ++x) line[x - client.left] = 0xFF000000u | from[x];
+    if (right > left) opaqueCopy(line + (left - client.left), from + 4 * left, right - left);
   }
   changed();
 }
 
 void TDXPanel::EnterFullScreen(int32_t width, int32_t height) {
   m_fullScreen = true;
-  m_picture = QImage(width, height, QImage::Format_Indexed8);
-  m_picture.setColorCount(256);
-  m_picture.fill(0);
+  m_picture = QImage(width, height, QImage::Format_RGB32);
+  m_picture.fill(Qt::black);
   // A window held to a fixed size is freed to cover the screen; it holds its size again itself.
   QWidget* w = window();
   w->setMinimumSize(0, 0);
@@ -84,15 +104,27 @@ void TDXPanel::LeaveFullScreen() {
   window()->showNormal();
 }
 
+// The frame is turned into colours here, once, by a lookup in the palette, and grown by the
+// whole factor that fits the panel: painting it then copies colours instead of converting and
+// scaling an indexed picture on every paint.
 void TDXPanel::ShowFrame(const TPixelView& frame, const PALETTEENTRY* palette) {
-  if (m_picture.width() != frame.width || m_picture.height() != frame.height ||
-      m_picture.format() != QImage::Format_Indexed8)
-    m_picture = QImage(frame.width, frame.height, QImage::Format_Indexed8);
-  QList<QRgb> colors(256);
+  const int factor = std::max(1, fullScreenPlacement({frame.width, frame.height}, size()).width() /
+                                     std::max(1, frame.width));
+  const QSize scaled(frame.width * factor, frame.height * factor);
+  if (m_picture.size() != scaled || m_picture.format() != QImage::Format_RGB32)
+    m_picture = QImage(scaled, QImage::Format_RGB32);
+  QRgb colors[256];
   for (int i = 0; i < 256; ++i) colors[i] = qRgb(palette[i].peRed, palette[i].peGreen, palette[i].peBlue);
-  m_picture.setColorTable(colors);
-  for (int32_t y = 0; y < frame.height; ++y)
-    std::memcpy(m_picture.scanLine(y), frame.bits + static_cast<std::size_t>(y) * frame.pitch, frame.width);
+  const std::size_t lineBytes = static_cast<std::size_t>(scaled.width()) * sizeof(QRgb);
+  for (int32_t y = 0; y < frame.height; ++y) {
+    const uint8_t* from = frame.bits + static_cast<std::size_t>(y) * frame.pitch;
+    auto* line = reinterpret_cast<QRgb*>(m_picture.scanLine(y * factor));
+    if (factor == 1)
+      for (int32_t x = 0; x < frame.width; ++x) line[x] = colors[from[x]];
+    else
+      for (int32_t x = 0; x < frame.width; ++x) std::fill_n(line + x * factor, factor, colors[from[x]]);
+    for (int copy = 1; copy < factor; ++copy) std::memcpy(m_picture.scanLine(y * factor + copy), line, lineBytes);
+  }
   changed();
 }
 
@@ -115,11 +147,9 @@ void TDXPanel::paintEvent(QPaintEvent*) {
     m_painting = false;
   }
   QPainter painter(this);
-  if (!m_fullScreen) {
-    painter.fillRect(rect(), Qt::black);
-    painter.drawImage(0, 0, m_picture);
-    return;
-  }
-  painter.fillRect(rect(), Qt::black);
-  painter.drawImage(fullScreenPlacement(m_picture.size(), size()), m_picture);
+  const QRect placed = m_fullScreen ? fullScreenPlacement(m_picture.size(), size())
+                                    : QRect(QPoint(0, 0), m_picture.size());
+  // Black around the picture only: the picture itself covers the rest.
+  for (const QRect& around : QRegion(rect()).subtracted(placed)) painter.fillRect(around, Qt::black);
+  painter.drawImage(placed, m_picture);
 }

@@ -2,6 +2,7 @@
 
 #include "gfx/Bitmap.h"
 #include "gfx/DisplayWindow.h"
+#include "gfx/OpaqueSpans.h"
 #include "gfx/SoftClipper.h"
 #include "gfx/SoftDirectDraw.h"
 #include "gfx/SoftPalette.h"
@@ -141,19 +142,38 @@ void TSoftSurface::shown(const RECT& rect) {
 }
 
 void TSoftSurface::fill(const RECT& rect, uint32_t color) {
-  for (int32_t y = rect.top; y < rect.bottom; ++y) {
-    if (m_bitsPerPixel == 8) {
-      std::memset(row(y) + rect.left, static_cast<uint8_t>(color), rect.width());
-    } else {
-      auto* line = reinterpret_cast<uint32_t*>(row(y));
-      std::fill(line + rect.left, line + rect.right, color);
-    }
+  changed();
+  if (rect.width() <= 0 || rect.height() <= 0) return;
+  const int32_t bytes = m_bitsPerPixel / 8;
+  const std::size_t rowBytes = static_cast<std::size_t>(rect.width()) * bytes;
+  uint8_t* first = row(rect.top) + rect.left * bytes;
+  if (bytes == 1) {
+    std::memset(first, static_cast<uint8_t>(color), rowBytes);
+  } else {
+    auto* line = reinterpret_cast<uint32_t*>(first);
+    std::fill(line, line + rect.width(), color);
   }
+  // The other rows are copies of the first, which the wide copy does faster than a fill.
+  for (int32_t y = rect.top + 1; y < rect.bottom; ++y) std::memcpy(row(y) + rect.left * bytes, first, rowBytes);
+}
+
+const TOpaqueSpans& TSoftSurface::opaqueSpans(uint32_t key) {
+  if (!m_spans || m_spans->key() != key || m_spansVersion != m_version) {
+    m_spans = std::make_unique<TOpaqueSpans>(Pixels(), key);
+    m_spansVersion = m_version;
+  }
+  return *m_spans;
 }
 
 void TSoftSurface::copy(int32_t x, int32_t y, TSoftSurface& source, const RECT& sourceRect,
                         std::optional<uint32_t> key) {
+  changed();
   const int32_t bytes = m_bitsPerPixel / 8;
+  // A keyed copy from another surface copies the source's opaque runs whole.
+  if (key && &source != this) {
+    source.opaqueSpans(*key).copy(source.Pixels(), sourceRect, row(y) + x * bytes, m_pitch);
+    return;
+  }
   const int32_t count = sourceRect.width();
   // A surface copied onto itself: rows are taken in the order that never reads a row already
   // overwritten.
@@ -233,6 +253,8 @@ HRESULT TSoftSurface::Flip(IDirectDrawSurface* targetOverride, uint32_t) {
   if (m_kind != Kind::Primary || !m_back) return DDERR_NOTFLIPPABLE;
   if (lost() || m_back->lost()) return DDERR_SURFACELOST;
   std::swap(m_pixels, m_back->m_pixels);
+  changed();
+  m_back->changed();
   m_flipped = !m_flipped;
   m_owner->presentFrame();
   return DD_OK;
@@ -241,6 +263,8 @@ HRESULT TSoftSurface::Flip(IDirectDrawSurface* targetOverride, uint32_t) {
 void TSoftSurface::flipToGdi() {
   if (!m_flipped || !m_back) return;
   std::swap(m_pixels, m_back->m_pixels);
+  changed();
+  m_back->changed();
   m_flipped = false;
 }
 
@@ -324,6 +348,7 @@ HRESULT TSoftSurface::ReleaseDC(HDC dc) {
 void TSoftSurface::drawBitmap(const TBitmap& bitmap, int32_t x, int32_t y) {
   RECT area{x, y, x + bitmap.width, y + bitmap.height};
   if (!intersect(area, bounds())) return;
+  changed();
   std::vector<uint8_t> tableIndex;
   std::unordered_map<uint32_t, uint8_t> nearest;
   const PALETTEENTRY* palette = m_owner->displayPalette();

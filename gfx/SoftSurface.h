@@ -3,16 +3,20 @@
 #include "gfx/ComObject.h"
 #include "gfx/DDraw3.h"
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
+class TOpaqueSpans;
 class TSoftClipper;
 class TSoftDirectDraw;
 class TSoftPalette;
 
 // A surface: a pixel buffer in the display's format (8-bit indexes or 32-bit XRGB). A primary
 // surface stands for the screen; a flipping primary owns one attached back buffer whose
-// pixels it exchanges with its own on Flip.
+// pixels it exchanges with its own on Flip. A surface used as the source of colour-keyed copies
+// keeps the runs of its opaque pixels for the key, found again after anything changes it.
 class TSoftSurface final : public TComObject<IDirectDrawSurface> {
 public:
   enum class Kind { Offscreen, Primary, BackBuffer };
@@ -62,6 +66,9 @@ private:
   // The colour key a copy from `source` uses, when `keyed`; fails when it has none.
   HRESULT sourceKey(const TSoftSurface& source, bool keyed, std::optional<uint32_t>& key) const;
   void shown(const RECT& rect);
+  // Every change of the pixels goes through here, so that kept opaque runs are found again.
+  void changed() { ++m_version; }
+  const TOpaqueSpans& opaqueSpans(uint32_t key);
 
   TSoftDirectDraw* m_owner;
   Kind m_kind;
@@ -75,4 +82,7 @@ private:
   TSoftSurface* m_back = nullptr;
   TDc* m_dc;
   bool m_dcTaken = false;
+  uint64_t m_version = 0;
+  std::unique_ptr<TOpaqueSpans> m_spans;
+  uint64_t m_spansVersion = 0;
 };

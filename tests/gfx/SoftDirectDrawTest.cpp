@@ -121,6 +121,60 @@ TEST_F(SoftDirectDrawTest, OverlappingCopyOntoItself) {
   for (int y = 0; y < 8; ++y) EXPECT_EQ(s->Pixels().pixel(3, y), 100u + y) << y;
 }
 
+// Keyed copies, in both pixel formats: every source rectangle of a picture with several
+// opaque runs per row, an all-transparent row and an all-opaque one, so that each edge cuts
+// runs everywhere, lands exactly as a pixel-by-pixel copy would; a picture changed after its
+// first copy, or given another key, is copied as it is now.
+TEST_F(SoftDirectDrawTest, KeyedCopiesAtEveryCut) {
+  auto check = [&](const char* format) {
+    IDirectDrawSurface* source = offscreen(9, 4);
+    IDirectDrawSurface* target = offscreen(12, 8);
+    auto value = [](int x, int y) -> uint32_t {
+      if (y == 1 || (y != 3 && (x + 3 * y) % 4 == 0)) return 0;
+      return 1 + x + 10 * y;
+    };
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 9; ++x) {
+        RECT dot{x, y, x + 1, y + 1};
+        fill(source, value(x, y), &dot);
+      }
+    DDCOLORKEY key{0, 0};
+    ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+    for (int top = 0; top < 4; ++top)
+      for (int bottom = top + 1; bottom <= 4; ++bottom)
+        for (int left = 0; left < 9; ++left)
+          for (int right = left + 1; right <= 9; ++right) {
+            fill(target, 200);
+            RECT src{left, top, right, bottom};
+            ASSERT_EQ(target->BltFast(2, 3, source, &src, DDBLTFAST_SRCCOLORKEY), DD_OK);
+            for (int y = 0; y < 8; ++y)
+              for (int x = 0; x < 12; ++x) {
+                const int sx = x - 2 + left, sy = y - 3 + top;
+                const bool inside = sx >= left && sx < right && sy >= top && sy < bottom;
+                const uint32_t expected = inside && value(sx, sy) ? value(sx, sy) : 200;
+                ASSERT_EQ(target->Pixels().pixel(x, y), expected)
+                    << format << " " << left << "," << top << "-" << right << "," << bottom << " at " << x << "," << y;
+              }
+          }
+    RECT corner{0, 0, 2, 1};
+    fill(source, 0, &corner);
+    fill(target, 200);
+    ASSERT_EQ(target->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+    EXPECT_EQ(target->Pixels().pixel(1, 0), 200u) << format;
+    DDCOLORKEY other{value(5, 3), value(5, 3)};
+    ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &other), DD_OK);
+    fill(target, 200);
+    ASSERT_EQ(target->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+    EXPECT_EQ(target->Pixels().pixel(1, 0), 0u) << format;
+    EXPECT_EQ(target->Pixels().pixel(5, 3), 200u) << format;
+  };
+  ASSERT_EQ(dd->SetCooperativeLevel(&window, DDSCL_NORMAL), DD_OK);
+  check("32-bit");
+  ASSERT_EQ(dd->SetCooperativeLevel(&window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
+  ASSERT_EQ(dd->SetDisplayMode(640, 480, 8), DD_OK);
+  check("8-bit");
+}
+
 // Full screen: 8-bit surfaces, a flip chain whose Flip exchanges the buffers and shows the
 // front through the attached palette; only the listed 8-bit modes exist.
 TEST_F(SoftDirectDrawTest, FullScreenFlipChain) {

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# The whole program's share of one core while the game is played, in a window and full
+# screen, each over SECONDS seconds (30 by default), with a module playing: the user and system
+# time the kernel counts for the process, over the wall time. Run it on a display, e.g.
+#
+#   xvfb-run -a -s "-screen 0 1024x768x24" bench/game_cpu.sh build [SECONDS]
+set -euo pipefail
+
+build=$(cd "${1:-build}" && pwd)
+seconds=${2:-30}
+work=$(mktemp -d)
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/prog" "$work/music" "$work/home/.config/vorka"
+cp "$build/vorka" "$build"/*.bmp "$work/prog/"
+"$build/e2e/e2e_modules" "$work/music"
+printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nFULLSCREEN=0\n' >"$work/home/.config/vorka/vorka.ini"
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+window() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
+    sleep 0.1
+  done
+  echo "no window '$1'" >&2
+  exit 1
+}
+hold() {
+  xdotool keydown "$1"
+  sleep 0.3
+  xdotool keyup "$1"
+}
+# The share of one core over `seconds`, in percent.
+share() {
+  local before after started ended
+  before=$(ticks)
+  started=$(date +%s%N)
+  sleep "$seconds"
+  after=$(ticks)
+  ended=$(date +%s%N)
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v ns=$((ended - started)) \
+    'BEGIN { printf "%.1f %% of one core", 100 * t / hz / (ns / 1e9) }'
+}
+
+"$work/prog/vorka" "$work/music/Alpha Tune.mod" 2>/dev/null &
+pid=$!
+window '^VORKA - Alpha Tune$' >/dev/null
+xdotool key F9
+game=$(window '^Vorka Music Player$')
+xdotool windowfocus --sync "$game"
+sleep 1
+hold Return
+sleep 2
+echo "game played in a window ($(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')), ${seconds} s: $(share)"
+xdotool key F4
+sleep 2
+hold Return
+sleep 1
+echo "game played full screen ($(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')), ${seconds} s: $(share)"
