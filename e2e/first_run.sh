@@ -52,7 +52,7 @@ setup=$(window '^Setup$' UTILITY) || fail "Options > Setup opened nothing"
 sleep 0.3
 import -window "$setup" "$shots/setup.png"
 keys "$setup" Escape
-box=$(window '^VORKA' DIALOG) || fail "Escape in Setup did not read the settings again"
+box=$(window '^VORKA( - .*)?$' DIALOG) || fail "Escape in Setup did not read the settings again"
 keys "$box" Return
 gone '^Setup$' || fail "Escape did not close the setup dialog"
 

@@ -67,6 +67,30 @@ done
 gone '^Vorka Music Player$' || fail "Escape did not close the game window"
 sleep 0.5
 import -window "$main" "$shots/game-highscores.png"
+
+# A game that cannot be built, a bitmap missing: its error box ("Cannot read bitmap ...", in
+# game-build-error.png), F4 trying again and saying so again, Escape closing the window; the
+# main window goes on and File > Exit still writes.
+mv "$prog/panel_header.bmp" "$work/"
+error_box() {
+  local box
+  box=$(window '^VORKA( - .*)?$' DIALOG) || fail "$1: no error box"
+  import -window "$box" "$shots/game-build-error.png"
+  keys "$box" Return
+  closed "$box" || fail "$1: OK did not close the box"
+}
+keys "$main" F9
+error_box "F9"
+game=$(window '^Vorka Music Player$' 'DIALOG|NORMAL') || fail "F9 opened no game window"
+keys "$game" F4
+error_box "F4"
+keys "$game" Escape
+gone '^Vorka Music Player$' || fail "Escape did not close the game that could not be built"
+mv "$work/panel_header.bmp" "$prog/"
+keys "$main" ctrl+p
+dialog=$(window '^Playlist$' UTILITY) || fail "the main window no longer answers"
+keys "$dialog" Escape
+gone '^Playlist$' || fail "Escape did not close the playlist dialog"
 exit_program "$main"
 python3 - "$prog/highscore.dat" <<'EOF' || fail "the game's result is not in highscore.dat"
 import struct, sys

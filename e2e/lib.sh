@@ -102,6 +102,15 @@ window() {
   return 1
 }
 
+# Waits until the window with the given id is no longer shown.
+closed() {
+  for _ in $(seq 50); do
+    xwininfo -id "$1" 2>/dev/null | grep -q 'IsViewable' || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 gone() {
   for _ in $(seq 50); do
     xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0

@@ -6,18 +6,26 @@
 
 TDxTimer::TDxTimer(THeartbeatClient& client) : m_client(client), m_thread([this] { run(); }) {}
 
-TDxTimer::~TDxTimer() {
-  if (TimerID) timeKillEvent(TimerID);
+TDxTimer::~TDxTimer() { Terminate(); }
+
+void TDxTimer::Terminate() {
+  {
+    std::lock_guard timer(m_timerLock);
+    if (TimerID) timeKillEvent(TimerID);
+    TimerID = 0;
+    Active = false;
+  }
   {
     std::lock_guard lock(m_mutex);
     m_terminate = true;
     m_woken = true;
   }
   m_wake.notify_one();
-  m_thread.join();
+  if (m_thread.joinable()) m_thread.join();
 }
 
 void TDxTimer::Start() {
+  std::lock_guard timer(m_timerLock);
   uint32_t id = timeSetEvent(static_cast<uint32_t>(Period), static_cast<uint32_t>(Period),
                              timerCallback, reinterpret_cast<uintptr_t>(this), TIME_PERIODIC);
   if (id == 0) throw std::runtime_error("Cannot start heartbeat");
@@ -26,6 +34,7 @@ void TDxTimer::Start() {
 }
 
 void TDxTimer::Stop() {
+  std::lock_guard timer(m_timerLock);
   if (TimerID == 0) return;
   if (timeKillEvent(TimerID) != TIMERR_NOERROR) throw std::runtime_error("Cannot stop heartbeat");
   Active = false;

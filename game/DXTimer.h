@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -22,8 +23,9 @@ protected:
 // The game's heartbeat: a thread that a periodic multimedia timer wakes once per Period ms
 // and that then runs one tick and, unless a frame is still being drawn, asks for a frame. A
 // wake-up that comes while a tick runs is lost, so slow ticks are skipped, never queued.
-// Start and Stop belong to the window's thread; the destructor stops the timer, lets a
-// running tick finish and joins the thread.
+// Start and Terminate belong to the window's thread; Stop may also come from a tick, and two
+// Stops at once are safe. Terminate (and the destructor) stops the timer, lets a running tick
+// finish and joins the thread.
 class TDxTimer {
 public:
   // Makes the thread, waiting for its first wake-up, at time-critical priority where allowed.
@@ -38,9 +40,12 @@ public:
   // Stops the timer; nothing without one. Throws std::runtime_error "Cannot stop heartbeat"
   // when the timer cannot be killed, leaving TimerID and Active as they were.
   void Stop();
+  // Stops the timer and ends the thread once a running tick is done; no tick runs after it.
+  // Doing it again does nothing. Must not be called from a tick.
+  void Terminate();
 
-  uint32_t TimerID = 0;
-  bool Active = false;
+  std::atomic<uint32_t> TimerID{0};
+  std::atomic<bool> Active{false};
   int32_t Period = 0; // ms, also the timer's resolution
 
 private:
@@ -49,6 +54,7 @@ private:
   void run();
 
   THeartbeatClient& m_client;
+  std::mutex m_timerLock; // Start and Stop, from either thread
   std::mutex m_mutex;
   std::condition_variable m_wake;
   bool m_waiting = false;

@@ -24,8 +24,15 @@ TGameLoop::TGameLoop(TGameHost& host, std::string playerName)
 TGameLoop::~TGameLoop() = default;
 
 void TGameLoop::Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScreen) {
+  m_built = false;
   State = gsMenu;
-  Display = std::make_unique<TDX>(form, panel);
+  // A display device that is already there is kept: freeing it would close its window. What an
+  // earlier, failed build made goes, images included.
+  freeObjects();
+  if (!Display)
+    Display = std::make_unique<TDX>(form, panel);
+  else
+    Display->FreeImages();
   Display->SetMode(fullScreen ? kFullScreenMode : kWindowedMode);
   Board = std::make_unique<TBoard>(Display.get());
   Board->Clear();
@@ -49,6 +56,7 @@ void TGameLoop::Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScre
   KeyPatternRestart = 0;
   KeyPatternLength = 9;
   KeyPatternIndex = 0;
+  m_built = true;
 }
 
 bool TGameLoop::key(int virtualKey) const {
@@ -56,7 +64,7 @@ bool TGameLoop::key(int virtualKey) const {
 }
 
 void TGameLoop::Tick() {
-  if (!Host.Active()) return;
+  if (!m_built || !Host.Active()) return;
   Board->Update();
   Console->Update();
   stateTick();
@@ -188,6 +196,7 @@ void TGameLoop::RecordResult() {
 }
 
 void TGameLoop::Frame() {
+  if (!m_built) return;
   Console->ClearMenu();
   Board->DrawBackground();
   Board->Draw();
@@ -212,14 +221,20 @@ void TGameLoop::stateFrame() {
 }
 
 void TGameLoop::ToggleFullScreen() {
+  if (!m_built) return;
   Display->SetMode(Display->Mode == kWindowedMode ? kFullScreenMode : kWindowedMode);
 }
 
-void TGameLoop::Free() {
+void TGameLoop::freeObjects() {
+  m_built = false;
   Board.reset();
   Brick.reset();
   Console.reset();
   PauseSprite.reset();
   Stats.reset();
+}
+
+void TGameLoop::Free() {
+  freeObjects();
   Display.reset();
 }

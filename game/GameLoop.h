@@ -45,11 +45,16 @@ public:
   TGameLoop& operator=(const TGameLoop&) = delete;
 
   // Builds the display (full screen at 640 x 480 or windowed) and the game objects, in the
-  // menu, with the welcome lines queued.
+  // menu, with the welcome lines queued. Throws when a part cannot be made (a bitmap missing,
+  // say): the loop then stays unbuilt, and a later Build tries again, in the mode it is given,
+  // on the same display device, which stays so that its window stays open.
   void Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScreen);
+  // True once Build has made every part.
+  bool Built() const { return m_built; }
+  // Neither does anything while the loop is not built.
   void Tick();
   void Frame();
-  // Switches between the window and full screen.
+  // Switches a built loop between the window and full screen.
   void ToggleFullScreen();
   // Frees the game objects, the display device last (which leaves full screen).
   void Free();
@@ -88,4 +93,7 @@ private:
   void musicKeys();
   void stateTick();
   void stateFrame();
+  void freeObjects();
+
+  bool m_built = false;
 };

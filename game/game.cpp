@@ -2,6 +2,7 @@
 
 #include "controls/DXPanel.h"
 #include "gfx/DX.h"
+#include "platform/msgbox.h"
 #include "platform/winmsg.h"
 #include "scores/Score.h"
 
@@ -44,12 +45,9 @@ TfrmGame::TfrmGame(QWidget* mainWindow, TGameLinks links)
 
 TfrmGame::~TfrmGame() {
   // The heartbeat ends first: a running tick finishes, no new one starts, then the game goes.
+  // The heartbeat object stays until its thread has been joined, since a tick may still stop it.
   if (m_heartbeat) {
-    try {
-      m_heartbeat->Stop();
-    } catch (const std::exception&) {
-      // The timer is gone already; ending the thread below is all that is left to do.
-    }
+    m_heartbeat->Terminate();
     m_heartbeat.reset();
   }
   m_game.Free();
@@ -93,9 +91,19 @@ void TfrmGame::WMGameBuild() {
   m_built = true;
   m_heartbeat = std::make_unique<TDxTimer>(*this);
   m_heartbeat->Period = kHeartbeatMs;
-  {
+  buildGame(m_links.FullScreen);
+}
+
+void TfrmGame::buildGame(bool fullScreen) {
+  m_fullScreen = fullScreen;
+  try {
     std::lock_guard lock(m_lock);
-    m_game.Build(Panel, Panel, m_links.FullScreen);
+    m_game.Build(Panel, Panel, fullScreen);
+  } catch (const std::exception& error) {
+    // Shown as the standard error box shows it; the window stays, with no heartbeat, until F4
+    // tries again or Escape closes it.
+    ShowMessageBox(error.what(), "", TMessageKind::Error);
+    return;
   }
   m_active = isActiveWindow();
   m_heartbeat->Start();
@@ -117,7 +125,7 @@ void TfrmGame::GameTick() {
 void TfrmGame::PostFrame() { PostMessage(this, WM_GAMEFRAME, 0, 0); }
 
 void TfrmGame::WMGameFrame() {
-  if (!m_game.Display) return;
+  if (!m_game.Built()) return;
   m_drawing = true;
   std::lock_guard lock(m_lock);
   m_game.Frame();
@@ -127,12 +135,15 @@ void TfrmGame::WMGameFrame() {
 void TfrmGame::mnuFullscreenClick() {
   if (!m_heartbeat) return;
   m_heartbeat->Stop();
+  m_drawing = false;
+  // A game that could not be built is built again, in the other mode.
+  if (!m_game.Built()) return buildGame(!m_fullScreen);
   {
     std::lock_guard lock(m_lock);
     m_game.ToggleFullScreen();
   }
+  m_fullScreen = !m_fullScreen;
   m_heartbeat->Start();
-  m_drawing = false;
 }
 
 void TfrmGame::CloseGame() {
@@ -162,6 +173,8 @@ void TfrmGame::changeEvent(QEvent* event) {
 }
 
 void TfrmGame::keyPressEvent(QKeyEvent* event) {
-  // Escape, Enter and the arrows belong to the game, which reads them from the key state.
+  // Escape, Enter and the arrows belong to the game, which reads them from the key state; a
+  // game that could not be built reads nothing, and Escape closes its window.
+  if (!m_game.Built() && event->key() == Qt::Key_Escape) return mnuExitClick();
   event->accept();
 }

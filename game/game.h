@@ -27,8 +27,9 @@ struct TGameLinks {
 
 // The game window: a fixed 640 x 480 client area in which the game runs, in the window or full
 // screen. It builds the game when shown, runs its ticks on the heartbeat thread and its frames
-// on its own thread, never both at once, and ends the heartbeat before anything is freed.
-// Shown modally and freed by the main window.
+// on its own thread, never both at once, and ends the heartbeat before anything is freed. A
+// game that could not be built neither ticks nor draws: F4 builds it again in the other mode,
+// Escape closes the window. Shown modally and freed by the main window.
 class TfrmGame : public QDialog, public THeartbeatClient, public TGameHost {
   Q_OBJECT
 
@@ -70,6 +71,9 @@ protected:
 private:
   void FormShow();
   void WMGameBuild();
+  // Builds the game in full screen or in a window and starts the heartbeat; a failure is shown
+  // in an error box and leaves the game unbuilt.
+  void buildGame(bool fullScreen);
   void WMGameFrame();
   void holdClientSize();
   static void call(const std::function<void()>& command);
@@ -84,7 +88,8 @@ private:
   std::unique_ptr<TDxTimer> m_heartbeat;
   std::atomic<bool> m_drawing{false};
   std::atomic<bool> m_active{false};
-  bool m_built = false;
+  bool m_built = false;      // the build has been asked for
+  bool m_fullScreen = false; // the mode of the last build or switch
 };
 
 // The game window while one is open, else null.

@@ -35,8 +35,7 @@ TDX::~TDX() {
   Back.reset();
   Primary.reset();
   releasePaletteAndClipper();
-  for (auto& image : Images) image.reset();
-  ImageCount = 0;
+  FreeImages();
   if (DirectDraw) {
     DirectDraw->RestoreDisplayMode();
     release(DirectDraw);
@@ -55,6 +54,11 @@ void TDX::InitPalette() {
 void TDX::releasePaletteAndClipper() {
   release(Palette);
   release(Clipper);
+}
+
+void TDX::FreeImages() {
+  for (auto& image : Images) image.reset();
+  ImageCount = 0;
 }
 
 void TDX::SetMode(uint8_t mode) {

@@ -31,6 +31,8 @@ public:
   void SetPaletteEntries(const PALETTEENTRY* entries);
   // Keeps `image` in the next slot and returns the slot's index.
   int32_t AddImage(std::unique_ptr<TDXImageObject> image);
+  // Frees every image; the next one goes into slot 0 again.
+  void FreeImages();
   // True while the key with virtual-key code `virtualKey` is held. Safe from any thread.
   bool KeyDown(uint16_t virtualKey) const;
   void RestoreFront(TDXSurface& sender);

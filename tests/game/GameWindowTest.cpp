@@ -3,17 +3,20 @@
 #include "game/board.h"
 #include "gfx/DataFolder.h"
 #include "platform/keyboard.h"
+#include "platform/msgbox.h"
 #include "platform/random.h"
 #include "scores/Score.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -78,6 +81,84 @@ TEST(GameWindowTest, ClosedAtRandomMoments) {
   runEvents(50ms);
   EXPECT_GT(commands.load(), 0);
   EXPECT_EQ(offThread.load(), 0);
+}
+
+// A game whose build fails (a bitmap missing) says so and neither ticks nor draws, however
+// many ticks and frames come; F4 tries the build again in the other mode, and once the bitmap
+// is back it builds; Escape closes a window whose game could not be built.
+TEST(GameWindowTest, FailedBuildIsSafeAndRetried) {
+  testApp();
+  TempDir data;
+  for (const auto& file : std::filesystem::directory_iterator(VORKA_OUTPUT_DIR))
+    if (file.path().extension() == ".bmp" && file.path().filename() != "panel_header.bmp")
+      std::filesystem::copy(file.path(), data.path() / file.path().filename());
+  SetGameDataFolder(data.path().string());
+  std::vector<std::string> boxes;
+  SetMessageBoxHandler([&](const std::string& text, const std::string&, TMessageKind) { boxes.push_back(text); });
+  const std::string missing = "Cannot read bitmap " + data.file("panel_header.bmp");
+
+  TfrmGame game(nullptr, TGameLinks{});
+  game.show();
+  runEvents(100ms);
+  ASSERT_EQ(boxes, std::vector<std::string>{missing});
+  EXPECT_FALSE(game.Game().Built());
+  game.mnuFullscreenClick();
+  EXPECT_EQ(boxes, (std::vector<std::string>{missing, missing}));
+  EXPECT_FALSE(game.Heartbeat()->Active);
+  for (int i = 0; i < 300; ++i) {
+    game.GameTick();
+    game.PostFrame();
+    if (i % 30 == 0) runEvents(2ms);
+  }
+  runEvents(20ms);
+  EXPECT_TRUE(game.isVisible());
+
+  std::filesystem::copy(std::string(VORKA_OUTPUT_DIR) + "panel_header.bmp", data.file("panel_header.bmp"));
+  game.mnuFullscreenClick();
+  EXPECT_TRUE(game.Game().Built());
+  EXPECT_TRUE(game.Heartbeat()->Active);
+  EXPECT_EQ(boxes.size(), 2u);
+  game.close();
+
+  std::filesystem::remove(data.file("panel_header.bmp"));
+  TfrmGame broken(nullptr, TGameLinks{});
+  broken.show();
+  runEvents(100ms);
+  QTest::keyClick(&broken, Qt::Key_Escape);
+  EXPECT_FALSE(broken.isVisible());
+  SetMessageBoxHandler(nullptr);
+  SetGameDataFolder(VORKA_OUTPUT_DIR);
+}
+
+// The game window closed while its ticks fail and stop the heartbeat from their own thread,
+// many times over: stopping from both threads at once is safe, and the heartbeat is joined
+// before it goes.
+TEST(GameWindowTest, ClosedWhileTicksFail) {
+  testApp();
+  SetGameDataFolder(VORKA_OUTPUT_DIR);
+  std::mt19937 random(7);
+  std::atomic<int> failures{0};
+  KeyboardState().press('N');
+  for (int round = 0; round < 12; ++round) {
+    TGameLinks links;
+    links.PlayNext = [&failures] {
+      ++failures;
+      throw std::runtime_error("the music failed");
+    };
+    auto game = std::make_unique<TfrmGame>(nullptr, std::move(links));
+    game->show();
+    game->activateWindow();
+    runEvents(std::chrono::milliseconds(60 + random() % 60));
+    for (int restart = 0; restart < 3; ++restart) {
+      // F4 starts the heartbeat again; the next tick fails and stops it.
+      game->mnuFullscreenClick();
+      runEvents(std::chrono::milliseconds(random() % 60));
+    }
+    game->close();
+    game.reset();
+  }
+  KeyboardState().releaseAll();
+  EXPECT_GT(failures.load(), 0);
 }
 
 } // namespace
