@@ -21,12 +21,6 @@ mkdir -p "$XDG_CONFIG_HOME/vorka"
 printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Soak\nFULLSCREEN=0\n' \
   >"$XDG_CONFIG_HOME/vorka/vorka.ini"
 
-hold() {
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-}
-
 rss() { awk '/VmRSS/ {print $2}' "/proc/$pid/status"; }
 
 start_program
