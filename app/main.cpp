@@ -63,6 +63,11 @@ QToolButton* flatButton(QWidget* parent, const char* bitmap, const QString& hint
   return button;
 }
 
+// The module's title: its zero-padded name field up to the first zero.
+std::string songName(const ::ModuleInfo& info) {
+  return std::string(info.SongName, strnlen(info.SongName, sizeof info.SongName));
+}
+
 QString stateText(TPlayerState state) {
   switch (state) {
   case psPlaying: return "Playing";
@@ -256,9 +261,7 @@ bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
 }
 
 void TfrmMain::showSong() {
-  const char* name = Player->ModuleInfo.SongName;
-  std::string title = std::string(kTitle) + " - " +
-                      std::string(name, strnlen(name, sizeof Player->ModuleInfo.SongName));
+  std::string title = std::string(kTitle) + " - " + songName(Player->ModuleInfo);
   setWindowTitle(QString::fromStdString(title));
   SetApplicationTitle(title);
   m_filePanel->setFullText(fromBytes(Player->FileName));
@@ -380,8 +383,7 @@ TPlayerView TfrmMain::PlayerView() const {
   if (!Player) return view;
   view.State = Player->State;
   view.SongIndex = Player->SongIndex;
-  view.SongName = std::string(Player->ModuleInfo.SongName,
-                              strnlen(Player->ModuleInfo.SongName, sizeof Player->ModuleInfo.SongName));
+  view.SongName = songName(Player->ModuleInfo);
   view.FileName = Player->FileName;
   view.Duration = Player->Duration;
   view.SongLength = Player->ModuleInfo.SongLength;

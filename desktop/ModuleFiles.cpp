@@ -1,6 +1,5 @@
 #include "desktop/ModuleFiles.h"
 
-#include "platform/filesys.h"
 #include "playlist/DirBrowser.h"
 
 #include <sys/stat.h>

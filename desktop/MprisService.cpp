@@ -11,7 +11,7 @@
 #include <QMetaClassInfo>
 #include <QUrl>
 
-#include <cmath>
+#include <optional>
 
 TMprisService::TMprisService(TMprisLinks links, QObject* parent)
     : QObject(parent), m_links(std::move(links)) {
@@ -39,7 +39,7 @@ void TMprisService::playerChanged() {
   QDBusConnection::sessionBus().send(signal);
 }
 
-qlonglong TMprisService::position() const { return std::llround(m_links.PlaySeconds() * 1e6); }
+qlonglong TMprisService::position() const { return TMprisState::microseconds(m_links.PlaySeconds()); }
 
 void TMprisService::play() {
   TPlayerState state = view().State;
@@ -80,12 +80,10 @@ void TMprisService::seek(qlonglong offset) {
 
 void TMprisService::setPosition(const QDBusObjectPath& trackId, qlonglong position) {
   const TPlayerView now = view();
-  if (now.State != psPlaying || trackId.path() != TMprisState::trackId(now) || position < 0 ||
-      position > std::llround(now.Duration * 1e6) || now.SongLength == 0)
-    return;
-  const double perPosition = now.Duration / now.SongLength * 1e6;
-  const auto target = static_cast<int32_t>(std::min<double>(position / perPosition, now.SongLength - 1));
-  m_links.Seek(target - static_cast<int32_t>(now.Position));
+  if (now.State != psPlaying || trackId.path() != TMprisState::trackId(now)) return;
+  const std::optional<int32_t> target = TMprisState::positionAt(position, now);
+  if (!target) return;
+  m_links.Seek(*target - static_cast<int32_t>(now.Position));
   emit seeked(this->position());
 }
 

@@ -29,7 +29,7 @@ QVariantMap metadata(const TPlayerView& view) {
   QString title = QString::fromStdString(AsUtf8(view.SongName));
   map["xesam:title"] = title.isEmpty() ? file.section('/', -1) : title;
   map["xesam:url"] = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
-  map["mpris:length"] = static_cast<qlonglong>(std::llround(view.Duration * kMicroseconds));
+  map["mpris:length"] = static_cast<qlonglong>(TMprisState::microseconds(view.Duration));
   return map;
 }
 
@@ -63,3 +63,11 @@ int32_t TMprisState::positionsForOffset(int64_t offset, const TPlayerView& view)
   if (positions != 0) return positions;
   return offset > 0 ? 1 : -1;
 }
+
+std::optional<int32_t> TMprisState::positionAt(int64_t time, const TPlayerView& view) {
+  if (view.SongLength == 0 || time < 0 || time > microseconds(view.Duration)) return {};
+  const double perPosition = view.Duration / view.SongLength * kMicroseconds;
+  return static_cast<int32_t>(std::min<double>(time / perPosition, view.SongLength - 1));
+}
+
+int64_t TMprisState::microseconds(double seconds) { return std::llround(seconds * kMicroseconds); }

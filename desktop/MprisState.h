@@ -5,6 +5,7 @@
 #include <QVariantMap>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // What the desktop's player controls (MPRIS) show of the player at one moment, taken on the
@@ -34,4 +35,11 @@ public:
   // The whole song positions that a seek of `offset` microseconds stands for, at the song's
   // mean time per position: rounded, but never 0 for an offset that is not 0.
   static int32_t positionsForOffset(int64_t offset, const TPlayerView& view);
+
+  // The song position (from 0) that `time` microseconds into the song fall in, at the song's
+  // mean time per position; nothing for a time outside the song.
+  static std::optional<int32_t> positionAt(int64_t time, const TPlayerView& view);
+
+  // `seconds` in MPRIS's unit, microseconds.
+  static int64_t microseconds(double seconds);
 };

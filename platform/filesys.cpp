@@ -9,7 +9,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <pwd.h>
 #include <optional>
 #include <sstream>
@@ -120,12 +119,8 @@ std::optional<std::vector<std::string>> folderEntries(const std::string& folder)
   return names;
 }
 
-std::string readWholeFile(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+// The kernel's tables of file systems and mounts, read whole; no machine's come near this.
+constexpr std::size_t kMaxTableBytes = 16 * 1024 * 1024;
 
 bool isOctalEscapeAt(const std::string& text, std::size_t i) {
   auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
@@ -168,7 +163,7 @@ bool isNetworkOrFuse(const std::string& type) {
 // read-only images (snaps) are packages rather than places to browse.
 std::vector<std::string> pseudoFileSystemTypes() {
   std::vector<std::string> types = {"squashfs"};
-  std::istringstream lines(readWholeFile("/proc/filesystems"));
+  std::istringstream lines(ReadRegularFile("/proc/filesystems", kMaxTableBytes).Bytes);
   std::string line;
   while (std::getline(lines, line)) {
     std::istringstream fields(line);
@@ -387,7 +382,7 @@ std::vector<std::string> DrivesFromMounts(const std::string& mountsText,
 }
 
 std::vector<std::string> Drives() {
-  return DrivesFromMounts(readWholeFile("/proc/self/mounts"), pseudoFileSystemTypes());
+  return DrivesFromMounts(ReadRegularFile("/proc/self/mounts", kMaxTableBytes).Bytes, pseudoFileSystemTypes());
 }
 
 std::string DriveOfPath(const std::string& path, const std::vector<std::string>& drives) {

@@ -59,7 +59,8 @@ TEST(MprisStateTest, Metadata) {
 }
 
 // A seek moves by whole positions at the song's mean time per position (3.84 s here), at
-// least one for any offset, at most the song's length.
+// least one for any offset, at most the song's length; a time in the song falls in one
+// position, a time past its end in none.
 TEST(MprisStateTest, SeekOffsetsBecomeWholePositions) {
   const TPlayerView view = playing();
   EXPECT_EQ(TMprisState::positionsForOffset(0, view), 0);
@@ -69,6 +70,9 @@ TEST(MprisStateTest, SeekOffsetsBecomeWholePositions) {
   EXPECT_EQ(TMprisState::positionsForOffset(-11'500'000, view), -3);
   EXPECT_EQ(TMprisState::positionsForOffset(INT64_MAX, view), 8);
   EXPECT_EQ(TMprisState::positionsForOffset(5'000'000, TPlayerView{}), 0);
+  EXPECT_EQ(TMprisState::positionAt(7'700'000, view), 2);
+  EXPECT_EQ(TMprisState::positionAt(30'720'000, view), 7);
+  EXPECT_EQ(TMprisState::positionAt(30'720'001, view), std::nullopt);
 }
 
 } // namespace
