@@ -33,7 +33,11 @@ void THighScoreDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     int baseline = r.top() + (r.height() + option.fontMetrics.ascent() - option.fontMetrics.descent()) / 2;
     std::array<int, 4> starts = columnStarts(m_header, r.left());
     std::array<QString, 4> texts = rowTexts(index.row(), m_list->GetEntry(index.row()));
-    for (int i = 0; i < 4; ++i) painter->drawText(starts[i], baseline, texts[i]);
+    for (int i = 0; i < 4; ++i) {
+      int end = i < 3 ? starts[i + 1] : r.right() + 1;
+      painter->setClipRect(QRect(starts[i], r.top(), end - starts[i], r.height()));
+      painter->drawText(starts[i], baseline, texts[i]);
+    }
   }
   painter->restore();
 }

@@ -10,8 +10,9 @@ class THighScoreList;
 struct THighScoreRec;
 
 // Draws one row of the high-score box from the list itself: rank, name, score and level, each
-// left-aligned at the start of its header section and not clipped to it, so the columns follow
-// the header while the user drags a border.
+// left-aligned at the start of its header section and clipped to it (the last to the row's
+// end), so the columns follow the header while the user drags a border and a long name or a
+// huge score never runs into the next column.
 class THighScoreDelegate : public QStyledItemDelegate {
 public:
   THighScoreDelegate(const QHeaderView* header, const std::unique_ptr<THighScoreList>& list,

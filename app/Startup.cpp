@@ -119,7 +119,7 @@ void CommitData() {
   TMessageBoxHandler previous = SetMessageBoxHandler(PrintMessageBox);
   if (frmSetup) guarded([] { frmSetup->SaveSettings(); });
   if (frmPlayList) guarded([] { frmPlayList->SavePlaylist(); });
-  if (frmMain && frmMain->HighScores) frmMain->HighScores->Save();
+  if (frmMain && frmMain->HighScores) frmMain->SaveHighScores();
   SetMessageBoxHandler(previous);
 }
 

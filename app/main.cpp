@@ -7,6 +7,7 @@
 #include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "controls/ElidedLabel.h"
+#include "desktop/LocalPath.h"
 #include "desktop/ModuleFiles.h"
 #include "game/game.h"
 #include "platform/filesys.h"
@@ -237,7 +238,17 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormClose() {
   Timer->stop();
   Player.reset();
+  // The program is ending, with no window left to show a box in.
+  TMessageBoxHandler boxes = SetMessageBoxHandler(PrintMessageBox);
+  SaveHighScores();
+  SetMessageBoxHandler(boxes);
   HighScores.reset();
+}
+
+void TfrmMain::SaveHighScores() {
+  if (TFileWrite saved = HighScores->Save(); !saved)
+    ShowMessageBox("Could not write high scores: " + HighScores->FileName() + ": " + saved.Error + ".",
+                   "", TMessageKind::Error);
 }
 
 void TfrmMain::FillHighScores() {
@@ -400,7 +411,7 @@ void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
 void TfrmMain::dropEvent(QDropEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    if (std::optional<std::string> path = LocalPathOf(url)) paths.push_back(*path);
   TModuleFiles files = TModuleFiles::of(paths);
   event->acceptProposedAction();
   if (!files.Problems.empty())
@@ -425,6 +436,8 @@ void TfrmMain::btnPlayGameClick() {
     frmGame = nullptr;
   }
   FillHighScores();
+  // A result is stored at once, so that no later crash or kill can lose it.
+  if (HighScores->HasUnsavedResults()) SaveHighScores();
 }
 
 void TfrmMain::mnuModinfoClick() {

@@ -36,7 +36,8 @@ public:
 
   std::unique_ptr<TMusicPlayer> Player;
   // The best results, read from "highscore.dat" in the stored files' folder when the window
-  // is made and written back when it closes.
+  // is made, written when a game window closes after a result entered them, and when the main
+  // window closes.
   std::unique_ptr<THighScoreList> HighScores;
 
   void btnPlayNextClick();
@@ -56,6 +57,9 @@ public:
   void WMSongStarted();
   // Fills the high-score box with one row per entry of the list; also after every game.
   void FillHighScores();
+  // Writes the high scores now; a failure shows "Could not write high scores: <path>:
+  // <reason>." and the results stay in memory for the next try.
+  void SaveHighScores();
 
   // Adds `modules` to the end of the playlist and plays the first of them (once the player
   // exists, when the window is first shown), then shows the window in front.

@@ -162,13 +162,15 @@ void TfrmSetup::LoadSettings() {
 }
 
 void TfrmSetup::SaveSettings() {
-  m_settings.writeInteger(settings::MixRate, TrackBar->value());
-  if (int32_t mode = selectedOutputMode()) m_settings.writeInteger(settings::OutputMode, mode);
-  m_settings.writeInteger(settings::MixingMode, cbHighQuality->checkState() == Qt::Checked ? 1 : 0);
-  m_settings.writeText(settings::PlayerName, PlayerName());
-  m_settings.writeTruth(settings::FullScreen, cbFullscreen->isChecked());
-  m_settings.writeTruth(settings::FirstTime, false);
-  m_settings.writeText(settings::LastDir, LastDir);
+  m_settings.save([this] {
+    m_settings.writeInteger(settings::MixRate, TrackBar->value());
+    if (int32_t mode = selectedOutputMode()) m_settings.writeInteger(settings::OutputMode, mode);
+    m_settings.writeInteger(settings::MixingMode, cbHighQuality->checkState() == Qt::Checked ? 1 : 0);
+    m_settings.writeText(settings::PlayerName, PlayerName());
+    m_settings.writeTruth(settings::FullScreen, cbFullscreen->isChecked());
+    m_settings.writeTruth(settings::FirstTime, false);
+    m_settings.writeText(settings::LastDir, LastDir);
+  });
 }
 
 std::string TfrmSetup::PlayerName() const {

@@ -28,8 +28,8 @@ public:
 
   // Reads every key into the controls; shows the welcome message while FIRSTTIME is true.
   void LoadSettings();
-  // Writes every key from the controls; throws std::runtime_error "Unable to write to ..."
-  // at the first key that cannot be written, leaving the later ones unwritten.
+  // Writes every key from the controls in one replacement of the file; throws
+  // std::runtime_error "Unable to write to ..." when it cannot be written, leaving it as it was.
   void SaveSettings();
   // The end of the program: saves once more.
   void FormDestroy() { SaveSettings(); }

@@ -20,9 +20,7 @@ int main(int argc, char** argv) {
   // --version also answer where there is no display.
   QCoreApplication::setApplicationName("vorka");
   QCoreApplication::setApplicationVersion(VORKA_VERSION);
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  const TCommandLine line = TCommandLine::parse(arguments);
+  const TCommandLine line = TCommandLine::parse(std::vector<std::string>(argv, argv + argc));
   switch (line.Action) {
   case TCommandLine::TAction::ShowHelp:
   case TCommandLine::TAction::ShowVersion: std::cout << line.Text; return 0;
@@ -36,9 +34,24 @@ int main(int argc, char** argv) {
 
   // One VORKA per user: a later start hands its modules to the running one and ends.
   TSingleInstance instance;
-  if (instance.claim() == TSingleInstance::TClaim::Running &&
-      TSingleInstance::handOver(line.Files.Modules))
-    return 0;
+  switch (instance.claim()) {
+  case TSingleInstance::TClaim::Owner: break;
+  case TSingleInstance::TClaim::NoBus:
+    std::cerr << "vorka: there is no session bus, so a second VORKA cannot find this one and may "
+                 "overwrite its playlist.\n";
+    break;
+  case TSingleInstance::TClaim::Running: {
+    std::string why;
+    switch (TSingleInstance::handOver(line.Files.Modules, why)) {
+    case TSingleInstance::THandOver::Done: return 0;
+    case TSingleInstance::THandOver::Refused: std::cerr << "vorka: " << why << '\n'; return 1;
+    case TSingleInstance::THandOver::NoAnswer:
+      std::cerr << "vorka: the running VORKA did not answer (" << why
+                << "), so this one runs on its own; the two may overwrite each other's playlist.\n";
+    }
+    break;
+  }
+  }
   QObject::connect(&instance, &TSingleInstance::openRequested, &OpenModules);
 
   SetApplicationTitle("VORKA");

@@ -4,7 +4,28 @@
 #include <QCoreApplication>
 #include <QFile>
 
-TCommandLine TCommandLine::parse(const QStringList& arguments) {
+namespace {
+
+// The bytes of the arguments that the parser took as files: each is the next argument whose
+// decoded text it is.
+std::vector<std::string> fileArguments(const QStringList& files, const QStringList& decoded,
+                                       const std::vector<std::string>& arguments) {
+  std::vector<std::string> bytes;
+  qsizetype next = 1;
+  for (const QString& file : files) {
+    while (next < decoded.size() && decoded[next] != file) ++next;
+    if (next == decoded.size()) break;
+    bytes.push_back(arguments[static_cast<std::size_t>(next++)]);
+  }
+  return bytes;
+}
+
+} // namespace
+
+TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
+  QStringList decoded;
+  for (const std::string& argument : arguments)
+    decoded << QFile::decodeName(QByteArray::fromStdString(argument));
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "Plays tracker music modules (mod, it, s3m, xm) from a playlist, with a falling-block game "
@@ -16,7 +37,7 @@ TCommandLine TCommandLine::parse(const QStringList& arguments) {
                                "[FILE|FOLDER...]");
 
   TCommandLine line;
-  if (!parser.parse(arguments)) {
+  if (!parser.parse(decoded)) {
     line.Action = TAction::Fail;
     line.Text = (QCoreApplication::applicationName() + ": " + parser.errorText()).toStdString();
   } else if (parser.isSet(help) || parser.isSet("help-all")) {
@@ -30,10 +51,7 @@ TCommandLine TCommandLine::parse(const QStringList& arguments) {
     line.Text = (QCoreApplication::applicationName() + " " +
                  QCoreApplication::applicationVersion() + "\n").toStdString();
   } else {
-    std::vector<std::string> paths;
-    for (const QString& path : parser.positionalArguments())
-      paths.push_back(QFile::encodeName(path).toStdString());
-    line.Files = TModuleFiles::of(paths);
+    line.Files = TModuleFiles::of(fileArguments(parser.positionalArguments(), decoded, arguments));
   }
   return line;
 }

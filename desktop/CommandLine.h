@@ -2,9 +2,8 @@
 
 #include "desktop/ModuleFiles.h"
 
-#include <QStringList>
-
 #include <string>
+#include <vector>
 
 // What the program is asked on its command line, `vorka [FILE|FOLDER]...`, read the way
 // QCommandLineParser reads it: --help and --version print and end, an unknown option ends
@@ -19,6 +18,7 @@ struct TCommandLine {
   // ShowHelp and ShowVersion: the text for standard output; Fail: the line for standard error.
   std::string Text;
 
-  // `arguments` as QCoreApplication::arguments() gives them, the program first.
-  static TCommandLine parse(const QStringList& arguments);
+  // `arguments` as main() gets them, the program first: the file system's bytes, so that a
+  // file name that is not valid in the locale's encoding still names its file.
+  static TCommandLine parse(const std::vector<std::string>& arguments);
 };

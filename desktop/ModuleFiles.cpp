@@ -1,6 +1,7 @@
 #include "desktop/ModuleFiles.h"
 
 #include "playlist/DirBrowser.h"
+#include "playlist/PlaylistFile.h"
 
 #include <sys/stat.h>
 
@@ -27,24 +28,54 @@ std::vector<std::string> modulesIn(std::string folder) {
   return modules;
 }
 
+void addModule(TModuleFiles& files, const std::string& path) {
+  if (TPlaylistFile::CanHold(path))
+    files.Modules.push_back(path);
+  else
+    files.Problems.push_back(TPlaylistFile::Refusal(path));
+}
+
+void addPath(TModuleFiles& files, const std::string& given) {
+  if (given.find('\0') != std::string::npos) {
+    files.Problems.push_back("A path holds a zero byte, which no file name can.");
+    return;
+  }
+  if (!TPlaylistFile::CanHold(given)) {
+    files.Problems.push_back(TPlaylistFile::Refusal(given));
+    return;
+  }
+  const std::string path = absolute(given);
+  struct stat info{};
+  if (stat(path.c_str(), &info) != 0) {
+    files.Problems.push_back(given + ": " + std::strerror(errno));
+  } else if (S_ISDIR(info.st_mode)) {
+    std::vector<std::string> modules = modulesIn(path);
+    if (modules.empty()) files.Problems.push_back(given + " holds no module files.");
+    for (const std::string& module : modules) addModule(files, module);
+  } else if (!S_ISREG(info.st_mode) || !TDirBrowser::IsModuleName(path.substr(path.rfind('/') + 1))) {
+    files.Problems.push_back(given + " is not a module file (mod, it, s3m or xm).");
+  } else {
+    addModule(files, path);
+  }
+}
+
 } // namespace
 
 TModuleFiles TModuleFiles::of(const std::vector<std::string>& paths) {
-  TModuleFiles result;
+  TModuleFiles files;
+  for (const std::string& given : paths) addPath(files, given);
+  return files;
+}
+
+TModuleFiles TModuleFiles::ofAbsolute(const std::vector<std::string>& paths) {
+  TModuleFiles files;
   for (const std::string& given : paths) {
-    const std::string path = absolute(given);
-    struct stat info{};
-    if (stat(path.c_str(), &info) != 0) {
-      result.Problems.push_back(given + ": " + std::strerror(errno));
-    } else if (S_ISDIR(info.st_mode)) {
-      std::vector<std::string> modules = modulesIn(path);
-      if (modules.empty()) result.Problems.push_back(given + " holds no module files.");
-      result.Modules.insert(result.Modules.end(), modules.begin(), modules.end());
-    } else if (!S_ISREG(info.st_mode) || !TDirBrowser::IsModuleName(path.substr(path.rfind('/') + 1))) {
-      result.Problems.push_back(given + " is not a module file (mod, it, s3m or xm).");
-    } else {
-      result.Modules.push_back(path);
-    }
+    if (given.empty())
+      files.Problems.push_back("An empty path names no file.");
+    else if (given.front() != '/' && TPlaylistFile::CanHold(given))
+      files.Problems.push_back(given + " is not an absolute path.");
+    else
+      addPath(files, given);
   }
-  return result;
+  return files;
 }

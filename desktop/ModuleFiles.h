@@ -4,7 +4,7 @@
 #include <vector>
 
 // The module files that paths handed to the program (on its command line, dropped on its
-// window, or passed on by a second start) stand for.
+// window, or passed on by another program over D-Bus) stand for.
 struct TModuleFiles {
   // Absolute paths, in the order given; a folder's modules in the playlist dialog's order.
   std::vector<std::string> Modules;
@@ -12,7 +12,11 @@ struct TModuleFiles {
   std::vector<std::string> Problems;
 
   // A module file (by its name: mod, it, s3m or xm) stands for itself and a folder for the
-  // module files directly in it; anything else is left out with a problem. Relative paths are
-  // taken against the current folder.
+  // module files directly in it; anything else is left out with a problem, and so is every path
+  // that the playlist file cannot hold (a line break or Ctrl-Z in its name) or that holds a zero
+  // byte. Relative paths are taken against the current folder.
   static TModuleFiles of(const std::vector<std::string>& paths);
+  // As `of`, for paths from another program: a relative path, which this program would take
+  // against its own folder rather than the caller's, is left out with a problem.
+  static TModuleFiles ofAbsolute(const std::vector<std::string>& paths);
 };

@@ -1,5 +1,6 @@
 #include "desktop/MprisService.h"
 
+#include "desktop/LocalPath.h"
 #include "desktop/ModuleFiles.h"
 #include "desktop/MprisPlayerAdaptor.h"
 #include "desktop/MprisRootAdaptor.h"
@@ -7,7 +8,6 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QFile>
 #include <QMetaClassInfo>
 #include <QUrl>
 
@@ -88,10 +88,13 @@ void TMprisService::setPosition(const QDBusObjectPath& trackId, qlonglong positi
 }
 
 void TMprisService::openUri(const QString& uri) {
-  const QUrl url(uri);
-  if (!url.isLocalFile()) return;
-  TModuleFiles files = TModuleFiles::of({QFile::encodeName(url.toLocalFile()).toStdString()});
-  if (!files.Modules.empty()) m_links.Open(files.Modules);
+  const std::optional<std::string> path = LocalPathOf(QUrl(uri));
+  TModuleFiles files = path ? TModuleFiles::ofAbsolute({*path}) : TModuleFiles();
+  if (!path) files.Problems.push_back(uri.toStdString() + " is not a local file.");
+  if (!files.Modules.empty())
+    m_links.Open(files.Modules);
+  else if (calledFromDBus())
+    sendErrorReply(QDBusError::InvalidArgs, QString::fromStdString(files.Problems.front()));
 }
 
 void TMprisService::raise() { m_links.Raise(); }

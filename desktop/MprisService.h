@@ -2,6 +2,7 @@
 
 #include "desktop/MprisState.h"
 
+#include <QDBusContext>
 #include <QObject>
 #include <QVariantMap>
 
@@ -24,8 +25,9 @@ struct TMprisLinks {
 // The desktop's player controls: org.mpris.MediaPlayer2 and org.mpris.MediaPlayer2.Player on
 // the session bus as org.mpris.MediaPlayer2.vorka, at /org/mpris/MediaPlayer2. The D-Bus
 // methods arrive on the GUI thread and map onto the player's own operations; playerChanged()
-// tells the bus what changed. GUI thread only.
-class TMprisService : public QObject {
+// tells the bus what changed. OpenUri takes local files only, checked as the command line's
+// are; when nothing can be added its reply is an error that says why. GUI thread only.
+class TMprisService : public QObject, protected QDBusContext {
   Q_OBJECT
 
 public:

@@ -1,10 +1,10 @@
 #include "desktop/MprisState.h"
 
+#include "desktop/LocalPath.h"
 #include "platform/utf8.h"
 
 #include <QDBusObjectPath>
 #include <QFile>
-#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -28,7 +28,7 @@ QVariantMap metadata(const TPlayerView& view) {
   QString file = QFile::decodeName(QByteArray::fromStdString(view.FileName));
   QString title = QString::fromStdString(AsUtf8(view.SongName));
   map["xesam:title"] = title.isEmpty() ? file.section('/', -1) : title;
-  map["xesam:url"] = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+  map["xesam:url"] = AddressOfPath(view.FileName);
   map["mpris:length"] = static_cast<qlonglong>(TMprisState::microseconds(view.Duration));
   return map;
 }

@@ -1,19 +1,29 @@
 #include "desktop/SingleInstance.h"
 
+#include "desktop/ModuleFiles.h"
+
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QDBusReply>
 #include <QMetaClassInfo>
 
 namespace {
 
-constexpr int kHandOverMs = 5000;
+// The hand-over's own connection, closed when no answer came, so that the running start can
+// tell that nobody waits for a late Open any more.
+constexpr const char* kHandOverConnection = "vorka-hand-over";
 
 const char* interfaceName() { return TSingleInstance::staticMetaObject.classInfo(0).value(); }
 
 // The paths go as arrays of bytes ("aay"): a file name need not be valid UTF-8.
 void registerPathListType() { qDBusRegisterMetaType<QByteArrayList>(); }
+
+std::string joined(const std::vector<std::string>& sentences) {
+  std::string text;
+  for (const std::string& sentence : sentences) text += (text.empty() ? "" : " ") + sentence;
+  return text;
+}
 
 } // namespace
 
@@ -28,18 +38,37 @@ TSingleInstance::TClaim TSingleInstance::claim() {
   return TClaim::Running;
 }
 
-bool TSingleInstance::handOver(const std::vector<std::string>& modules) {
+TSingleInstance::THandOver TSingleInstance::handOver(const std::vector<std::string>& modules,
+                                                     std::string& why) {
   registerPathListType();
-  QDBusInterface running(interfaceName(), ObjectPath, interfaceName(), QDBusConnection::sessionBus());
-  running.setTimeout(kHandOverMs);
   QByteArrayList paths;
   for (const std::string& module : modules) paths.push_back(QByteArray::fromStdString(module));
-  QDBusReply<void> reply = running.call("Open", QVariant::fromValue(paths));
-  return reply.isValid();
+  // A plain call with a timeout: an interface object would first ask the running start to
+  // describe itself, which a frozen start never answers.
+  QDBusMessage open = QDBusMessage::createMethodCall(interfaceName(), ObjectPath, interfaceName(), "Open");
+  open << QVariant::fromValue(paths);
+  QDBusMessage reply = QDBusConnection::connectToBus(QDBusConnection::SessionBus, kHandOverConnection)
+                           .call(open, QDBus::Block, HandOverMs);
+  if (reply.type() == QDBusMessage::ReplyMessage) return THandOver::Done;
+  why = reply.errorMessage().toStdString();
+  if (reply.errorName() == QDBusError::errorString(QDBusError::InvalidArgs)) return THandOver::Refused;
+  QDBusConnection::disconnectFromBus(kHandOverConnection);
+  return THandOver::NoAnswer;
 }
 
 void TSingleInstance::Open(const QByteArrayList& paths) {
-  std::vector<std::string> modules;
-  for (const QByteArray& path : paths) modules.push_back(path.toStdString());
-  emit openRequested(modules);
+  if (calledFromDBus() &&
+      !connection().interface()->isServiceRegistered(message().service()).value())
+    return;
+  std::vector<std::string> given;
+  for (QByteArray path : paths) {
+    if (path.endsWith('\0')) path.chop(1);
+    given.push_back(path.toStdString());
+  }
+  TModuleFiles files = TModuleFiles::ofAbsolute(given);
+  if (files.Modules.empty() && !files.Problems.empty()) {
+    if (calledFromDBus()) sendErrorReply(QDBusError::InvalidArgs, QString::fromStdString(joined(files.Problems)));
+    return;
+  }
+  emit openRequested(files.Modules);
 }

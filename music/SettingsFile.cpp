@@ -55,6 +55,12 @@ std::string TSettingsFile::readRaw(const char* section, const char* key,
   return GetPrivateProfileString(section, key, def, kTextBuffer, m_fileName);
 }
 
+void TSettingsFile::save(const std::function<void()>& writes) const {
+  TProfileBatch batch(m_fileName);
+  writes();
+  if (!batch.Commit()) throw std::runtime_error("Unable to write to " + path());
+}
+
 void TSettingsFile::writeRaw(const char* section, const char* key,
                              const std::string& value) const {
   if (!WritePrivateProfileString(section, key, value, m_fileName))

@@ -3,6 +3,7 @@
 #include "music/SettingsKeys.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,11 @@ public:
   void writeText(const TTextSetting& key, const std::string& value) const;
   void writeInteger(const TIntegerSetting& key, int32_t value) const;
   void writeTruth(const TTruthSetting& key, bool value) const;
+
+  // Runs `writes` (calls of the write functions above) as one save that replaces the file once:
+  // with all of them, or with none when one throws or the file cannot be written. Throws
+  // std::runtime_error "Unable to write to <path>" then.
+  void save(const std::function<void()>& writes) const;
 
   // The integer that `text` holds by the reading rule above, or nothing.
   static std::optional<int32_t> parseInteger(const std::string& text);

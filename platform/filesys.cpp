@@ -257,6 +257,8 @@ void syncFolder(const std::string& path) {
   close(fd);
 }
 
+TFileWrite notWritten(int error) { return {false, std::strerror(error)}; }
+
 TFileRead failedRead(TFileRead result, int error) {
   result.Status = TReadStatus::Failed;
   result.Error = std::strerror(error);
@@ -304,24 +306,26 @@ TFileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
   return result;
 }
 
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
+TFileWrite ReplaceFile(const std::string& path, const std::string& bytes) {
   const std::string target = finalTarget(path);
   struct stat old{};
   bool exists = stat(target.c_str(), &old) == 0;
-  if (!exists && errno != ENOENT) return false;
-  if (exists && (S_ISDIR(old.st_mode) || isReadOnly(target, old))) return false;
+  if (!exists && errno != ENOENT) return notWritten(errno);
+  if (exists && S_ISDIR(old.st_mode)) return notWritten(EISDIR);
+  if (exists && isReadOnly(target, old)) return notWritten(EACCES);
   std::string tempPath;
   int fd = createTempBeside(target, tempPath);
-  if (fd < 0) return false;
+  if (fd < 0) return notWritten(errno);
   if (exists) keepModeAndOwner(fd, old);
-  bool written = writeAll(fd, bytes) && fsync(fd) == 0;
-  written = close(fd) == 0 && written;
-  if (written && rename(tempPath.c_str(), target.c_str()) == 0) {
+  int error = writeAll(fd, bytes) && fsync(fd) == 0 ? 0 : errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && rename(tempPath.c_str(), target.c_str()) == 0) {
     syncFolder(target);
-    return true;
+    return {true, {}};
   }
+  if (error == 0) error = errno;
   unlink(tempPath.c_str());
-  return false;
+  return notWritten(error);
 }
 
 void RemoveStaleTempFiles(const std::string& path) {
@@ -392,6 +396,24 @@ std::string DriveOfPath(const std::string& path, const std::vector<std::string>&
   return best;
 }
 
+bool MakePrivateFolders(const std::string& path) {
+  std::string folder;
+  std::size_t at = 0;
+  while (at < path.size()) {
+    std::size_t slash = path.find('/', at + 1);
+    folder = path.substr(0, slash == std::string::npos ? path.size() : slash);
+    at = folder.size();
+    if (folder.empty() || folder == "/") continue;
+    // The mode is set again after making the folder, so that no umask can widen or narrow it.
+    if (mkdir(folder.c_str(), 0700) == 0) {
+      chmod(folder.c_str(), 0700);
+    } else if (errno != EEXIST || !isFolder(folder)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string GetCurrentDir() {
   std::error_code error;
   std::filesystem::path current = std::filesystem::current_path(error);
@@ -436,8 +458,7 @@ std::string StoredFilesDirFor(const std::string& programDir) {
                        stat(programDir.c_str(), &info) == 0 && !isReadOnly(programDir, info);
   if (besideProgram) return programDir;
   std::string folder = XdgBaseDir("XDG_DATA_HOME", ".local/share") + "vorka/";
-  std::error_code ignored;
-  std::filesystem::create_directories(folder, ignored);
+  MakePrivateFolders(folder);
   return folder;
 }
 

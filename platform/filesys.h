@@ -78,17 +78,31 @@ struct TFileRead {
 // and read errors.
 TFileRead ReadRegularFile(const std::string& path, std::size_t maxBytes);
 
+// What ReplaceFile did: true when the file was written.
+struct TFileWrite {
+  bool Written = false;
+  // Not written: why, as the system says it ("No space left on device", "Permission denied").
+  std::string Error;
+
+  explicit operator bool() const { return Written; }
+};
+
 // Replaces the file at `path` with `bytes`: they go to a temporary file in the target's folder
 // that is then renamed over it, so the file is always either the old one or the new one, never
 // a half-written mix. A link is followed and its target replaced, so the link stays. The new
-// file keeps the old one's permissions (and owner, where the process may set it). False, with
-// the old file untouched, when the target is a folder or a file whose permissions do not let
-// the user write it, or when the temporary file cannot be written or renamed.
-bool ReplaceFile(const std::string& path, const std::string& bytes);
+// file keeps the old one's permissions (and owner, where the process may set it). Not written,
+// with the old file untouched, when the target is a folder or a file whose permissions do not
+// let the user write it, or when the temporary file cannot be written or renamed.
+TFileWrite ReplaceFile(const std::string& path, const std::string& bytes);
 
 // Removes the temporary files that ReplaceFile left beside `path` (links followed) when the
 // process writing them ended during the write; those of processes that still run are kept.
 void RemoveStaleTempFiles(const std::string& path);
+
+// Makes the folder `path` and every missing folder above it, each new one open to the user
+// alone (mode 0700, as the XDG base directory rules ask); folders that exist keep their mode.
+// False when one could not be made or something that is no folder is in the way.
+bool MakePrivateFolders(const std::string& path);
 
 // The process's current directory, ending in "/".
 std::string GetCurrentDir();
@@ -112,7 +126,7 @@ std::string DataDir();
 
 // The folder of the playlist and the high scores, ending in "/": `programDir` when the
 // program's data lives beside it and the user may write there, else $XDG_DATA_HOME/vorka/
-// ($HOME/.local/share/vorka/), made when missing. An installed program therefore always keeps
+// ($HOME/.local/share/vorka/), made private when missing. An installed program therefore always keeps
 // them in the user's own folder.
 std::string StoredFilesDirFor(const std::string& programDir);
 // StoredFilesDirFor(ProgramDir()).

@@ -3,7 +3,7 @@
 #include "platform/filesys.h"
 #include "platform/utf8.h"
 
-#include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -150,10 +150,24 @@ std::optional<std::string> readProfile(const std::string& path, bool& hadMark) {
 // A bare name's folder is the program's own, made on the first write; other folders are the
 // caller's business.
 bool ensureConfigDir(const std::string& fileName, const std::string& path) {
-  if (!isBareName(fileName)) return true;
-  std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-  return !error;
+  return !isBareName(fileName) || MakePrivateFolders(path.substr(0, path.rfind('/') + 1));
+}
+
+// The copy of a file that an open batch collects its changes in; Content is empty until the
+// first write reads the file.
+struct TPendingFile {
+  std::optional<std::string> Content;
+  bool HadMark = false;
+};
+
+// The open batches, by the path of their file; guarded by profileMutex().
+std::map<std::string, TPendingFile>& openBatches() {
+  static std::map<std::string, TPendingFile> batches;
+  return batches;
+}
+
+std::string withMark(bool hadMark, const std::string& content) {
+  return (hadMark ? std::string(kByteOrderMark) : std::string()) + content;
 }
 
 // Line breaks become blanks, so no name or value can start a line of its own.
@@ -209,9 +223,14 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
                                     const std::string& fileName) {
   if (size == 0) return {};
   std::lock_guard lock(profileMutex());
+  const std::string path = ProfilePath(fileName);
   std::string result = def;
   bool hadMark = false;
-  if (std::optional<std::string> content = readProfile(ProfilePath(fileName), hadMark)) {
+  auto batch = openBatches().find(path);
+  std::optional<std::string> content = batch != openBatches().end() && batch->second.Content
+                                           ? batch->second.Content
+                                           : readProfile(path, hadMark);
+  if (content) {
     std::vector<TLine> lines = splitLines(*content);
     TLocation at = locate(*content, lines, trimmed(section), trimmed(key));
     if (at.key) result = valueOf(textOf(*content, lines[*at.key]));
@@ -223,12 +242,35 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
                                const std::string& value, const std::string& fileName) {
   std::lock_guard lock(profileMutex());
   const std::string path = ProfilePath(fileName);
-  if (!ensureConfigDir(fileName, path)) return false;
-  bool hadMark = false;
-  std::optional<std::string> content = readProfile(path, hadMark);
-  if (!content) return false;
+  auto batch = openBatches().find(path);
+  TPendingFile pending;
+  TPendingFile& file = batch != openBatches().end() ? batch->second : pending;
+  if (!file.Content) {
+    if (!ensureConfigDir(fileName, path)) return false;
+    file.Content = readProfile(path, file.HadMark);
+    if (!file.Content) return false;
+  }
   std::string cleanSection = singleLine(section), cleanKey = singleLine(key);
-  std::string updated = withValue(*content, trimmed(cleanSection), trimmed(cleanKey),
-                                  encodedValue(singleLine(value)));
-  return ReplaceFile(path, (hadMark ? std::string(kByteOrderMark) : std::string()) + updated);
+  file.Content = withValue(*file.Content, trimmed(cleanSection), trimmed(cleanKey),
+                           encodedValue(singleLine(value)));
+  return &file != &pending || ReplaceFile(path, withMark(file.HadMark, *file.Content)).Written;
+}
+
+TProfileBatch::TProfileBatch(const std::string& fileName) : m_path(ProfilePath(fileName)) {
+  std::lock_guard lock(profileMutex());
+  openBatches()[m_path] = {};
+}
+
+TProfileBatch::~TProfileBatch() {
+  std::lock_guard lock(profileMutex());
+  openBatches().erase(m_path);
+}
+
+bool TProfileBatch::Commit() {
+  std::lock_guard lock(profileMutex());
+  auto batch = openBatches().find(m_path);
+  if (batch == openBatches().end()) return true;
+  TPendingFile file = std::move(batch->second);
+  openBatches().erase(batch);
+  return !file.Content || ReplaceFile(m_path, withMark(file.HadMark, *file.Content)).Written;
 }

@@ -52,8 +52,25 @@ TPlaylistFile::TLoadResult TPlaylistFile::load(std::vector<std::string>& entries
   return m_keep ? TLoadResult::Unreadable : TLoadResult::Loaded;
 }
 
-bool TPlaylistFile::save(const std::vector<std::string>& entries) const {
-  if (m_keep) return false;
+bool TPlaylistFile::CanHold(const std::string& entry) {
+  return entry.find_first_of(std::string("\r\n") + kCtrlZ) == std::string::npos;
+}
+
+std::string TPlaylistFile::Refusal(const std::string& entry) {
+  std::string shown;
+  for (char c : entry) {
+    switch (c) {
+    case '\r': shown += "\\r"; break;
+    case '\n': shown += "\\n"; break;
+    case kCtrlZ: shown += "\\x1A"; break;
+    default: shown += c;
+    }
+  }
+  return shown + " cannot be kept in the playlist: its name holds a line break or Ctrl-Z character.";
+}
+
+TFileWrite TPlaylistFile::save(const std::vector<std::string>& entries) const {
+  if (m_keep) return {false, "it could not be read, so it is left as it is"};
   std::string bytes;
   for (const std::string& entry : entries) bytes += entry + "\r\n";
   return ReplaceFile(path(), bytes);

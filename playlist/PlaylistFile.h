@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/filesys.h"
+
 #include <string>
 #include <vector>
 
@@ -34,11 +36,19 @@ public:
   bool keepsFile() const { return m_keep; }
 
   // Replaces the file with `entries`, each followed by CR LF; an empty list gives an empty
-  // file. False when the file is kept (above) or cannot be written; it is then left as it was.
-  bool save(const std::vector<std::string>& entries) const;
+  // file. Not written when the file is kept (above) or cannot be written; it is then left as
+  // it was.
+  TFileWrite save(const std::vector<std::string>& entries) const;
 
   // The entries that the bytes of a playlist file hold, by the reading rule above.
   static std::vector<std::string> parse(const std::string& bytes);
+
+  // True when `entry` reads back as it was written: it holds no CR, LF or Ctrl-Z byte. No other
+  // entry may reach the playlist.
+  static bool CanHold(const std::string& entry);
+  // The sentence that refuses such an entry, on one line: its CR, LF and Ctrl-Z bytes are shown
+  // as \r, \n and \x1A.
+  static std::string Refusal(const std::string& entry);
 
 private:
   std::string m_folder;

@@ -170,17 +170,22 @@ void TfrmPlayList::LoadPlaylist() {
 }
 
 void TfrmPlayList::SavePlaylist() {
-  if (m_file.keepsFile())
-    ShowMessageBox("Could not write playlist: " + m_file.path() +
-                       " could not be read, so it is left as it is.",
-                   "", TMessageKind::Error);
-  else if (!m_file.save(Playlist()))
-    ShowMessageBox("Could not write playlist", "", TMessageKind::Error);
+  if (TFileWrite saved = m_file.save(Playlist()); !saved)
+    ShowMessageBox("Could not write playlist: " + m_file.path() + ": " + saved.Error + ".", "",
+                   TMessageKind::Error);
 }
 
-std::string TfrmPlayList::eDirText() const { return toBytes(eDir->text()); }
+std::string TfrmPlayList::eDirText() const {
+  // A folder name that is not valid UTF-8 shows with replacement characters; the bytes it was
+  // set from stay the text until the user edits it.
+  QString shown = eDir->text();
+  return shown == fromBytes(m_eDirBytes) ? m_eDirBytes : toBytes(shown);
+}
 
-void TfrmPlayList::setEDirText(const std::string& text) { eDir->setText(fromBytes(text)); }
+void TfrmPlayList::setEDirText(const std::string& text) {
+  m_eDirBytes = text;
+  eDir->setText(fromBytes(text));
+}
 
 void TfrmPlayList::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -234,15 +239,27 @@ void TfrmPlayList::lbDirDblClick() {
   if (TDirBrowser::IsFolder(entry))
     ChangeDir(entry.Name + "/");
   else
-    addToPlaylist(m_browser.CurDir + entry.Name);
+    addBrowsed({m_browser.CurDir + entry.Name});
 }
 
 void TfrmPlayList::btnAddAllClick() {
+  std::vector<std::string> paths;
   for (const TDirEntry& entry : m_browser.Entries()) {
-    if (TDirBrowser::IsFolder(entry)) continue;
     std::string path = m_browser.CurDir + entry.Name;
-    if (!ListContains(lbPlaylist, path)) addToPlaylist(path);
+    if (!TDirBrowser::IsFolder(entry) && !ListContains(lbPlaylist, path)) paths.push_back(path);
   }
+  addBrowsed(paths);
+}
+
+void TfrmPlayList::addBrowsed(const std::vector<std::string>& paths) {
+  std::string refused;
+  for (const std::string& path : paths) {
+    if (TPlaylistFile::CanHold(path))
+      addToPlaylist(path);
+    else
+      refused += (refused.empty() ? "" : "\n") + TPlaylistFile::Refusal(path);
+  }
+  if (!refused.empty()) ShowMessageBox(refused, "", TMessageKind::Error);
 }
 
 void TfrmPlayList::btnDelClick() {

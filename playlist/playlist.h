@@ -38,11 +38,12 @@ public:
 
   // The playlist, first to last.
   std::vector<std::string> Playlist() const;
-  // Adds `paths` to the end of the playlist, as Add does.
+  // Adds `paths` to the end of the playlist, as Add does; each must be one the playlist file can
+  // hold (TPlaylistFile::CanHold).
   void AppendEntries(const std::vector<std::string>& paths);
 
-  // Stores the playlist; a failure shows "Could not write playlist". A file that could not be
-  // read is left as it is.
+  // Stores the playlist; a failure shows "Could not write playlist: <path>: <reason>." A file
+  // that could not be read is left as it is.
   void SavePlaylist();
   // The end of the program: stores the playlist once more (quietly keeping a file that could
   // not be read, unless the playlist was changed).
@@ -88,6 +89,9 @@ private:
   void ChangeDir(const std::string& piece);
   void fillDirList();
   void addToPlaylist(const std::string& path);
+  // Adds the files chosen in the folder list; those the playlist file cannot hold are refused
+  // in one error box.
+  void addBrowsed(const std::vector<std::string>& paths);
   bool ListContains(const QListWidget* list, const std::string& path) const;
   std::string eDirText() const;
   void setEDirText(const std::string& text);
@@ -98,6 +102,7 @@ private:
   std::string& m_lastDir;
   TPlaylistFile m_file;
   std::vector<std::string> m_loaded; // the playlist as the last load left it
+  std::string m_eDirBytes;           // the folder text as last set, in the file system's bytes
   TDirBrowser m_browser;
 };
 

@@ -33,7 +33,9 @@ THighScoreList::THighScoreList(std::string fileName, int32_t capacity)
   read();
 }
 
-THighScoreList::~THighScoreList() { Save(); }
+THighScoreList::~THighScoreList() {
+  if (!m_stored) Save();
+}
 
 int32_t THighScoreList::Count() const {
   std::lock_guard lock(m_lock);
@@ -57,8 +59,12 @@ void THighScoreList::AddScore(const std::string& name, int32_t score, int32_t le
   std::lock_guard lock(m_lock);
   auto lower = std::find_if(m_entries.begin(), m_entries.end(),
                             [score](const THighScoreRec& e) { return e.Score < score; });
+  // A result below every entry of a full list drops out at once and changes nothing.
+  if (lower == m_entries.end() && static_cast<int32_t>(m_entries.size()) >= m_capacity) return;
   m_entries.insert(lower, rec);
   if (static_cast<int32_t>(m_entries.size()) > m_capacity) m_entries.pop_back();
+  m_stored = false;
+  m_newResults = true;
 }
 
 std::string THighScoreList::encode(const std::vector<THighScoreRec>& entries) {
@@ -98,7 +104,18 @@ void THighScoreList::read() {
   m_entries = decode(file.Bytes, records);
 }
 
-bool THighScoreList::Save() const {
+TFileWrite THighScoreList::Save() {
   std::lock_guard lock(m_lock);
-  return !m_keepFile && ReplaceFile(m_fileName, encode(m_entries));
+  if (m_keepFile) return {false, "it could not be read, so it is left as it is"};
+  TFileWrite written = ReplaceFile(m_fileName, encode(m_entries));
+  if (written) {
+    m_stored = true;
+    m_newResults = false;
+  }
+  return written;
+}
+
+bool THighScoreList::HasUnsavedResults() const {
+  std::lock_guard lock(m_lock);
+  return m_newResults;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/filesys.h"
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -22,10 +24,11 @@ static_assert(sizeof(THighScoreRec) == 89);
 
 // The best results of the game, best first, up to a capacity, kept in a file of 89-byte
 // records. The file is read when the list is made and written (replaced as a whole, so a
-// failure keeps the old file) when it goes; neither reports anything. A file that is there but
-// could not be read whole (no permission, a folder, a pipe, a read error) is never written over:
-// the results of that run live in memory only. Every member takes the list's lock, so the game's
-// thread may add a result while the window's thread reads entries.
+// failure keeps the old file) by Save, and when the list goes unless the last Save stored it as
+// it is. A file that is there but could not be read whole (no permission, a folder, a pipe, a
+// read error) is never written over: the results of that run live in memory only. Every member
+// takes the list's lock, so the game's thread may add a result while the window's thread reads
+// entries.
 class THighScoreList {
 public:
   // No more records than this are ever read, whatever the capacity, so that no file can make
@@ -36,7 +39,7 @@ public:
   // `fileName` (a path, used as given); a missing or unreadable file, or a short last record,
   // ends the reading. Removes the temporary files that an ended writer left beside the file.
   THighScoreList(std::string fileName, int32_t capacity);
-  // Saves.
+  // Saves, unless the last Save stored the list as it is; a failure is not reported.
   ~THighScoreList();
   THighScoreList(const THighScoreList&) = delete;
   THighScoreList& operator=(const THighScoreList&) = delete;
@@ -53,8 +56,12 @@ public:
   static std::string encode(const std::vector<THighScoreRec>& entries);
   static std::vector<THighScoreRec> decode(const std::string& bytes, int32_t capacity);
 
-  // Writes the file now, unless it could not be read; false when nothing was written.
-  bool Save() const;
+  // Writes the file now, unless it could not be read. When nothing was written the results stay
+  // in memory, and the next Save tries again.
+  TFileWrite Save();
+  // True when a result entered the list since the last Save that wrote the file.
+  bool HasUnsavedResults() const;
+  const std::string& FileName() const { return m_fileName; }
 
 private:
   void read();
@@ -64,4 +71,6 @@ private:
   int32_t m_capacity;
   std::string m_fileName;
   bool m_keepFile = false; // the file could not be read, so it is never written over
+  bool m_stored = false;   // the last Save wrote the list as it is
+  bool m_newResults = false; // a result entered since the last Save that wrote the file
 };

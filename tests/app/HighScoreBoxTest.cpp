@@ -1,6 +1,9 @@
 #include "app/HighScoreDelegate.h"
 #include "tests/app/ProgramTest.h"
 #include "app/Startup.h"
+#include "app/setup.h"
+#include "game/game.h"
+#include "gfx/DataFolder.h"
 #include "app/main.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
@@ -8,11 +11,14 @@
 #include "tests/support/TempDir.h"
 
 #include <QHeaderView>
+#include <QCheckBox>
 #include <QListWidget>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <fstream>
 
 namespace {
@@ -53,6 +59,54 @@ TEST_F(HighScoreBoxTest, ColumnsFollowTheHeader) {
   EXPECT_EQ(THighScoreDelegate::columnStarts(hdr, 2), (std::array<int, 4>{2, 21, 123, 174}));
   hdr->resizeSection(0, 40);
   EXPECT_EQ(THighScoreDelegate::columnStarts(hdr, 2), (std::array<int, 4>{2, 42, 144, 195}));
+}
+
+// Each column is cut at the start of the next, so a huge score leaves the level column as it
+// would be beside a small one.
+TEST_F(HighScoreBoxTest, ColumnsAreClippedToTheirSections) {
+  {
+    THighScoreList list(program.file("highscore.dat"), 20);
+    list.AddScore("Huge", INT32_MIN + 1, 1);
+    list.AddScore("Tiny", INT32_MIN, 1);
+  }
+  start();
+  const QImage rows = frmMain->lbHighScore->viewport()->grab().toImage();
+  const QRect first = frmMain->lbHighScore->visualItemRect(frmMain->lbHighScore->item(0));
+  const int levelStart = THighScoreDelegate::columnStarts(frmMain->Hdr, first.left())[3];
+  const QRect level(levelStart, first.top(), first.right() - levelStart, first.height());
+  EXPECT_EQ(rows.copy(level), rows.copy(level.translated(0, first.height())));
+}
+
+// A result is stored as soon as the game window closes. A save that fails (the file is
+// write-protected) says so with the path and the system's reason, in a box while the program
+// runs and on standard error as it ends; the result stays for the next save.
+TEST_F(HighScoreBoxTest, ResultIsStoredWhenTheGameCloses) {
+  const std::string file = program.file("highscore.dat");
+  const std::string failure = "Could not write high scores: " + file + ": Permission denied.";
+  auto playGame = [](int32_t score) {
+    QTimer::singleShot(0, [score] {
+      frmGame->AddScore("Winner", score, 3);
+      frmGame->close();
+    });
+    frmMain->btnPlayGameClick();
+  };
+  SetGameDataFolder(VORKA_OUTPUT_DIR);
+  program.write("highscore.dat", "");
+  start();
+  frmSetup->cbFullscreen->setChecked(false);
+  playGame(900);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(THighScoreList(file, 20).GetEntry(0).Score, 900);
+
+  chmod(file.c_str(), 0444);
+  playGame(700);
+  EXPECT_EQ(boxes, std::vector<std::string>{failure});
+  EXPECT_EQ(frmMain->lbHighScore->count(), 2);
+  ::testing::internal::CaptureStderr();
+  frmMain->close();
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find(failure), std::string::npos);
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(THighScoreList(file, 20).Count(), 1);
 }
 
 // Results entered during a run show after the refill; one too low for the full list changes

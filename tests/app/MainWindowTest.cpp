@@ -227,22 +227,41 @@ TEST_F(MainWindowTest, HomePageAndHelp) {
 // plays; a file that is no module is named in the status bar.
 TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   std::string a = song("Alpha"), b = song("Beta"), notes = music.write("notes.txt", "x");
+  std::string latin1 = root + "B\xe4r.mod", lineFeed = root + "odd\nname.mod";
+  std::filesystem::copy_file(b, latin1);
+  std::filesystem::copy_file(b, lineFeed);
   storePlaylist({a});
   start();
   QMimeData data;
+  // A file manager escapes a name's bytes; one that is not UTF-8 arrives as its own bytes.
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(b)),
-                QUrl::fromLocalFile(QString::fromStdString(notes))});
+                QUrl::fromLocalFile(QString::fromStdString(notes)),
+                QUrl::fromLocalFile(QString::fromStdString(lineFeed)),
+                QUrl("file://" + QString::fromStdString(root) + "B%E4r.mod")});
   QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   enter.ignore();
   QApplication::sendEvent(frmMain, &enter);
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(frmMain, &drop);
-  EXPECT_EQ(frmPlayList->Playlist(), (std::vector<std::string>{a, b}));
-  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b}));
+  EXPECT_EQ(frmPlayList->Playlist(), (std::vector<std::string>{a, b, latin1}));
+  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(caption(), "VORKA - Beta");
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
             notes + " is not a module file (mod, it, s3m or xm).");
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(frmMain->Player->FileName, latin1);
+  EXPECT_EQ(frmMain->Player->State, psPlaying);
+
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(lineFeed))});
+  QDragEnterEvent oddEnter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(frmMain, &oddEnter);
+  QDropEvent odd(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(frmMain, &odd);
+  EXPECT_EQ(frmPlayList->Playlist().size(), 3u);
+  EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
+            root + "odd\\nname.mod cannot be kept in the playlist: its name holds a line break or "
+                   "Ctrl-Z character.");
 }
 
 // When the timer finds nothing playable any more, the caption and both status-bar panels say

@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -175,8 +177,37 @@ TEST_F(SetupTest, EscapeIsCancel) {
   EXPECT_EQ(s.ePlayername->text(), "Kept");
 }
 
-// A failed save raises "Unable to write to" the file; the dialog stays open and nothing after
-// the failing key is written.
+// A save writes every key in one replacement of the file, one rename into its folder, so that
+// an end at any moment leaves wholly the old settings or wholly the new ones.
+TEST_F(SetupTest, SaveReplacesTheFileOnce) {
+  writeIni("[generaloptions]\nFIRSTTIME=0\n");
+  TfrmSetup& s = make();
+  int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, config.file("vorka").c_str(), IN_CREATE | IN_MOVED_TO), 0);
+  s.ePlayername->setText("Once");
+  s.LastDir = "/music/";
+  s.SaveSettings();
+  int created = 0, renamed = 0;
+  alignas(inotify_event) char events[4096];
+  for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;) {
+    for (char* at = events; at < events + got;) {
+      auto* event = reinterpret_cast<inotify_event*>(at);
+      created += (event->mask & IN_CREATE) != 0;
+      renamed += (event->mask & IN_MOVED_TO) != 0 && std::string(event->name) == "vorka.ini";
+      at += sizeof(inotify_event) + event->len;
+    }
+  }
+  close(watch);
+  EXPECT_EQ(created, 1);
+  EXPECT_EQ(renamed, 1);
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "Once");
+  EXPECT_EQ(stored("midasoptions", "MIXINGMODE"), "1");
+  EXPECT_EQ(stored("generaloptions", "LASTDIR"), "/music/");
+}
+
+// A failed save raises "Unable to write to" the file; the dialog stays open and nothing is
+// written.
 TEST_F(SetupTest, FailedSaveRaisesAndStaysOpen) {
   TfrmSetup& s = make();
   s.show();

@@ -15,10 +15,10 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-TCommandLine parse(QStringList arguments) {
+TCommandLine parse(Paths arguments) {
   QCoreApplication::setApplicationName("vorka");
   QCoreApplication::setApplicationVersion("1.0");
-  arguments.prepend("vorka");
+  arguments.insert(arguments.begin(), "vorka");
   return TCommandLine::parse(arguments);
 }
 
@@ -41,14 +41,13 @@ TEST(CommandLineTest, OptionsAnswerLikeQtPrograms) {
 TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
   TempDir dir;
   const std::string root = dir.path().string() + "/";
-  const QString qroot = QString::fromStdString(root);
   std::filesystem::create_directories(dir.path() / "set" / "deeper");
   for (const char* name : {"set/b.XM", "set/a.mod", "set/c.it", "set/notes.txt", "set/deeper/d.s3m",
                            "single.S3M", "readme.txt"})
     dir.write(name, "x");
   const std::string startDir = GetCurrentDir();
   ASSERT_TRUE(SetCurrentDir(root));
-  TCommandLine line = parse({"single.S3M", qroot + "set", "readme.txt", "gone.it", qroot + "empty"});
+  TCommandLine line = parse({"single.S3M", root + "set", "readme.txt", "gone.it", root + "empty"});
   SetCurrentDir(startDir);
   EXPECT_EQ(line.Action, TCommandLine::TAction::Run);
   EXPECT_EQ(line.Files.Modules, (Paths{root + "single.S3M", root + "set/a.mod", root + "set/b.XM",
@@ -57,8 +56,34 @@ TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
                                         "gone.it: No such file or directory",
                                         root + "empty: No such file or directory"}));
   std::filesystem::create_directory(dir.path() / "empty");
-  EXPECT_EQ(parse({qroot + "empty"}).Files.Problems, Paths{root + "empty holds no module files."});
+  EXPECT_EQ(parse({root + "empty"}).Files.Problems, Paths{root + "empty holds no module files."});
   EXPECT_TRUE(parse({}).Files.Modules.empty());
+}
+
+// Names are bytes: one that is not valid UTF-8 is kept as it is. A name that the playlist file
+// cannot hold (CR, LF, Ctrl-Z) is refused on one line, given or found in a folder, and so is a
+// zero byte. Paths from another program must be absolute.
+TEST(CommandLineTest, OnlyNamesThePlaylistCanHoldAreTaken) {
+  TempDir dir;
+  const std::string root = dir.path().string() + "/";
+  const std::string latin1 = dir.write("J\xf6rg.mod", "x");
+  const std::string lineFeed = dir.write("odd\nname.mod", "x");
+  std::filesystem::create_directory(dir.path() / "set");
+  dir.write("set/ctrl\x1az.xm", "x");
+  dir.write("set/fine.it", "x");
+  const std::string ending = " cannot be kept in the playlist: its name holds a line break or Ctrl-Z character.";
+  TCommandLine line = parse({"--", latin1, lineFeed, root + "set", root + "gone\r.s3m"});
+  EXPECT_EQ(line.Files.Modules, (Paths{latin1, root + "set/fine.it"}));
+  EXPECT_EQ(line.Files.Problems, (Paths{root + "odd\\nname.mod" + ending, root + "set/ctrl\\x1Az.xm" + ending,
+                                        root + "gone\\r.s3m" + ending}));
+
+  TModuleFiles fromBus = TModuleFiles::ofAbsolute({"", "fine.it", latin1 + std::string(1, '\0') + "x",
+                                                    "/dev/zero", root + "set"});
+  EXPECT_EQ(fromBus.Modules, (Paths{root + "set/fine.it"}));
+  EXPECT_EQ(fromBus.Problems, (Paths{"An empty path names no file.", "fine.it is not an absolute path.",
+                                     "A path holds a zero byte, which no file name can.",
+                                     "/dev/zero is not a module file (mod, it, s3m or xm).",
+                                     root + "set/ctrl\\x1Az.xm" + ending}));
 }
 
 // The single-instance interface is the program's id, the name its desktop entry has.

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -237,10 +239,23 @@ TEST(FilesysTest, ReplaceFileFollowsLinksAndRespectsProtection) {
   ASSERT_TRUE(ReplaceFile(dir.file("dangling.dat"), "made"));
   EXPECT_EQ(ReadRegularFile(dir.file("real/fresh.dat"), 100).Bytes, "made");
 
-  chmod(target.c_str(), 0444);
-  EXPECT_FALSE(ReplaceFile(dir.file("link.dat"), "lost"));
+  // A full disk, as a file-size limit makes it: the system's reason, and the old file whole.
+  EXPECT_EQ(inChildProcess([&] {
+              signal(SIGXFSZ, SIG_IGN);
+              rlimit limit{2, RLIM_INFINITY};
+              setrlimit(RLIMIT_FSIZE, &limit);
+              TFileWrite full = ReplaceFile(target, "longer than two bytes");
+              return !full && full.Error == "File too large" ? 0 : 1;
+            }),
+            0);
   EXPECT_EQ(ReadRegularFile(target, 100).Bytes, "new");
-  EXPECT_FALSE(ReplaceFile(dir.file("real"), "lost"));
+
+  chmod(target.c_str(), 0444);
+  TFileWrite refused = ReplaceFile(dir.file("link.dat"), "lost");
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.Error, "Permission denied");
+  EXPECT_EQ(ReadRegularFile(target, 100).Bytes, "new");
+  EXPECT_EQ(ReplaceFile(dir.file("real"), "lost").Error, "Is a directory");
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("real")));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("real")), {}), 2);
 }
@@ -267,7 +282,7 @@ TEST(FilesysTest, StaleTemporaryFilesAreRemoved) {
 
 // A program with its data beside it keeps its files there while it may write there; an
 // installed one finds its data in ../share/vorka and keeps the files in the user's own data
-// folder, made when missing.
+// folder, made when missing and open to the user alone; folders that were there keep their mode.
 TEST(FilesysTest, DataAndStoredFilesFolders) {
   TempDir dir;
   const std::string root = dir.path().string() + "/";
@@ -281,12 +296,23 @@ TEST(FilesysTest, DataAndStoredFilesFolders) {
   EXPECT_EQ(StoredFilesDirFor(portable), portable);
   EXPECT_EQ(DataDirFor(bin), bin + "../share/vorka/");
   EXPECT_EQ(StoredFilesDirFor(bin), root + "data/vorka/");
-  EXPECT_TRUE(std::filesystem::is_directory(root + "data/vorka"));
+  auto mode = [](const std::string& path) {
+    struct stat info{};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? info.st_mode & 07777 : 0u;
+  };
+  EXPECT_EQ(mode(root + "data"), 0700u);
+  EXPECT_EQ(mode(root + "data/vorka"), 0700u);
   chmod(portable.c_str(), 0555);
   EXPECT_EQ(StoredFilesDirFor(portable), root + "data/vorka/");
   setenv("XDG_DATA_HOME", "relative/data", 1);
   setenv("HOME", (root + "home").c_str(), 1);
+  mkdir((root + "home").c_str(), 0751);
+  chmod((root + "home").c_str(), 0751);
   EXPECT_EQ(StoredFilesDirFor(bin), root + "home/.local/share/vorka/");
+  EXPECT_EQ(mode(root + "home"), 0751u);
+  EXPECT_EQ(mode(root + "home/.local"), 0700u);
+  EXPECT_EQ(mode(root + "home/.local/share/vorka"), 0700u);
+  EXPECT_FALSE(MakePrivateFolders(dir.write("file", "") + "/below"));
   unsetenv("XDG_DATA_HOME");
   setenv("HOME", oldHome.c_str(), 1);
 }

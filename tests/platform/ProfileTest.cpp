@@ -156,7 +156,8 @@ TEST(ProfileTest, WrittenValuesReadBackUnchanged) {
   }
 }
 
-// A bare name lives in $XDG_CONFIG_HOME/vorka/, and the first write creates that folder.
+// A bare name lives in $XDG_CONFIG_HOME/vorka/, and the first write creates that folder (and
+// the missing one above it) open to the user alone.
 TEST(ProfileTest, BareNameLivesInXdgConfigFolder) {
   TempDir dir;
   TEnvVar xdg("XDG_CONFIG_HOME", dir.file("config").c_str());
@@ -164,6 +165,33 @@ TEST(ProfileTest, BareNameLivesInXdgConfigFolder) {
   ASSERT_TRUE(WritePrivateProfileString("S", "k", "v", "vorka.ini"));
   EXPECT_EQ(readAll(dir.file("config/vorka/vorka.ini")), "[S]\nk=v\n");
   EXPECT_EQ(get("vorka.ini", "S", "k"), "v");
+  for (const char* folder : {"config", "config/vorka"})
+    EXPECT_EQ(std::filesystem::status(dir.file(folder)).permissions(), std::filesystem::perms::owner_all);
+}
+
+// A batch collects its writes, which reads see at once, and replaces the file at Commit; one
+// that is never committed leaves the file as it was, and one that cannot be written says so.
+TEST(ProfileTest, BatchWritesAllOrNothing) {
+  TempDir dir;
+  std::string ini = dir.write("a.ini", "[S]\nk=old\n");
+  {
+    TProfileBatch dropped(ini);
+    ASSERT_TRUE(WritePrivateProfileString("S", "k", "new", ini));
+    ASSERT_TRUE(WritePrivateProfileString("T", "j", "1", ini));
+    EXPECT_EQ(get(ini, "S", "k"), "new");
+    EXPECT_EQ(readAll(ini), "[S]\nk=old\n");
+  }
+  EXPECT_EQ(get(ini, "S", "k"), "old");
+  TProfileBatch batch(ini);
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "new", ini));
+  ASSERT_TRUE(WritePrivateProfileString("T", "j", "1", ini));
+  EXPECT_TRUE(batch.Commit());
+  EXPECT_EQ(readAll(ini), "[S]\nk=new\n\n[T]\nj=1\n");
+  chmod(ini.c_str(), 0444);
+  TProfileBatch refused(ini);
+  ASSERT_TRUE(WritePrivateProfileString("S", "k", "lost", ini));
+  EXPECT_FALSE(refused.Commit());
+  EXPECT_EQ(get(ini, "S", "k"), "new");
 }
 
 // Without $XDG_CONFIG_HOME a bare name lives in $HOME/.config/vorka/; paths stay as given.

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -136,6 +137,24 @@ TEST_F(PlaylistDialogTest, AddingModules) {
   d.lbDir->clearSelection();
   d.lbDirDblClick();
   EXPECT_TRUE(d.Playlist().empty());
+
+  // A folder whose name is not UTF-8 stays itself through the folder field; a module whose name
+  // the playlist file cannot hold is refused with a box.
+  const std::string odd = root + "J\xf6rg/";
+  std::filesystem::create_directory(odd);
+  for (const char* f : {"J\xf6rg/fine.mod", "J\xf6rg/line\nfeed.mod"}) music.write(f, "data");
+  d.btnChangeClick();
+  const std::vector<TDirEntry>& entries = d.Browser().Entries();
+  auto folder = std::find_if(entries.begin(), entries.end(), [](const TDirEntry& e) { return e.Name == "J\xf6rg"; });
+  ASSERT_NE(folder, entries.end());
+  d.lbDir->setCurrentRow(static_cast<int>(folder - entries.begin()));
+  d.lbDirDblClick();
+  d.btnChangeClick();
+  EXPECT_EQ(d.Browser().CurDir, odd);
+  d.btnAddAllClick();
+  EXPECT_EQ(d.Playlist(), Paths{odd + "fine.mod"});
+  EXPECT_EQ(boxes, Paths{odd + "line\\nfeed.mod cannot be kept in the playlist: its name holds a line "
+                               "break or Ctrl-Z character."});
 }
 
 // Drags the folder-list row onto the playlist with the mouse, `modifiers` held, as a user does,
@@ -240,7 +259,8 @@ TEST_F(PlaylistDialogTest, LoadAtCreationAndFailedSave) {
   EXPECT_FALSE(d.lbPlaylist->item(1)->toolTip().isEmpty());
   std::filesystem::remove_all(program.path());
   d.btnOkClick();
-  EXPECT_EQ(boxes, std::vector<std::string>{"Could not write playlist"});
+  EXPECT_EQ(boxes, std::vector<std::string>{"Could not write playlist: " + programDir +
+                                            "playlist.dat: No such file or directory."});
   EXPECT_EQ(d.result(), QDialog::Accepted);
   EXPECT_FALSE(d.isVisible());
 }
@@ -259,7 +279,7 @@ TEST_F(PlaylistDialogTest, UnreadableFileIsLeftAsItIs) {
   d.lbDirDblClick();
   d.btnOkClick();
   ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1], "Could not write playlist: " + file + " could not be read, so it is left as it is.");
+  EXPECT_EQ(boxes[1], "Could not write playlist: " + file + ": it could not be read, so it is left as it is.");
   d.FormDestroy();
   EXPECT_EQ(boxes.size(), 3u);
   EXPECT_TRUE(std::filesystem::is_fifo(file));

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -208,6 +210,31 @@ TEST_F(ScoreTest, UnreadableFileIsNeverWrittenOver) {
   std::filesystem::create_symlink("/proc/self/mem", path());
   keptAfterARun("a read error");
   EXPECT_TRUE(std::filesystem::is_symlink(path()));
+}
+
+// A save that fails (a full disk, as a file-size limit makes it) gives the system's reason,
+// keeps the old file and the results in memory, and the next save tries again; a result that
+// entered the list stays unsaved until a save succeeds, one too low for a full list never is.
+TEST_F(ScoreTest, FailedSaveKeepsTheResultsForTheNextSave) {
+  store({record("Old", 900)});
+  EXPECT_EQ(inChildProcess([&] {
+              signal(SIGXFSZ, SIG_IGN);
+              THighScoreList list(path(), 2);
+              if (list.HasUnsavedResults()) return 1;
+              list.AddScore("New", 950, 4);
+              rlimit limit{0, RLIM_INFINITY};
+              setrlimit(RLIMIT_FSIZE, &limit);
+              TFileWrite full = list.Save();
+              if (full || full.Error != "File too large" || !list.HasUnsavedResults()) return 2;
+              if (stored() != THighScoreList::encode({record("Old", 900)}) || list.Count() != 2) return 3;
+              limit.rlim_cur = RLIM_INFINITY;
+              setrlimit(RLIMIT_FSIZE, &limit);
+              if (!list.Save() || list.HasUnsavedResults()) return 4;
+              list.AddScore("Low", 5, 1);
+              return list.HasUnsavedResults() ? 5 : 0;
+            }),
+            0);
+  EXPECT_EQ(stored(), THighScoreList::encode({record("New", 950, 4), record("Old", 900)}));
 }
 
 // The bytes this process has read so far, as the kernel counts them.
