@@ -103,7 +103,10 @@ TfrmMain::TfrmMain(const std::string& filesDir)
     move(screen->availableGeometry().center() - rect().center());
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+  // The window may go without having closed: an end during start-up, a fatal sound error.
+  if (HighScores) storeHighScoresAtEnd();
+}
 
 void TfrmMain::buildControls(QWidget* client) {
   NewBevel(client, {0, 0, kClientWidth, 2});
@@ -238,6 +241,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormClose() {
   Timer->stop();
   Player.reset();
+  storeHighScoresAtEnd();
+}
+
+void TfrmMain::storeHighScoresAtEnd() {
   // The program is ending, with no window left to show a box in.
   TMessageBoxHandler boxes = SetMessageBoxHandler(PrintMessageBox);
   SaveHighScores();

@@ -128,6 +128,8 @@ private:
   void handOverPlaylist();
   void showSong();
   void showLoadFailure();
+  // Saves the high scores once more, a failure going to standard error, and frees them.
+  void storeHighScoresAtEnd();
   void showState();
   // Queues `handler` to the GUI thread when called elsewhere; true when it did.
   bool queuedToGuiThread(void (TfrmMain::*handler)());

@@ -3,8 +3,9 @@
 # (run under dbus-run-session): Play, Next, Pause, PlayPause and Stop called over MPRIS with
 # gdbus, each read back through PlaybackStatus and Metadata, the caption and the sound of SDL's
 # disk driver; the changes are announced with PropertiesChanged, also those made in the game
-# window; a second `vorka FILE` hands the file to the running one and ends; Quit ends the
-# program through its normal end.
+# window; a second `vorka FILE` hands the file to the running one and ends, and gives up on a
+# frozen one within 2 s; Open and OpenUri refuse what the playlist cannot keep and take names
+# that are not UTF-8; Quit ends the program through its normal end.
 #
 # usage: desktop.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
@@ -87,6 +88,54 @@ expect_player Playing "Gamma Tune"
 wait_caption "$main" "VORKA - Gamma Tune" || fail "hand-over: caption is '$(xdotool getwindowname "$main")'"
 [ "$(xdotool search --onlyvisible --name '^VORKA' | wc -l)" -eq 1 ] || fail "a second main window is open"
 
+# Open and OpenUri take what the command line takes and nothing the playlist file cannot keep;
+# a refusal is an error reply that names each path and why. Names are bytes: a Latin-1 name
+# plays, from an address and from a second start.
+mkdir "$work/odd"
+for name in "line"$'\n'"feed.mod" "ctrl"$'\x1a'"z.mod" "L"$'\xe4'"tin.mod" "B"$'\xe4'"r.mod" "Frozen.mod"; do
+  cp "$work/music/Alpha Tune.mod" "$work/odd/$name"
+done
+refusal() {
+  local out
+  out=$(gdbus call --session "$@" 2>&1) && fail "$* was accepted: $out"
+  echo "$out"
+}
+vorka_bus=(--dest example.vorka.Vorka --object-path /example/vorka/Vorka --method example.vorka.Vorka.Open)
+out=$(refusal "${vorka_bus[@]}" "[b'relative.mod', b'', b'/dev/zero', b'/etc/shadow', b'$work/odd/line\nfeed.mod', b'$work/odd/ctrl\032z.mod']")
+for text in "relative.mod is not an absolute path." "An empty path names no file." \
+  "/dev/zero is not a module file" "/etc/shadow is not a module file" \
+  'odd/line\nfeed.mod cannot be kept in the playlist' 'odd/ctrl\x1Az.mod cannot be kept in the playlist'; do
+  grep -qF -- "$text" <<<"$out" || fail "Open's refusal does not say '$text': $out"
+done
+out=$(refusal "${mpris[@]}" --method org.mpris.MediaPlayer2.Player.OpenUri "file://$work/odd/line%0Afeed.mod")
+grep -qF 'odd/line\nfeed.mod cannot be kept in the playlist' <<<"$out" || fail "OpenUri %0A: $out"
+out=$(refusal "${mpris[@]}" --method org.mpris.MediaPlayer2.Player.OpenUri "https://example.org/tune.mod")
+grep -qF 'is not a local file' <<<"$out" || fail "OpenUri https: $out"
+gdbus call --session "${mpris[@]}" --method org.mpris.MediaPlayer2.Player.OpenUri "file://$work/odd/L%E4tin.mod" >/dev/null ||
+  fail "OpenUri of a Latin-1 name failed"
+expect_player Playing "Alpha Tune"
+player Metadata | grep -qF "odd/L%E4tin.mod" || fail "OpenUri %E4 plays $(player Metadata)"
+"$prog/vorka" "$work/odd/B"$'\xe4'"r.mod" || fail "the second start of a Latin-1 name ended with status $?"
+for _ in $(seq 50); do player Metadata | grep -qF "odd/B%E4r.mod" && break; sleep 0.1; done
+player Metadata | grep -qF "odd/B%E4r.mod" || fail "the second start's Latin-1 name plays $(player Metadata)"
+
+# A frozen VORKA: a second start gives up on it within 2 s, says why on standard error and runs
+# on its own; thawed, the first one does not open the file as well.
+kill -STOP "$pid"
+started=$(date +%s%N)
+SDL_DISKAUDIOFILE=$work/second.raw "$prog/vorka" "$work/odd/Frozen.mod" 2>"$work/second.err" &
+second=$!
+for _ in $(seq 30); do grep -q "did not answer" "$work/second.err" && break; sleep 0.1; done
+grep -q "did not answer" "$work/second.err" || fail "the second start waited on a frozen VORKA: $(cat "$work/second.err")"
+echo "the second start gave up on a frozen VORKA in $((($(date +%s%N) - started) / 1000000)) ms"
+kill -CONT "$pid"
+for _ in $(seq 50); do [ "$(xdotool search --onlyvisible --name '^VORKA' | wc -l)" -eq 2 ] && break; sleep 0.1; done
+[ "$(xdotool search --onlyvisible --name '^VORKA' | wc -l)" -eq 2 ] || fail "the second start does not run on its own"
+kill "$second"
+wait "$second" || fail "the second VORKA ended with status $?"
+sleep 0.5
+player Metadata | grep -qF "odd/B%E4r.mod" || fail "the thawed VORKA opened the given-up file: $(player Metadata)"
+
 # S in the game window stops the music, and the desktop hears of it.
 keys "$main" F9
 game=$(window '^Vorka Music Player$' 'DIALOG|NORMAL') || fail "F9 opened no game window"
@@ -95,7 +144,7 @@ for _ in 1 2 3 4 5; do
   hold s
   player PlaybackStatus | grep -q "'Stopped'" && break
 done
-expect_player Stopped "Gamma Tune"
+expect_player Stopped "Alpha Tune"
 announced Stopped 2
 for _ in 1 2 3; do
   hold Escape 0.5
@@ -111,5 +160,7 @@ wait "$pid" || fail "Quit ended the program with status $?"
 pid=
 kill "$monitor" 2>/dev/null || true
 grep -q "Gamma Tune.xm" "$prog/playlist.dat" || fail "the handed-over module is not in the stored playlist"
+LC_ALL=C grep -qF "$work/odd/B"$'\xe4'"r.mod"$'\r' "$prog/playlist.dat" || fail "the Latin-1 name is not stored byte for byte"
+grep -qF "Frozen.mod" "$prog/playlist.dat" && fail "the thawed VORKA stored the given-up file"
 
 echo "PASS: desktop player controls (screenshots in $shots)"

@@ -2,7 +2,7 @@
 # The game as a player meets it, under Xvfb: F9 opens "Vorka Music Player" in the menu; Right
 # raises the start level to 10 and Enter starts; N and S drive the music from inside the game;
 # F4 goes full screen and back; left alone the game reaches GAME OVER and shows its statistics;
-# Escape closes the window and the result is in the high-score list.
+# Escape closes the window and the result is in the high-score list and stored at once.
 #
 # usage: game.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
@@ -67,6 +67,16 @@ done
 gone '^Vorka Music Player$' || fail "Escape did not close the game window"
 sleep 0.5
 import -window "$main" "$shots/game-highscores.png"
+result_stored() {
+  python3 - "$prog/highscore.dat" <<'EOF'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+records = [data[i:i + 89] for i in range(0, len(data) - 88, 89)]
+found = [r for r in records if r[1:1 + r[0]] == b'Gamer' and struct.unpack('<i', r[85:89])[0] == 10]
+sys.exit(0 if found else 1)
+EOF
+}
+result_stored || fail "the game's result was not stored when the game window closed"
 
 # A game that cannot be built, a bitmap missing: its error box ("Cannot read bitmap ...", in
 # game-build-error.png), F4 trying again and saying so again, Escape closing the window; the
@@ -92,11 +102,5 @@ dialog=$(window '^Playlist$' UTILITY) || fail "the main window no longer answers
 keys "$dialog" Escape
 gone '^Playlist$' || fail "Escape did not close the playlist dialog"
 exit_program "$main"
-python3 - "$prog/highscore.dat" <<'EOF' || fail "the game's result is not in highscore.dat"
-import struct, sys
-data = open(sys.argv[1], 'rb').read()
-records = [data[i:i + 89] for i in range(0, len(data) - 88, 89)]
-found = [r for r in records if r[1:1 + r[0]] == b'Gamer' and struct.unpack('<i', r[85:89])[0] == 10]
-sys.exit(0 if found else 1)
-EOF
+result_stored || fail "the game's result is not in highscore.dat"
 echo "PASS: game (screenshots in $shots)"

@@ -4,7 +4,8 @@
 # an entry whose file is gone, a high-score file that is a link to a file with a broken last
 # record, and temporary files left by a writer that was killed. SIGTERM while a song plays,
 # SIGINT with the playlist dialog open and SIGHUP in the game window each end the program within
-# 2 s with status 0, and every file is either unchanged or correctly rewritten.
+# 2 s with status 0, and every file is either unchanged or correctly rewritten. Without a session
+# bus the program says that a second one could overwrite its playlist.
 #
 # usage: stored_files.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
@@ -75,9 +76,13 @@ check_files() {
   [ -e "$prog/.playlist.dat.tmp$$-0" ] || fail "$1: a running writer's temporary file was removed"
 }
 
-# SIGTERM while a song plays.
-start_program
+# SIGTERM while a song plays, with no session bus: the program warns that a second one could
+# overwrite its playlist.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
+start_program 2>"$work/stderr"
 main=$(window '^VORKA$' NORMAL) || fail "no main window"
+grep -q "no session bus, so a second VORKA cannot find this one and may overwrite its playlist" "$work/stderr" ||
+  fail "no word about the missing session bus: $(cat "$work/stderr")"
 click "$main" 240 254
 wait_caption "$main" "VORKA - Alpha Tune" || fail "Play did not start the song"
 end_with TERM
