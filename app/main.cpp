@@ -254,7 +254,8 @@ void TfrmMain::storeHighScoresAtEnd() {
 
 void TfrmMain::SaveHighScores() {
   if (TFileWrite saved = HighScores->Save(); !saved)
-    ShowMessageBox("Could not write high scores: " + HighScores->FileName() + ": " + saved.Error + ".",
+    ShowMessageBox("Could not write high scores: " + HighScores->FileName() + ": " + saved.Error +
+                       ".",
                    "", TMessageKind::Error);
 }
 

@@ -52,7 +52,8 @@ void addPath(TModuleFiles& files, const std::string& given) {
     std::vector<std::string> modules = modulesIn(path);
     if (modules.empty()) files.Problems.push_back(given + " holds no module files.");
     for (const std::string& module : modules) addModule(files, module);
-  } else if (!S_ISREG(info.st_mode) || !TDirBrowser::IsModuleName(path.substr(path.rfind('/') + 1))) {
+  } else if (!S_ISREG(info.st_mode) ||
+             !TDirBrowser::IsModuleName(path.substr(path.rfind('/') + 1))) {
     files.Problems.push_back(given + " is not a module file (mod, it, s3m or xm).");
   } else {
     addModule(files, path);

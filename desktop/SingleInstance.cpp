@@ -6,6 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusReply>
 #include <QMetaClassInfo>
 
 namespace {
@@ -45,29 +46,35 @@ TSingleInstance::THandOver TSingleInstance::handOver(const std::vector<std::stri
   for (const std::string& module : modules) paths.push_back(QByteArray::fromStdString(module));
   // A plain call with a timeout: an interface object would first ask the running start to
   // describe itself, which a frozen start never answers.
-  QDBusMessage open = QDBusMessage::createMethodCall(interfaceName(), ObjectPath, interfaceName(), "Open");
+  QDBusMessage open =
+      QDBusMessage::createMethodCall(interfaceName(), ObjectPath, interfaceName(), "Open");
   open << QVariant::fromValue(paths);
-  QDBusMessage reply = QDBusConnection::connectToBus(QDBusConnection::SessionBus, kHandOverConnection)
-                           .call(open, QDBus::Block, HandOverMs);
+  QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, kHandOverConnection);
+  QDBusMessage reply = bus.call(open, QDBus::Block, HandOverMs);
   if (reply.type() == QDBusMessage::ReplyMessage) return THandOver::Done;
   why = reply.errorMessage().toStdString();
-  if (reply.errorName() == QDBusError::errorString(QDBusError::InvalidArgs)) return THandOver::Refused;
+  if (reply.errorName() == QDBusError::errorString(QDBusError::InvalidArgs))
+    return THandOver::Refused;
   QDBusConnection::disconnectFromBus(kHandOverConnection);
   return THandOver::NoAnswer;
 }
 
 void TSingleInstance::Open(const QByteArrayList& paths) {
-  if (calledFromDBus() &&
-      !connection().interface()->isServiceRegistered(message().service()).value())
-    return;
+  // A start that gave up waiting runs on its own by now; its files must not open here as well.
+  if (calledFromDBus()) {
+    const QDBusReply<bool> waiting =
+        connection().interface()->isServiceRegistered(message().service());
+    if (waiting.isValid() && !waiting.value()) return;
+  }
   std::vector<std::string> given;
   for (QByteArray path : paths) {
-    if (path.endsWith('\0')) path.chop(1);
+    if (path.endsWith('\0')) path.chop(1); // GLib's byte strings end in a zero byte
     given.push_back(path.toStdString());
   }
   TModuleFiles files = TModuleFiles::ofAbsolute(given);
   if (files.Modules.empty() && !files.Problems.empty()) {
-    if (calledFromDBus()) sendErrorReply(QDBusError::InvalidArgs, QString::fromStdString(joined(files.Problems)));
+    if (calledFromDBus())
+      sendErrorReply(QDBusError::InvalidArgs, QString::fromStdString(joined(files.Problems)));
     return;
   }
   emit openRequested(files.Modules);

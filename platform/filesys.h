@@ -126,8 +126,8 @@ std::string DataDir();
 
 // The folder of the playlist and the high scores, ending in "/": `programDir` when the
 // program's data lives beside it and the user may write there, else $XDG_DATA_HOME/vorka/
-// ($HOME/.local/share/vorka/), made private when missing. An installed program therefore always keeps
-// them in the user's own folder.
+// ($HOME/.local/share/vorka/), made private when missing. An installed program therefore always
+// keeps them in the user's own folder.
 std::string StoredFilesDirFor(const std::string& programDir);
 // StoredFilesDirFor(ProgramDir()).
 std::string StoredFilesDir();
