@@ -96,7 +96,7 @@ TEST_F(HighScoreBoxTest, ResultIsStoredWhenTheGameCloses) {
   frmSetup->cbFullscreen->setChecked(false);
   playGame(900);
   EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(THighScoreList(file, 20).GetEntry(0).Score, 900);
+  EXPECT_EQ(int32_t{THighScoreList(file, 20).GetEntry(0).Score}, 900);
 
   chmod(file.c_str(), 0444);
   playGame(700);
