@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <cmath>
 #include <functional>
 #include <utility>
 
@@ -66,10 +67,13 @@ TMprisLinks mprisLinks() {
   links.View = [] { return frmMain->PlayerView(); };
   links.PlaySeconds = [] { return frmMain->Player ? frmMain->Player->PlaySeconds() : 0.0; };
   links.PlayNext = [] { frmMain->btnPlayNextClick(); };
+  links.PlayPrevious = [] { frmMain->mnuPlayPreviousClick(); };
   links.Stop = [] { frmMain->btnStopClick(); };
   links.PauseOrResume = [] { frmMain->btnPauseClick(); };
-  links.RestartSong = [] { frmMain->RestartSong(); };
-  links.Seek = [](int32_t positions) { frmMain->SeekPositions(positions); };
+  links.SeekTo = [](double seconds) { frmMain->SeekTo(seconds); };
+  links.SetVolume = [](double volume) { frmMain->SetVolume(static_cast<int32_t>(std::lround(volume * 100))); };
+  links.SetRepeat = [](TRepeatMode repeat) { frmMain->SetRepeat(repeat); };
+  links.SetShuffle = [](bool shuffle) { frmMain->SetShuffle(shuffle); };
   links.Raise = [] { frmMain->RaiseWindow(); };
   links.Quit = [] { RequestEnd(); };
   links.Open = [](const std::vector<std::string>& modules) { frmMain->OpenFiles(modules); };
@@ -81,7 +85,9 @@ TMprisLinks mprisLinks() {
 bool CreateWindows(const std::string& filesDir) {
   return guarded([&] { frmMain = new TfrmMain(filesDir); }) &&
          guarded([] { frmSetup = new TfrmSetup(frmMain); }) &&
-         guarded([&] { frmPlayList = new TfrmPlayList(frmMain, frmSetup->LastDir, filesDir); }) &&
+         guarded([&] {
+           frmPlayList = new TfrmPlayList(frmMain, frmSetup->LastDir, frmSetup->PlaylistPlace, filesDir);
+         }) &&
          guarded([] { frmInfo = new TfrmInfo(frmMain); }) &&
          guarded([] { frmAbout = new TfrmAbout(frmMain); });
 }
@@ -95,6 +101,7 @@ int RunProgram(TApplication& app, const std::vector<std::string>& modules) {
   TMprisService mpris(mprisLinks());
   mpris.registerOnBus();
   QObject::connect(frmMain, &TfrmMain::playerChanged, &mpris, &TMprisService::playerChanged);
+  QObject::connect(frmMain, &TfrmMain::positionJumped, &mpris, &TMprisService::positionJumped);
   g_mainLoopRunning = true;
   int result = app.exec();
   g_mainLoopRunning = false;

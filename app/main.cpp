@@ -1,12 +1,14 @@
 #include "app/main.h"
 
 #include "app/HighScoreDelegate.h"
+#include "app/PlayerStatusBar.h"
 #include "app/about.h"
 #include "app/modinfo.h"
 #include "app/setup.h"
 #include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
-#include "controls/ElidedLabel.h"
+#include "controls/SeekBar.h"
+#include "controls/WindowPlace.h"
 #include "desktop/LocalPath.h"
 #include "desktop/ModuleFiles.h"
 #include "game/game.h"
@@ -17,6 +19,7 @@
 #include "playlist/playlist.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QCloseEvent>
@@ -30,16 +33,16 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QProgressBar>
 #include <QScreen>
 #include <QStandardItemModel>
-#include <QStatusBar>
+#include <QSlider>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 TfrmMain* frmMain = nullptr;
 
@@ -51,6 +54,9 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kTimerMs = 200;
 constexpr const char* kTitle = "VORKA";
 constexpr int32_t kHighScorePlaces = 20;
+constexpr double kSeekStepSeconds = 5;
+constexpr int32_t kVolumeStep = 5;
+constexpr int kMilliseconds = 1000;
 
 QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
@@ -62,6 +68,11 @@ QToolButton* flatButton(QWidget* parent, const char* bitmap, const QString& hint
   button->setToolTip(hint);
   button->setGeometry(where);
   return button;
+}
+
+// The hint of a button that does what `action` does, with the action's key.
+QString withKey(const char* hint, const QAction* action) {
+  return QString("%1 (%2)").arg(hint, action->shortcut().toString(QKeySequence::NativeText));
 }
 
 // The module's title: its zero-padded name field up to the first zero.
@@ -91,6 +102,14 @@ TfrmMain::TfrmMain(const std::string& filesDir)
   buildControls(client);
   buildHighScoreTable(client);
   buildMenu();
+  btnPlayList->setToolTip(withKey("Playlist", mnuPlayList));
+  btnModInfo->setToolTip(withKey("Module information...", mnuModinfo));
+  btnPlayGame->setToolTip(withKey("Play tetris", mnuPlayGame));
+  btnRew->setToolTip(withKey("Rewind", mnuRew));
+  btnStop->setToolTip(withKey("Stop", mnuStop));
+  SpeedButton1->setToolTip(withKey("Play/Play next song", mnuPlayNext));
+  btnPause->setToolTip(withKey("Pause", mnuPause));
+  btnFfwd->setToolTip(withKey("Forward", mnuFwd));
   HighScores = std::make_unique<THighScoreList>(filesDir + "highscore.dat", kHighScorePlaces);
   FillHighScores();
   buildStatusBar();
@@ -135,11 +154,15 @@ void TfrmMain::buildControls(QWidget* client) {
   connect(btnPause, &QToolButton::clicked, this, &TfrmMain::btnPauseClick);
   connect(btnFfwd, &QToolButton::clicked, this, &TfrmMain::btnFfwdClick);
 
-  ProgressBar = new QProgressBar(client);
+  ProgressBar = new TSeekBar(client);
   ProgressBar->setGeometry(132, 260, 217, 12);
   ProgressBar->setRange(0, 100);
   ProgressBar->setValue(0);
   ProgressBar->setTextVisible(false);
+  ProgressBar->setAccessibleName("Song position");
+  ProgressBar->setToolTip("Click or drag to go elsewhere in the song");
+  connect(ProgressBar, &TSeekBar::seekRequested, this,
+          [this](int milliseconds) { SeekTo(static_cast<double>(milliseconds) / kMilliseconds); });
 }
 
 void TfrmMain::buildHighScoreTable(QWidget* client) {
@@ -178,15 +201,7 @@ void TfrmMain::buildMenu() {
   options->addSeparator();
   mnuSetup = options->addAction("&Setup...", this, &TfrmMain::mnuSetupClick);
 
-  QMenu* music = menuBar()->addMenu("&Music");
-  mnuPlayList = music->addAction("&Playlist...", this, &TfrmMain::btnPlayListClick);
-  mnuPlayList->setShortcut(Qt::CTRL | Qt::Key_P);
-  music->addSeparator();
-  mnuPlayNext = music->addAction("&Play next", this, &TfrmMain::btnPlayNextClick);
-  mnuStop = music->addAction("&Stop", this, &TfrmMain::btnStopClick);
-  mnuPause = music->addAction("Pa&use", this, &TfrmMain::btnPauseClick);
-  mnuFwd = music->addAction("&Forward", this, &TfrmMain::btnFfwdClick);
-  mnuRew = music->addAction("&Rewind", this, &TfrmMain::btnRewClick);
+  buildMusicMenu();
 
   QMenu* help = menuBar()->addMenu("&Help");
   mnuContents = help->addAction("&Contents...", this, &TfrmMain::mnuContentsClick);
@@ -195,21 +210,68 @@ void TfrmMain::buildMenu() {
   mnuAbout = help->addAction("&About...", this, &TfrmMain::mnuAboutClick);
 }
 
-void TfrmMain::buildStatusBar() {
-  QStatusBar* bar = statusBar();
-  bar->setSizeGripEnabled(false);
-  bar->setFixedHeight(kStatusBarHeight);
-  m_statePanel = new QLabel;
-  m_statePanel->setFixedWidth(50);
-  m_filePanel = new TElidedLabel(Qt::ElideMiddle);
-  m_filePanel->setMinimumWidth(50);
-  bar->addWidget(m_statePanel);
-  bar->addWidget(m_filePanel, 1);
+// The keys of the music commands: the letters the game uses for the same commands (N, S, F,
+// R), U as in the menu's "Pa&use", and Ctrl with the arrows for seeking and the volume. None is
+// used by the game window, whose keys only act while it has the focus.
+void TfrmMain::buildMusicMenu() {
+  QMenu* music = menuBar()->addMenu("&Music");
+  auto command = [&](const char* text, void (TfrmMain::*handler)(), QKeySequence key) {
+    QAction* action = music->addAction(text, this, handler);
+    action->setShortcut(key);
+    return action;
+  };
+  mnuPlayList = command("&Playlist...", &TfrmMain::btnPlayListClick, Qt::CTRL | Qt::Key_P);
+  music->addSeparator();
+  mnuPlayNext = command("&Play next", &TfrmMain::btnPlayNextClick, Qt::Key_N);
+  mnuPlayPrevious = command("Play p&revious song", &TfrmMain::mnuPlayPreviousClick, Qt::SHIFT | Qt::Key_N);
+  mnuStop = command("&Stop", &TfrmMain::btnStopClick, Qt::Key_S);
+  mnuPause = command("Pa&use", &TfrmMain::btnPauseClick, Qt::Key_U);
+  mnuFwd = command("&Forward", &TfrmMain::btnFfwdClick, Qt::Key_F);
+  mnuRew = command("&Rewind", &TfrmMain::btnRewClick, Qt::Key_R);
+  music->addSeparator();
+  mnuSeekForward = music->addAction("Seek for&ward 5 s", this, [this] { SeekBy(kSeekStepSeconds); });
+  mnuSeekForward->setShortcut(Qt::CTRL | Qt::Key_Right);
+  mnuSeekBack = music->addAction("Seek &back 5 s", this, [this] { SeekBy(-kSeekStepSeconds); });
+  mnuSeekBack->setShortcut(Qt::CTRL | Qt::Key_Left);
+  music->addSeparator();
+  mnuVolumeUp = music->addAction("&Louder", this, [this] { StepVolume(kVolumeStep); });
+  mnuVolumeUp->setShortcut(Qt::CTRL | Qt::Key_Up);
+  mnuVolumeDown = music->addAction("&Quieter", this, [this] { StepVolume(-kVolumeStep); });
+  mnuVolumeDown->setShortcut(Qt::CTRL | Qt::Key_Down);
+  mnuMute = music->addAction("&Mute");
+  mnuMute->setShortcut(Qt::Key_M);
+  mnuMute->setCheckable(true);
+  connect(mnuMute, &QAction::triggered, this, &TfrmMain::SetMuted);
+  music->addSeparator();
+  auto* repeat = new QActionGroup(this);
+  auto repeatItem = [&](const char* text, TRepeatMode mode) {
+    QAction* action = repeat->addAction(text);
+    action->setCheckable(true);
+    music->addAction(action);
+    connect(action, &QAction::triggered, this, [this, mode] { SetRepeat(mode); });
+    return action;
+  };
+  mnuRepeatAll = repeatItem("Repeat &all", TRepeatMode::All);
+  mnuRepeatOne = repeatItem("Repeat &one", TRepeatMode::One);
+  mnuNoRepeat = repeatItem("&No repeat", TRepeatMode::None);
+  mnuShuffle = music->addAction("S&huffle");
+  mnuShuffle->setCheckable(true);
+  connect(mnuShuffle, &QAction::triggered, this, &TfrmMain::SetShuffle);
+  mnuRepeatAll->setChecked(true);
 }
 
-QString TfrmMain::StatePanelText() const { return m_statePanel->text(); }
+void TfrmMain::buildStatusBar() {
+  StatusBar = new TPlayerStatusBar;
+  setStatusBar(StatusBar);
+  connect(StatusBar, &TPlayerStatusBar::volumeChosen, this, &TfrmMain::SetVolume);
+  StatusBar->showVolume(100, false);
+}
 
-QString TfrmMain::FilePanelText() const { return m_filePanel->fullText(); }
+QString TfrmMain::StatePanelText() const { return StatusBar->stateText(); }
+
+QString TfrmMain::FilePanelText() const { return StatusBar->fileText(); }
+
+QString TfrmMain::TimePanelText() const { return StatusBar->timeText(); }
 
 bool TfrmMain::event(QEvent* event) {
   if (event->type() == TWindowMessage::type()) {
@@ -220,17 +282,33 @@ bool TfrmMain::event(QEvent* event) {
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
+  if (!m_shown && frmSetup) RestorePlace(this, frmSetup->MainWindowPlace);
   QMainWindow::showEvent(event);
   if (m_shown) return;
   m_shown = true;
   FormShow();
 }
 
+void TfrmMain::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (m_shown && frmSetup) frmSetup->MainWindowPlace = PlaceOf(this, false);
+}
+
 void TfrmMain::FormShow() {
   Player = std::make_unique<TMusicPlayer>(this);
+  applyPlaySettings();
   Timer->start();
   handOverPlaylist();
   playPending();
+}
+
+void TfrmMain::applyPlaySettings() {
+  if (!frmSetup) return;
+  Player->SetVolume(frmSetup->Volume);
+  Player->SetRepeat(frmSetup->Repeat);
+  Player->SetShuffle(frmSetup->Shuffle);
+  showVolume();
+  showPlayOrder();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -239,6 +317,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::FormClose() {
+  if (frmSetup) frmSetup->MainWindowPlace = PlaceOf(this, false);
   Timer->stop();
   Player.reset();
   storeHighScoresAtEnd();
@@ -283,18 +362,42 @@ void TfrmMain::showSong() {
   std::string title = std::string(kTitle) + " - " + songName(Player->ModuleInfo);
   setWindowTitle(QString::fromStdString(title));
   SetApplicationTitle(title);
-  m_filePanel->setFullText(fromBytes(Player->FileName));
+  StatusBar->setFileText(fromBytes(Player->FileName));
+  showTime();
   showState();
 }
 
 void TfrmMain::showLoadFailure() {
   if (Player->State != psPlaying && !Player->LoadError.empty())
-    m_filePanel->setFullText("Cannot play " + fromBytes(Player->LoadError));
+    StatusBar->setFileText("Cannot play " + fromBytes(Player->LoadError));
 }
 
 void TfrmMain::showState() {
-  m_statePanel->setText(stateText(Player->State));
+  StatusBar->setStateText(stateText(Player->State));
   emit playerChanged();
+}
+
+void TfrmMain::showTime() {
+  if (Player->FileName.empty()) {
+    ProgressBar->setRange(0, 100);
+    ProgressBar->showPlayed(0);
+    StatusBar->clearTimes();
+    return;
+  }
+  const double played = Player->PlaySeconds();
+  ProgressBar->setRange(0, std::max(1, static_cast<int>(Player->Duration * kMilliseconds)));
+  ProgressBar->showPlayed(static_cast<int>(played * kMilliseconds));
+  StatusBar->setTimes(played, Player->Duration);
+}
+
+void TfrmMain::showVolume() { StatusBar->showVolume(Player->Volume(), Player->Muted()); }
+
+void TfrmMain::showPlayOrder() {
+  mnuRepeatAll->setChecked(Player->Repeat() == TRepeatMode::All);
+  mnuRepeatOne->setChecked(Player->Repeat() == TRepeatMode::One);
+  mnuNoRepeat->setChecked(Player->Repeat() == TRepeatMode::None);
+  mnuShuffle->setChecked(Player->Shuffle());
+  mnuMute->setChecked(Player->Muted());
 }
 
 void TfrmMain::WMSongStarted() {
@@ -311,6 +414,21 @@ void TfrmMain::btnPlayNextClick() {
   showLoadFailure();
 }
 
+void TfrmMain::mnuPlayPreviousClick() {
+  if (queuedToGuiThread(&TfrmMain::mnuPlayPreviousClick) || !Player) return;
+  Player->PlayPrevious();
+  showSong();
+  showLoadFailure();
+  emit positionJumped();
+}
+
+void TfrmMain::PlaySong(int32_t index) {
+  if (!Player) return;
+  Player->PlaySong(index);
+  showSong();
+  showLoadFailure();
+}
+
 void TfrmMain::btnStopClick() {
   if (queuedToGuiThread(&TfrmMain::btnStopClick) || !Player) return;
   Player->Stop();
@@ -323,34 +441,88 @@ void TfrmMain::btnPauseClick() {
     Player->Resume();
   else
     Player->Pause();
+  showTime();
   showState();
 }
 
 void TfrmMain::btnFfwdClick() {
   if (queuedToGuiThread(&TfrmMain::btnFfwdClick) || !Player) return;
   Player->Forward(1);
+  emit positionJumped();
 }
 
 void TfrmMain::btnRewClick() {
   if (queuedToGuiThread(&TfrmMain::btnRewClick) || !Player) return;
   Player->Rewind(1);
+  emit positionJumped();
+}
+
+void TfrmMain::SeekTo(double seconds) {
+  if (!Player || !Player->PlayHandle) return;
+  Player->SeekTo(seconds);
+  showTime();
+  emit positionJumped();
+}
+
+void TfrmMain::SeekBy(double delta) {
+  if (Player) SeekTo(Player->PlaySeconds() + delta);
+}
+
+void TfrmMain::SetVolume(int32_t percent) {
+  if (!Player) return;
+  Player->SetMuted(false);
+  Player->SetVolume(percent);
+  frmSetup->Volume = Player->Volume();
+  showVolume();
+  showPlayOrder();
+  emit playerChanged();
+}
+
+void TfrmMain::StepVolume(int32_t delta) {
+  if (Player) SetVolume(Player->Volume() + delta);
+}
+
+void TfrmMain::SetMuted(bool muted) {
+  if (!Player) return;
+  Player->SetMuted(muted);
+  showVolume();
+  showPlayOrder();
+  emit playerChanged();
+}
+
+void TfrmMain::SetRepeat(TRepeatMode repeat) {
+  if (!Player) return;
+  Player->SetRepeat(repeat);
+  frmSetup->Repeat = repeat;
+  showPlayOrder();
+  emit playerChanged();
+}
+
+void TfrmMain::SetShuffle(bool shuffle) {
+  if (!Player) return;
+  Player->SetShuffle(shuffle);
+  frmSetup->Shuffle = shuffle;
+  showPlayOrder();
+  emit playerChanged();
 }
 
 void TfrmMain::TimerTimer() {
   if (!Player || Player->State != psPlaying) return;
-  PlayStatus status{};
-  Player->GetPlayStatus(status);
-  ProgressBar->setMaximum(static_cast<int>(Player->ModuleInfo.SongLength));
-  ProgressBar->setValue(static_cast<int>(status.Position));
+  showTime();
   // A song shorter than the timer's period may have ended more than once since the last look.
-  // The next song starts the way the button starts it, so that a list with nothing playable
+  // What follows starts the way the button starts a song, so that a list with nothing playable
   // left shows that in the caption as well as in the status bar.
-  if (status.LoopCount >= 1) btnPlayNextClick();
+  if (Player->SongHasEnded()) {
+    Player->PlayAfterEnd();
+    showSong();
+    showLoadFailure();
+  }
 }
 
 void TfrmMain::btnPlayListClick() {
   if (frmPlayList->exec() == QDialog::Accepted && Player) {
     handOverPlaylist();
+    if (frmPlayList->ChosenSong() >= 0) PlaySong(frmPlayList->ChosenSong());
     emit playerChanged();
   }
 }
@@ -369,31 +541,13 @@ void TfrmMain::OpenFiles(const std::vector<std::string>& modules) {
 
 void TfrmMain::playPending() {
   if (m_pendingSong < 0) return;
-  // PlayNext goes on from the current song, so it starts at the one after this.
-  Player->SongIndex = m_pendingSong - 1;
-  m_pendingSong = -1;
-  btnPlayNextClick();
+  PlaySong(std::exchange(m_pendingSong, -1));
 }
 
 void TfrmMain::RaiseWindow() {
   if (isMinimized()) showNormal();
   raise();
   activateWindow();
-}
-
-void TfrmMain::RestartSong() {
-  if (!Player) return;
-  PlayStatus status{};
-  Player->GetPlayStatus(status);
-  Player->Rewind(static_cast<int32_t>(status.Position));
-}
-
-void TfrmMain::SeekPositions(int32_t positions) {
-  if (!Player) return;
-  if (positions >= 0)
-    Player->Forward(positions);
-  else
-    Player->Rewind(-positions);
 }
 
 TPlayerView TfrmMain::PlayerView() const {
@@ -405,8 +559,9 @@ TPlayerView TfrmMain::PlayerView() const {
   view.SongName = songName(Player->ModuleInfo);
   view.FileName = Player->FileName;
   view.Duration = Player->Duration;
-  view.SongLength = Player->ModuleInfo.SongLength;
-  view.Position = Player->PlayStatus.Position;
+  view.Volume = Player->Muted() ? 0.0 : Player->Volume() / 100.0;
+  view.Repeat = Player->Repeat();
+  view.Shuffle = Player->Shuffle();
   return view;
 }
 
@@ -423,7 +578,7 @@ void TfrmMain::dropEvent(QDropEvent* event) {
   TModuleFiles files = TModuleFiles::of(paths);
   event->acceptProposedAction();
   if (!files.Problems.empty())
-    statusBar()->showMessage(QFile::decodeName(QByteArray::fromStdString(files.Problems.front())), 5000);
+    StatusBar->showMessage(QFile::decodeName(QByteArray::fromStdString(files.Problems.front())), 5000);
   OpenFiles(files.Modules);
 }
 

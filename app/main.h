@@ -13,16 +13,17 @@ class QAction;
 class QHeaderView;
 class QLabel;
 class QListWidget;
-class QProgressBar;
 class QTimer;
 class QToolButton;
-class TElidedLabel;
+class TPlayerStatusBar;
+class TSeekBar;
 
-// The main window: the transport buttons and menu of the music player, the progress bar of
-// the playing song, the high-score table and the entries to the dialogs. It owns the player
-// from its first showing to its closing. The transport handlers may be called from any thread;
-// from another thread they are queued to the GUI thread and run there. Module files and
-// folders dropped on it are added to the playlist and played.
+// The main window: the transport buttons and menu of the music player (with keys), the
+// progress bar of the playing song (click or drag it to seek), the time played, the volume, the
+// high-score table and the entries to the dialogs. It owns the player from its first showing to
+// its closing. The transport handlers may be called from any thread; from another thread they
+// are queued to the GUI thread and run there. Module files and folders dropped on it are added
+// to the playlist and played. It comes back where it was at the last end.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 
@@ -41,6 +42,7 @@ public:
   std::unique_ptr<THighScoreList> HighScores;
 
   void btnPlayNextClick();
+  void mnuPlayPreviousClick();
   void btnStopClick();
   void btnPauseClick();
   void btnFfwdClick();
@@ -66,17 +68,25 @@ public:
   void OpenFiles(const std::vector<std::string>& modules);
   // Shows the window in front, restored if it was minimised.
   void RaiseWindow();
-  // Back to the start of the playing song, and forward (or back, when negative) by whole
-  // positions, as Forward and Rewind step.
-  void RestartSong();
-  void SeekPositions(int32_t positions);
+  // Plays song `index` of the playlist at once.
+  void PlaySong(int32_t index);
+  // Goes `seconds` into the song playing or paused, or `delta` seconds on from where it is.
+  void SeekTo(double seconds);
+  void SeekBy(double delta);
+  // The volume in percent (0 to 100; setting it ends muting), a step up or down, and muting.
+  void SetVolume(int32_t percent);
+  void StepVolume(int32_t delta);
+  void SetMuted(bool muted);
+  void SetRepeat(TRepeatMode repeat);
+  void SetShuffle(bool shuffle);
   // What the desktop's player controls show of the player.
   TPlayerView PlayerView() const;
 
-  // The texts of the status bar's two panels: the play state and the loaded file (whole, as
-  // its tool tip shows it; the panel shows it cut in the middle where it is too long).
+  // The texts of the status bar's panels: the play state, the loaded file (whole, as its tool
+  // tip shows it; the panel shows it cut in the middle where it is too long) and the time.
   QString StatePanelText() const;
   QString FilePanelText() const;
+  QString TimePanelText() const;
 
   QLabel* Image;
   QToolButton* btnPlayList;
@@ -89,7 +99,8 @@ public:
   QToolButton* SpeedButton1;
   QToolButton* btnPause;
   QToolButton* btnFfwd;
-  QProgressBar* ProgressBar;
+  TSeekBar* ProgressBar;
+  TPlayerStatusBar* StatusBar;
   QTimer* Timer;
 
   QAction* mnuExit;
@@ -98,20 +109,33 @@ public:
   QAction* mnuSetup;
   QAction* mnuPlayList;
   QAction* mnuPlayNext;
+  QAction* mnuPlayPrevious;
   QAction* mnuStop;
   QAction* mnuPause;
   QAction* mnuFwd;
   QAction* mnuRew;
+  QAction* mnuSeekForward;
+  QAction* mnuSeekBack;
+  QAction* mnuVolumeUp;
+  QAction* mnuVolumeDown;
+  QAction* mnuMute;
+  QAction* mnuRepeatAll;
+  QAction* mnuRepeatOne;
+  QAction* mnuNoRepeat;
+  QAction* mnuShuffle;
   QAction* mnuContents;
   QAction* mnuAbout;
 
 signals:
-  // The player's state, song or playlist may have changed: after every transport command,
-  // from the window, the game or the desktop, and when a song starts.
+  // The player's state, song, playlist, volume or play order may have changed: after every
+  // command, from the window, the game or the desktop, and when a song starts.
   void playerChanged();
+  // The song's place changed other than by playing on: a seek, Forward, Rewind, a restart.
+  void positionJumped();
 
 protected:
   bool event(QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -122,7 +146,13 @@ private:
   void buildControls(QWidget* client);
   void buildHighScoreTable(QWidget* client);
   void buildMenu();
+  void buildMusicMenu();
   void buildStatusBar();
+  // Applies the run's volume, repeat mode and shuffling from the settings to the new player.
+  void applyPlaySettings();
+  void showTime();
+  void showVolume();
+  void showPlayOrder();
   void FormShow();
   void FormClose();
   void handOverPlaylist();
@@ -137,8 +167,6 @@ private:
   void playPending();
 
   int32_t m_pendingSong = -1; // playlist index to play once the player exists
-  QLabel* m_statePanel = nullptr;
-  TElidedLabel* m_filePanel = nullptr;
   bool m_shown = false;
 };
 

@@ -19,6 +19,8 @@
 #include <QSlider>
 #include <QTabWidget>
 
+#include <algorithm>
+
 TfrmSetup* frmSetup = nullptr;
 
 const char* const kWelcomeMessage = "Welcome to VORKA. \nThis is a music player with built in "
@@ -74,6 +76,16 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
   connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmSetup::btnCancelClick);
   RemoveStaleTempFiles(m_settings.path());
   LoadSettings();
+  loadRunSettings();
+}
+
+void TfrmSetup::loadRunSettings() {
+  Volume = std::clamp(m_settings.readInteger(settings::Volume), 0, 100);
+  int32_t repeat = m_settings.readInteger(settings::Repeat);
+  Repeat = repeat == 1 ? TRepeatMode::One : repeat == 2 ? TRepeatMode::None : TRepeatMode::All;
+  Shuffle = m_settings.readTruth(settings::Shuffle);
+  MainWindowPlace = m_settings.readText(settings::MainWindowPlace);
+  PlaylistPlace = m_settings.readText(settings::PlaylistPlace);
 }
 
 QWidget* TfrmSetup::buildGeneralPage() {
@@ -170,6 +182,11 @@ void TfrmSetup::SaveSettings() {
     m_settings.writeTruth(settings::FullScreen, cbFullscreen->isChecked());
     m_settings.writeTruth(settings::FirstTime, false);
     m_settings.writeText(settings::LastDir, LastDir);
+    m_settings.writeInteger(settings::Volume, Volume);
+    m_settings.writeInteger(settings::Repeat, static_cast<int32_t>(Repeat));
+    m_settings.writeTruth(settings::Shuffle, Shuffle);
+    m_settings.writeText(settings::MainWindowPlace, MainWindowPlace);
+    m_settings.writeText(settings::PlaylistPlace, PlaylistPlace);
   });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "music/PlayOrder.h"
 #include "music/SettingsFile.h"
 
 #include <QDialog>
@@ -48,6 +49,14 @@ public:
   // The playlist dialog's last folder, at most 80 bytes.
   std::string LastDir;
 
+  // Settings that the main window and the playlist dialog keep current for the whole run: read
+  // once when the dialog is made (Cancel does not read them again) and written with every save.
+  int32_t Volume = 100; // percent
+  TRepeatMode Repeat = TRepeatMode::All;
+  bool Shuffle = false;
+  std::string MainWindowPlace; // "left,top", or empty
+  std::string PlaylistPlace;   // "left,top,width,height", or empty
+
   QTabWidget* Notebook;
   QLineEdit* ePlayername;
   QCheckBox* cbFullscreen;
@@ -67,6 +76,7 @@ private:
   QWidget* buildGeneralPage();
   QWidget* buildSoundPage();
   void selectOutputMode(int32_t mode);
+  void loadRunSettings();
 
   QWidget* m_mainWindow;
   TSettingsFile m_settings;

@@ -26,3 +26,11 @@ void TMprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong 
 }
 
 void TMprisPlayerAdaptor::OpenUri(const QString& Uri) { m_service->openUri(Uri); }
+
+void TMprisPlayerAdaptor::setVolume(double volume) { m_service->setVolume(volume); }
+
+void TMprisPlayerAdaptor::setLoopStatus(const QString& loopStatus) {
+  m_service->setLoopStatus(loopStatus);
+}
+
+void TMprisPlayerAdaptor::setShuffle(bool shuffle) { m_service->setShuffle(shuffle); }

@@ -17,7 +17,9 @@ class TMprisPlayerAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(double Rate READ one WRITE ignoreRate)
   Q_PROPERTY(double MinimumRate READ one)
   Q_PROPERTY(double MaximumRate READ one)
-  Q_PROPERTY(double Volume READ one WRITE ignoreVolume)
+  Q_PROPERTY(double Volume READ volume WRITE setVolume)
+  Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
+  Q_PROPERTY(bool Shuffle READ shuffle WRITE setShuffle)
   Q_PROPERTY(bool CanGoNext READ canGoNext)
   Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
   Q_PROPERTY(bool CanPlay READ canPlay)
@@ -31,10 +33,15 @@ public:
   QString playbackStatus() const { return playerValue("PlaybackStatus").toString(); }
   QVariantMap metadata() const { return playerValue("Metadata").toMap(); }
   qlonglong position() const;
-  // The player has one speed and no volume of its own; both read 1 and ignore writes.
+  // The player has one speed: the rates read 1 and writes are ignored.
   double one() const { return 1.0; }
   void ignoreRate(double) {}
-  void ignoreVolume(double) {}
+  double volume() const { return playerValue("Volume").toDouble(); }
+  void setVolume(double volume);
+  QString loopStatus() const { return playerValue("LoopStatus").toString(); }
+  void setLoopStatus(const QString& loopStatus);
+  bool shuffle() const { return playerValue("Shuffle").toBool(); }
+  void setShuffle(bool shuffle);
   bool canGoNext() const { return playerValue("CanGoNext").toBool(); }
   bool canGoPrevious() const { return playerValue("CanGoPrevious").toBool(); }
   bool canPlay() const { return playerValue("CanPlay").toBool(); }

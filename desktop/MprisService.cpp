@@ -11,6 +11,8 @@
 #include <QMetaClassInfo>
 #include <QUrl>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 TMprisService::TMprisService(TMprisLinks links, QObject* parent)
@@ -65,27 +67,36 @@ void TMprisService::stop() { m_links.Stop(); }
 
 void TMprisService::next() { m_links.PlayNext(); }
 
-void TMprisService::previous() {
-  if (view().State != psPlaying) return;
-  m_links.RestartSong();
-  emit seeked(position());
-}
+void TMprisService::previous() { m_links.PlayPrevious(); }
+
+void TMprisService::positionJumped() { emit seeked(position()); }
 
 void TMprisService::seek(qlonglong offset) {
   const TPlayerView now = view();
-  if (now.State != psPlaying) return;
-  if (int32_t positions = TMprisState::positionsForOffset(offset, now)) m_links.Seek(positions);
-  emit seeked(position());
+  if (now.State != psPlaying && now.State != psPaused) return;
+  if (std::optional<double> target = TMprisState::seekTarget(offset, m_links.PlaySeconds(), now))
+    m_links.SeekTo(*target);
+  else
+    m_links.PlayNext();
 }
 
 void TMprisService::setPosition(const QDBusObjectPath& trackId, qlonglong position) {
   const TPlayerView now = view();
-  if (now.State != psPlaying || trackId.path() != TMprisState::trackId(now)) return;
-  const std::optional<int32_t> target = TMprisState::positionAt(position, now);
-  if (!target) return;
-  m_links.Seek(*target - static_cast<int32_t>(now.Position));
-  emit seeked(this->position());
+  if ((now.State != psPlaying && now.State != psPaused) || trackId.path() != TMprisState::trackId(now))
+    return;
+  if (std::optional<double> target = TMprisState::positionTarget(position, now)) m_links.SeekTo(*target);
 }
+
+void TMprisService::setVolume(double volume) { m_links.SetVolume(std::clamp(volume, 0.0, 1.0)); }
+
+void TMprisService::setLoopStatus(const QString& loopStatus) {
+  if (std::optional<TRepeatMode> repeat = TMprisState::repeatMode(loopStatus))
+    m_links.SetRepeat(*repeat);
+  else if (calledFromDBus())
+    sendErrorReply(QDBusError::InvalidArgs, loopStatus + " is not a loop status.");
+}
+
+void TMprisService::setShuffle(bool shuffle) { m_links.SetShuffle(shuffle); }
 
 void TMprisService::openUri(const QString& uri) {
   const std::optional<std::string> path = LocalPathOf(QUrl(uri));

@@ -17,8 +17,11 @@ class QDBusObjectPath;
 struct TMprisLinks {
   std::function<TPlayerView()> View;
   std::function<double()> PlaySeconds; // into the playing song's pass
-  std::function<void()> PlayNext, Stop, PauseOrResume, RestartSong, Raise, Quit;
-  std::function<void(int32_t)> Seek; // by whole positions, forward when positive
+  std::function<void()> PlayNext, PlayPrevious, Stop, PauseOrResume, Raise, Quit;
+  std::function<void(double)> SeekTo;    // seconds into the song
+  std::function<void(double)> SetVolume; // 0 to 1
+  std::function<void(TRepeatMode)> SetRepeat;
+  std::function<void(bool)> SetShuffle;
   std::function<void(const std::vector<std::string>&)> Open; // add modules and play the first
 };
 
@@ -44,6 +47,8 @@ public:
   TPlayerView view() const { return m_links.View(); }
   // Microseconds into the playing song.
   qlonglong position() const;
+  // The song's place changed other than by playing on (a seek, a restart): tells the bus.
+  void positionJumped();
 
   // The Player interface's methods.
   void play();
@@ -55,12 +60,16 @@ public:
   void seek(qlonglong offset);
   void setPosition(const QDBusObjectPath& trackId, qlonglong position);
   void openUri(const QString& uri);
+  // The Player interface's writable properties.
+  void setVolume(double volume);
+  void setLoopStatus(const QString& loopStatus);
+  void setShuffle(bool shuffle);
   // The root interface's methods.
   void raise();
   void quit();
 
 signals:
-  // After a seek, with the new position in microseconds.
+  // After a jump of the song's place, with the new place in microseconds.
   void seeked(qlonglong position);
 
 private:

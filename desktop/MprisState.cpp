@@ -42,32 +42,44 @@ QString TMprisState::trackId(const TPlayerView& view) {
 }
 
 QVariantMap TMprisState::playerProperties(const TPlayerView& view) {
-  const bool loaded = !view.FileName.empty();
+  const bool sounding = view.State == psPlaying || view.State == psPaused;
   return {
       {"PlaybackStatus", statusText(view.State)},
       {"Metadata", metadata(view)},
+      {"Volume", view.Volume},
+      {"LoopStatus", loopStatus(view.Repeat)},
+      {"Shuffle", view.Shuffle},
       {"CanPlay", view.HasSongs},
-      {"CanPause", view.State == psPlaying || view.State == psPaused},
+      {"CanPause", sounding},
       {"CanGoNext", view.HasSongs},
-      {"CanGoPrevious", loaded && view.State == psPlaying},
-      {"CanSeek", loaded && view.State == psPlaying},
+      {"CanGoPrevious", view.HasSongs},
+      {"CanSeek", sounding && !view.FileName.empty()},
   };
 }
 
-int32_t TMprisState::positionsForOffset(int64_t offset, const TPlayerView& view) {
-  if (offset == 0 || view.SongLength == 0 || view.Duration <= 0) return 0;
-  const double length = view.SongLength;
-  const double perPosition = view.Duration / length;
-  const double wanted = std::clamp(static_cast<double>(offset) / kMicroseconds / perPosition, -length, length);
-  const auto positions = static_cast<int32_t>(std::lround(wanted));
-  if (positions != 0) return positions;
-  return offset > 0 ? 1 : -1;
+QString TMprisState::loopStatus(TRepeatMode repeat) {
+  switch (repeat) {
+  case TRepeatMode::One: return "Track";
+  case TRepeatMode::None: return "None";
+  default: return "Playlist";
+  }
 }
 
-std::optional<int32_t> TMprisState::positionAt(int64_t time, const TPlayerView& view) {
-  if (view.SongLength == 0 || time < 0 || time > microseconds(view.Duration)) return {};
-  const double perPosition = view.Duration / view.SongLength * kMicroseconds;
-  return static_cast<int32_t>(std::min<double>(time / perPosition, view.SongLength - 1));
+std::optional<TRepeatMode> TMprisState::repeatMode(const QString& loopStatus) {
+  for (TRepeatMode mode : {TRepeatMode::All, TRepeatMode::One, TRepeatMode::None})
+    if (TMprisState::loopStatus(mode) == loopStatus) return mode;
+  return {};
+}
+
+std::optional<double> TMprisState::seekTarget(int64_t offset, double now, const TPlayerView& view) {
+  const double target = now + static_cast<double>(offset) / kMicroseconds;
+  if (target > view.Duration) return {};
+  return std::max(0.0, target);
+}
+
+std::optional<double> TMprisState::positionTarget(int64_t position, const TPlayerView& view) {
+  if (position < 0 || position > microseconds(view.Duration)) return {};
+  return static_cast<double>(position) / kMicroseconds;
 }
 
 int64_t TMprisState::microseconds(double seconds) { return std::llround(seconds * kMicroseconds); }

@@ -17,8 +17,9 @@ struct TPlayerView {
   std::string SongName;    // of the loaded module (may be empty)
   std::string FileName;    // of the loaded module; empty while none is loaded
   double Duration = 0;     // seconds of one pass of the loaded song
-  uint32_t SongLength = 0; // its number of positions
-  uint32_t Position = 0;   // the position it plays, from 0
+  double Volume = 1;       // 0 (silent or muted) to 1
+  TRepeatMode Repeat = TRepeatMode::All;
+  bool Shuffle = false;
 };
 
 // The mapping of the player onto the MPRIS interface org.mpris.MediaPlayer2.Player.
@@ -26,19 +27,23 @@ class TMprisState {
 public:
   // The properties that change with the player: PlaybackStatus ("Playing", "Paused" or
   // "Stopped"), Metadata (mpris:trackid, and for a loaded song xesam:title, xesam:url and
-  // mpris:length in microseconds), CanPlay, CanPause, CanGoNext, CanGoPrevious and CanSeek.
+  // mpris:length in microseconds), Volume, LoopStatus, Shuffle, CanPlay, CanPause, CanGoNext,
+  // CanGoPrevious and CanSeek.
   static QVariantMap playerProperties(const TPlayerView& view);
 
   // The track id of the loaded song, or MPRIS's "no track" path.
   static QString trackId(const TPlayerView& view);
 
-  // The whole song positions that a seek of `offset` microseconds stands for, at the song's
-  // mean time per position: rounded, but never 0 for an offset that is not 0.
-  static int32_t positionsForOffset(int64_t offset, const TPlayerView& view);
+  // LoopStatus: "Playlist" (repeat all), "Track" (repeat one) or "None"; and back, nothing for
+  // any other text.
+  static QString loopStatus(TRepeatMode repeat);
+  static std::optional<TRepeatMode> repeatMode(const QString& loopStatus);
 
-  // The song position (from 0) that `time` microseconds into the song fall in, at the song's
-  // mean time per position; nothing for a time outside the song.
-  static std::optional<int32_t> positionAt(int64_t time, const TPlayerView& view);
+  // Where a Seek of `offset` microseconds from `now` seconds into the song goes, in seconds:
+  // no earlier than its start; nothing past its end, which MPRIS takes as a Next.
+  static std::optional<double> seekTarget(int64_t offset, double now, const TPlayerView& view);
+  // Where SetPosition to `position` microseconds goes, in seconds; nothing outside the song.
+  static std::optional<double> positionTarget(int64_t position, const TPlayerView& view);
 
   // `seconds` in MPRIS's unit, microseconds.
   static int64_t microseconds(double seconds);

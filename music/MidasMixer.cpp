@@ -3,23 +3,34 @@
 #include "music/MidasSong.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
+void TMidasMixer::setVolume(int32_t percent) {
+  m_volume = std::clamp(percent, 0, 100);
+  // Amplitude in millibel: 20 dB (2000 mB) for each factor of ten.
+  m_gainMillibel =
+      m_volume > 0 ? static_cast<int32_t>(std::lround(2000 * std::log10(m_volume / 100.0))) : 0;
+}
+
 void TMidasMixer::mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::size_t bytes) {
+  const uint8_t silence = m_format.bits == 8 ? 0x80 : 0;
   std::size_t frames = bytes / m_format.bytesPerFrame();
   std::size_t used = frames * m_format.bytesPerFrame();
-  std::memset(out + used, m_format.bits == 8 ? 0x80 : 0, bytes - used);
+  std::memset(out + used, silence, bytes - used);
   if (songs.empty()) {
-    std::memset(out, m_format.bits == 8 ? 0x80 : 0, used);
+    std::memset(out, silence, used);
     return;
   }
+  for (TMidasSong* song : songs) song->setGain(m_gainMillibel);
   if (m_format.bits == 16) {
     sumInto(songs, reinterpret_cast<int16_t*>(out), frames);
-    return;
+  } else {
+    m_sum.resize(frames * m_format.channels);
+    sumInto(songs, m_sum.data(), frames);
+    toUnsigned8(m_sum.data(), out, m_sum.size());
   }
-  m_sum.resize(frames * m_format.channels);
-  sumInto(songs, m_sum.data(), frames);
-  toUnsigned8(m_sum.data(), out, m_sum.size());
+  if (m_volume == 0) std::memset(out, silence, used);
 }
 
 void TMidasMixer::sumInto(const std::vector<TMidasSong*>& songs, int16_t* out,

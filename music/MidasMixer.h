@@ -25,11 +25,17 @@ public:
   // silence when there is none.
   void mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::size_t bytes);
 
+  // The volume of the mix in percent, 0 to 100: each song's gain, and silence at 0 (the songs
+  // still play on).
+  void setVolume(int32_t percent);
+
 private:
   void sumInto(const std::vector<TMidasSong*>& songs, int16_t* out, std::size_t frames);
   void toUnsigned8(const int16_t* in, uint8_t* out, std::size_t samples);
 
   TOutputFormat m_format;
+  int32_t m_volume = 100;
+  int32_t m_gainMillibel = 0;
   std::vector<int16_t> m_song;
   std::vector<int16_t> m_sum;
 };

@@ -64,9 +64,11 @@ std::unique_ptr<TMidasSong> TMidasSong::fromFile(const std::string& path) {
 
 TMidasSong::TMidasSong(const std::string& data) {
   try {
-    m_module = std::make_unique<openmpt::module>(data.data(), data.size(), silentLog(),
-                                                 std::map<std::string, std::string>{
-                                                     {"play.at_end", "continue"}});
+    // A seek (in time or by position) brings the notes that sound there along, rather than
+    // leaving every channel silent until its next note.
+    m_module = std::make_unique<openmpt::module>(
+        data.data(), data.size(), silentLog(),
+        std::map<std::string, std::string>{{"play.at_end", "continue"}, {"seek.sync_samples", "1"}});
   } catch (const openmpt::exception&) {
     throw std::runtime_error("the file is not a module");
   }
@@ -96,6 +98,7 @@ void TMidasSong::start(bool loop, int interpolationTaps) {
   m_ended = false;
   m_loopCount = 0;
   m_playing = true;
+  m_paused = false;
 }
 
 PlayStatus TMidasSong::status() const {
@@ -109,9 +112,34 @@ PlayStatus TMidasSong::status() const {
 }
 
 double TMidasSong::playTime() const {
-  // libopenmpt's position keeps growing as a looping song goes round again.
-  double seconds = std::max(0.0, m_module->get_position_seconds());
-  return m_duration > 0 ? std::fmod(seconds, m_duration) : 0.0;
+  // Every pass starts over at 0, so the library's position is the time into the pass.
+  return std::clamp(m_module->get_position_seconds(), 0.0, m_duration);
+}
+
+void TMidasSong::seek(double seconds, int32_t rate, int channels) {
+  constexpr double kFirstStepBack = 0.25;
+  seconds = std::clamp(seconds, 0.0, m_duration);
+  m_ended = false;
+  // libopenmpt lands on the start of a row, which may lie after the time asked for: it starts
+  // far enough before it, and the rest up to the time is played without being heard.
+  double at = m_module->set_position_seconds(seconds);
+  for (double back = kFirstStepBack; at > seconds && back < 2 * seconds; back *= 2)
+    at = m_module->set_position_seconds(std::max(0.0, seconds - back));
+  auto frames = static_cast<std::size_t>(std::llround(std::max(0.0, seconds - at) * rate));
+  std::vector<int16_t> unheard(std::min<std::size_t>(frames, 4096) * channels);
+  while (frames > 0) {
+    std::size_t chunk = std::min(frames, unheard.size() / channels);
+    std::size_t got = channels == 2 ? m_module->read_interleaved_stereo(rate, chunk, unheard.data())
+                                    : m_module->read(rate, chunk, unheard.data());
+    if (got == 0) break;
+    frames -= got;
+  }
+}
+
+void TMidasSong::setGain(int32_t millibel) {
+  if (millibel == m_gain) return;
+  m_gain = millibel;
+  m_module->set_render_param(openmpt::module::RENDER_MASTERGAIN_MILLIBEL, millibel);
 }
 
 void TMidasSong::setPosition(int32_t position) {
@@ -146,6 +174,8 @@ void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t fr
     if (emptyBefore) break;
     emptyBefore = true;
     reachEnd();
+    // A looping song starts over from its very beginning: every pass is the whole song.
+    if (m_loop) m_module->set_position_seconds(0.0);
   }
   std::fill(out + done * channels, out + frames * channels, int16_t{0});
 }

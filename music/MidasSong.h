@@ -33,6 +33,9 @@ public:
   void start(bool loop, int interpolationTaps);
   void stop() { m_playing = false; }
   bool playing() const { return m_playing; }
+  // A paused song keeps its place and is not mixed.
+  void setPaused(bool paused) { m_paused = paused; }
+  bool paused() const { return m_paused; }
   PlayStatus status() const;
   // Seconds of one pass of the song, and how far the current pass is (0 to duration()).
   double duration() const { return m_duration; }
@@ -40,6 +43,11 @@ public:
   // Continues at the first row of order `position` (0 or more); at or past the song's length
   // the song ends as described for MIDASsetPosition.
   void setPosition(int32_t position);
+  // Continues `seconds` into the pass (brought into 0 to duration()), to the sample of output
+  // at `rate` Hz with `channels` channels.
+  void seek(double seconds, int32_t rate, int channels);
+  // The song's loudness relative to the module's own, in millibel (0 or less).
+  void setGain(int32_t millibel);
 
   // Renders `frames` frames of `channels` (1 or 2) interleaved 16-bit samples at `rate` Hz into
   // `out`, counting each end of the song; after the end of a song that does not loop, silence.
@@ -54,6 +62,8 @@ private:
   double m_duration = 0;
   std::vector<std::string> m_instrumentNames;
   bool m_playing = false;
+  bool m_paused = false;
+  int32_t m_gain = 0;
   bool m_loop = false;
   bool m_ended = false;
   uint32_t m_loopCount = 0;

@@ -3,6 +3,8 @@
 #include "music/SettingsFile.h"
 #include "platform/msgbox.h"
 
+#include <algorithm>
+
 namespace {
 
 // Sound library options the player sets besides the three sound settings.
@@ -21,6 +23,7 @@ TMusicPlayer::TMusicPlayer(QObject* window) : NotifyWindow(window) {
   MIDASsetOption(MIDAS_OPTION_MIXING_MODE, settingsFile.readInteger(settings::MixingMode));
   if (!MIDASinit()) FatalSoundError();
   if (!MIDASstartBackgroundPlay(0)) FatalSoundError();
+  applyVolume();
 }
 
 TMusicPlayer::~TMusicPlayer() {
@@ -36,26 +39,69 @@ TMusicPlayer::~TMusicPlayer() {
 void TMusicPlayer::AddSong(const std::string& path) {
   std::lock_guard lock(m_lock);
   Songs.push_back(path);
+  m_order.Reset(static_cast<int32_t>(Songs.size()));
 }
 
 void TMusicPlayer::ClearSongs() {
   std::lock_guard lock(m_lock);
   Songs.clear();
   SongIndex = -1;
+  m_order.Reset(0);
 }
 
 void TMusicPlayer::PlayNext() {
   std::lock_guard lock(m_lock);
   if (m_failed || Songs.empty()) return;
-  if (State == psPlaying) StopLocked();
+  playFrom(m_order.Next(), [this] { return m_order.Next(); });
+}
+
+void TMusicPlayer::PlayPrevious() {
+  std::lock_guard lock(m_lock);
+  if (m_failed || Songs.empty()) return;
+  if (PlayHandle && TPlayOrder::RestartsSong(PlaySeconds())) {
+    SeekTo(0);
+    if (State == psPaused) Resume();
+    return;
+  }
+  playFrom(m_order.Previous(), [this] { return m_order.Previous(); });
+}
+
+void TMusicPlayer::PlaySong(int32_t index) {
+  std::lock_guard lock(m_lock);
+  if (m_failed || index < 0 || index >= static_cast<int32_t>(Songs.size())) return;
+  m_order.Choose(index);
+  playFrom(index, [this] { return m_order.Next(); });
+}
+
+bool TMusicPlayer::SongHasEnded() {
+  std::lock_guard lock(m_lock);
+  if (m_failed || State != psPlaying) return false;
+  RefreshPlayStatus();
+  if (PlayStatus.LoopCount <= m_endsSeen) return false;
+  m_endsSeen = PlayStatus.LoopCount;
+  return true;
+}
+
+void TMusicPlayer::PlayAfterEnd() {
+  std::lock_guard lock(m_lock);
+  if (m_failed || Songs.empty()) return;
+  int32_t next = m_order.AfterEnd();
+  // Under Repeat one the library has already started the song over.
+  if (next == SongIndex && PlayHandle && m_order.Repeat == TRepeatMode::One) return;
+  playFrom(next, [this] { return m_order.AfterEnd(); });
+}
+
+void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next) {
+  if (State == psPlaying || State == psPaused) StopLocked();
   const int32_t count = static_cast<int32_t>(Songs.size());
-  for (int32_t tried = 0; tried < count; ++tried) {
-    SongIndex = SongIndex + 1 > count - 1 ? 0 : SongIndex + 1;
-    if (LoadSong(Songs[SongIndex])) {
+  for (int32_t index = first, tried = 0; index >= 0; index = next()) {
+    SongIndex = index;
+    if (LoadSong(Songs[index])) {
       LoadError.clear();
       StartSong();
       return;
     }
+    if (++tried == count) break;
   }
   State = psStopped;
 }
@@ -87,12 +133,13 @@ void TMusicPlayer::StartSong() {
   PlayHandle = MIDASplayModule(Module, true);
   if (!PlayHandle) FatalSoundError();
   State = psPlaying;
+  m_endsSeen = 0;
   PostMessage(NotifyWindow, WM_SONGSTARTED, 0, 0);
 }
 
 void TMusicPlayer::Stop() {
   std::lock_guard lock(m_lock);
-  if (!m_failed) StopLocked();
+  if (!m_failed && State != psPaused) StopLocked();
 }
 
 void TMusicPlayer::StopLocked() {
@@ -107,16 +154,67 @@ void TMusicPlayer::Pause() {
   if (m_failed || !PlayHandle || State != psPlaying) return;
   RefreshPlayStatus();
   PausePosition = static_cast<int32_t>(PlayStatus.Position);
-  StopLocked();
+  if (!MIDASpauseModule(PlayHandle)) FatalSoundError();
   State = psPaused;
 }
 
 void TMusicPlayer::Resume() {
   std::lock_guard lock(m_lock);
   if (m_failed || State != psPaused) return;
-  StartSong();
-  MIDASsetPosition(PlayHandle, PausePosition);
+  if (!MIDASresumeModule(PlayHandle)) FatalSoundError();
   State = psPlaying;
+  PostMessage(NotifyWindow, WM_SONGSTARTED, 0, 0);
+}
+
+void TMusicPlayer::SeekTo(double seconds) {
+  std::lock_guard lock(m_lock);
+  if (!m_failed && PlayHandle) MIDASsetPlayTime(PlayHandle, seconds);
+}
+
+void TMusicPlayer::SetVolume(int32_t percent) {
+  std::lock_guard lock(m_lock);
+  m_volume = std::clamp(percent, 0, 100);
+  applyVolume();
+}
+
+void TMusicPlayer::SetMuted(bool muted) {
+  std::lock_guard lock(m_lock);
+  m_muted = muted;
+  applyVolume();
+}
+
+void TMusicPlayer::applyVolume() {
+  if (!m_failed) MIDASsetMasterVolume(m_muted ? 0 : m_volume);
+}
+
+void TMusicPlayer::SetRepeat(TRepeatMode repeat) {
+  std::lock_guard lock(m_lock);
+  m_order.Repeat = repeat;
+}
+
+TRepeatMode TMusicPlayer::Repeat() const {
+  std::lock_guard lock(m_lock);
+  return m_order.Repeat;
+}
+
+int32_t TMusicPlayer::Volume() const {
+  std::lock_guard lock(m_lock);
+  return m_volume;
+}
+
+bool TMusicPlayer::Muted() const {
+  std::lock_guard lock(m_lock);
+  return m_muted;
+}
+
+void TMusicPlayer::SetShuffle(bool shuffle) {
+  std::lock_guard lock(m_lock);
+  m_order.SetShuffle(shuffle);
+}
+
+bool TMusicPlayer::Shuffle() const {
+  std::lock_guard lock(m_lock);
+  return m_order.Shuffle();
 }
 
 void TMusicPlayer::Forward(int32_t step) {

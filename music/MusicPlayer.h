@@ -1,9 +1,11 @@
 #pragma once
 
+#include "music/PlayOrder.h"
 #include "music/midasdll.h"
 #include "platform/winmsg.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -23,8 +25,9 @@ public:
   using std::runtime_error::runtime_error;
 };
 
-// Plays a list of module files one at a time, in order, starting over after the last, through
-// the sound library. There is one player for the life of the main window.
+// Plays a list of module files one at a time through the sound library, in the order its
+// play order gives (list order or shuffled; after the last song the first again, the same song,
+// or a stop, as its repeat mode says). There is one player for the life of the main window.
 //
 // Operations never overlap: each takes the player's own lock, so any thread may call them.
 // The fields are read directly by the main window and the module information dialog on the
@@ -42,32 +45,60 @@ public:
   TMusicPlayer(const TMusicPlayer&) = delete;
   TMusicPlayer& operator=(const TMusicPlayer&) = delete;
 
+  // Both start the play order afresh: the next song is its first.
   void AddSong(const std::string& path);
-  // Empties the list and starts it over from the first song; the current song plays on.
+  // Empties the list; the current song plays on.
   void ClearSongs();
-  // Loads the next song of the list (after the last, the first) and starts it looping. A file
-  // that cannot be loaded is skipped, at most once around the list; when none loads, the
-  // player is stopped with the reason in LoadError. Nothing happens with an empty list.
+  // Loads the next song of the play order (after the last, the first of a new round) and
+  // starts it. A file that cannot be loaded is skipped, at most once around the list; when
+  // none loads, the player is stopped with the reason in LoadError. Nothing happens with an
+  // empty list.
   void PlayNext();
+  // Within TPlayOrder::RestartAfterSeconds of a song's start, the song played before it (in
+  // play order); later, the current song from its start, playing. Skips as PlayNext does.
+  void PlayPrevious();
+  // Plays song `index` of the list (0 to its size - 1) at once; the order goes on from it.
+  void PlaySong(int32_t index);
+  // True once each time the playing song has played through (the status's LoopCount went up).
+  bool SongHasEnded();
+  // What follows a song that has played through: the next song of the order, or under Repeat
+  // one the same song (which the library has started over), or under No repeat after the last
+  // song a stop.
+  void PlayAfterEnd();
+  // Stops the song; nothing while paused.
   void Stop();
-  // Remembers the position and stops; Resume starts the song again at that position's start.
+  // Holds the song where it is; Resume continues from exactly there and posts WM_SONGSTARTED.
   void Pause();
   void Resume();
-  // Jump by `step` song positions while a song plays.
+  // Jump by `step` song positions while a song plays or is paused.
   void Forward(int32_t step);
   void Rewind(int32_t step);
-  // How far the playing song is into its current pass, in seconds; 0 while none plays.
+  // Goes `seconds` into the song playing or paused (0 to Duration), to the sample.
+  void SeekTo(double seconds);
+  // How far the song playing or paused is into its current pass, in seconds; 0 while none is.
   double PlaySeconds();
   // Refreshes PlayStatus while a song plays and copies it into `record`.
   void GetPlayStatus(::PlayStatus& record);
   // The name of instrument `index` (from 0) of the playing song; zero-filled when none plays.
   void GetInstrumentInfo(int32_t index, InstrumentInfo& record);
 
+  // The volume in percent, 0 to 100 (other values are brought into that range), and muting,
+  // which silences the music without changing the volume. Both take effect at once.
+  void SetVolume(int32_t percent);
+  int32_t Volume() const;
+  void SetMuted(bool muted);
+  bool Muted() const;
+  // The repeat mode and shuffling of the play order.
+  void SetRepeat(TRepeatMode repeat);
+  TRepeatMode Repeat() const;
+  void SetShuffle(bool shuffle);
+  bool Shuffle() const;
+
   ::ModuleInfo ModuleInfo{};  // of the loaded module; all zero until the first load
   double Duration = 0;        // seconds of one pass of the loaded module's song; 0 = none
   int32_t PausePosition = 0;  // position saved by Pause
   MIDASmodule Module = 0;     // loaded module; 0 = none
-  MIDASmodulePlayHandle PlayHandle = 0; // non-zero exactly while State is psPlaying
+  MIDASmodulePlayHandle PlayHandle = 0; // non-zero exactly while State is psPlaying or psPaused
   TPlayerState State = psIdle;
   ::PlayStatus PlayStatus{};  // as last read
   std::vector<std::string> Songs;
@@ -79,13 +110,21 @@ public:
   std::string LoadError;
 
 private:
+  // Plays `first`, or when it cannot be loaded the songs `next` gives, at most once around
+  // the list; -1 from either ends the search and stops the player.
+  void playFrom(int32_t first, const std::function<int32_t()>& next);
   bool LoadSong(const std::string& path);
   void StartSong();
   void StopLocked();
   void RefreshPlayStatus();
+  void applyVolume();
   [[noreturn]] void FatalSoundError();
   void ReportFatal(const std::string& text);
 
-  std::recursive_mutex m_lock;
+  mutable std::recursive_mutex m_lock;
   bool m_failed = false;
+  TPlayOrder m_order;
+  uint32_t m_endsSeen = 0; // passes of the playing song already followed
+  int32_t m_volume = 100;
+  bool m_muted = false;
 };

@@ -38,5 +38,16 @@ inline constexpr TTruthSetting FullScreen{"tetrisoptions", "FULLSCREEN", true};
 inline constexpr TTruthSetting FirstTime{"generaloptions", "FIRSTTIME", true};
 // The folder the playlist dialog last showed (the root of the system drive at first).
 inline constexpr TTextSetting LastDir{"generaloptions", "LASTDIR", "/"};
+// The music's volume in percent, 0 to 100.
+inline constexpr TIntegerSetting Volume{"soundoptions", "VOLUME", 100};
+// What follows a song that has played through: 0 = repeat all, 1 = repeat one, 2 = no repeat.
+inline constexpr TIntegerSetting Repeat{"soundoptions", "REPEAT", 0};
+// The songs play shuffled (true) or in list order.
+inline constexpr TTruthSetting Shuffle{"soundoptions", "SHUFFLE", false};
+// Where the main window was, "left,top"; empty: centred on the screen.
+inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
+// Where the playlist dialog was and its size, "left,top,width,height"; empty: centred on the
+// main window at its smallest size.
+inline constexpr TTextSetting PlaylistPlace{"windows", "PLAYLIST", ""};
 
 } // namespace settings

@@ -7,6 +7,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -43,6 +44,7 @@ struct Library {
   std::map<MIDASmodulePlayHandle, MIDASmodule> plays;
   std::vector<TMidasSong*> playing;
   int interpolationTaps = 8;
+  int32_t volume = 100;
   uint32_t lastModule = 0;
   uint32_t lastPlay = 0;
 };
@@ -92,9 +94,11 @@ template <typename Map> uint32_t nextHandle(uint32_t& last, const Map& taken) {
   return last;
 }
 
+// The songs the mixer renders: those that play and are not paused.
 void rebuildPlaying(Library& lib) {
   lib.playing.clear();
-  for (const auto& [handle, module] : lib.plays) lib.playing.push_back(lib.modules[module].get());
+  for (const auto& [handle, module] : lib.plays)
+    if (!lib.modules[module]->paused()) lib.playing.push_back(lib.modules[module].get());
 }
 
 TMidasSong* findModule(Library& lib, MIDASmodule module) {
@@ -164,6 +168,7 @@ bool MIDASinit() {
   {
     std::lock_guard mixLock(lib.mix);
     lib.mixer = std::make_unique<TMidasMixer>(format);
+    lib.mixer->setVolume(lib.volume);
     lib.interpolationTaps = lib.options.mixingMode ? 8 : 2;
   }
   SDL_AudioSpec want{};
@@ -284,6 +289,43 @@ bool MIDASstopModule(MIDASmodulePlayHandle playHandle) {
   song->stop();
   lib.plays.erase(playHandle);
   rebuildPlaying(lib);
+  return true;
+}
+
+namespace {
+
+bool setPaused(MIDASmodulePlayHandle playHandle, bool paused) {
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findPlay(lib, playHandle);
+  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+  song->setPaused(paused);
+  rebuildPlaying(lib);
+  return true;
+}
+
+} // namespace
+
+bool MIDASpauseModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, true); }
+
+bool MIDASresumeModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, false); }
+
+bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findPlay(lib, playHandle);
+  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+  if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
+  if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
+  song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
+  return true;
+}
+
+bool MIDASsetMasterVolume(int32_t percent) {
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  lib.volume = std::clamp(percent, 0, 100);
+  if (lib.mixer) lib.mixer->setVolume(lib.volume);
   return true;
 }
 

@@ -122,13 +122,20 @@ bool MIDASgetModuleInfo(MIDASmodule module, ModuleInfo* info);
 // InstrumentCount.
 bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* info);
 
-// Starts `module` from its beginning. With `loopSong` the song starts over (at its loop
-// start) each time it ends; without, it falls silent at the end. Needs MIDASinit; a module
-// plays under one handle at a time.
+// Starts `module` from its beginning. With `loopSong` the song starts over from its beginning
+// each time it ends, so every pass is the whole song; without, it falls silent at the end.
+// Needs MIDASinit; a module plays under one handle at a time.
 MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, bool loopSong);
 
 // Stops the module playing under `playHandle`; the handle is then no longer valid.
 bool MIDASstopModule(MIDASmodulePlayHandle playHandle);
+
+// Holds the module playing under `playHandle` where it is, silent; the handle stays valid and
+// its status and play time stay those of the moment it paused.
+bool MIDASpauseModule(MIDASmodulePlayHandle playHandle);
+
+// Continues a paused module from exactly where it paused.
+bool MIDASresumeModule(MIDASmodulePlayHandle playHandle);
 
 // Frees `module`, stopping it first if it plays.
 bool MIDASfreeModule(MIDASmodule module);
@@ -142,6 +149,15 @@ bool MIDASgetModuleDuration(MIDASmodule module, double* seconds);
 // Fills `seconds` with how far the song playing under `playHandle` is into its current pass,
 // from 0 to its duration.
 bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds);
+
+// Continues the song playing under `playHandle` `seconds` into its pass, to the sample; a time
+// before the start or past the end goes to that end.
+bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds);
+
+// The volume of all music in percent, from 0 (silent) to 100 (the modules as they are, the
+// default); values outside are brought to the nearest end. It only ever attenuates, so the mix
+// never clips, and takes effect at once, for modules started later too.
+bool MIDASsetMasterVolume(int32_t percent);
 
 // Continues playback at the first row of order `position`. A position at or past the song's
 // length counts as the end of the song: the loop count goes up and a looping song starts

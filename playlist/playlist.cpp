@@ -4,6 +4,7 @@
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
+#include "controls/WindowPlace.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/utf8.h"
@@ -22,6 +23,8 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <algorithm>
 
 TfrmPlayList* frmPlayList = nullptr;
 
@@ -53,11 +56,13 @@ QToolButton* speedButton(QWidget* parent, const QString& caption, QRect where) {
 
 } // namespace
 
-TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& filesDir)
+TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, std::string& place,
+                           const std::string& filesDir)
     : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_mainWindow(mainWindow), m_lastDir(lastDir), m_file(filesDir) {
+      m_mainWindow(mainWindow), m_lastDir(lastDir), m_place(place), m_file(filesDir) {
   setWindowTitle("Playlist");
-  setFixedSize(kClientWidth, kClientHeight);
+  setMinimumSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
   Notebook = new QTabWidget(this);
   Notebook->setGeometry(0, 0, kClientWidth, kNotebookHeight);
   auto* page = new QWidget;
@@ -74,7 +79,7 @@ TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std:
 void TfrmPlayList::buildGeneralPage(QWidget* page) {
   NewPicture(page, "playlisticon.bmp", {8, 6, 32, 32});
   NewPicture(page, "playlisttitle.bmp", {48, 10, 150, 24});
-  NewBevel(page, {8, 42, 328, 4});
+  m_rule = NewBevel(page, {8, 42, 328, 4});
 
   cbDrive = new TDriveComboBox(page);
   cbDrive->setGeometry(8, 52, 175, 22);
@@ -112,6 +117,38 @@ void TfrmPlayList::buildGeneralPage(QWidget* page) {
   lbPlaylist->setGeometry(8, 272, 328, 102);
   lbPlaylist->setUniformItemSizes(true);
   connect(lbPlaylist, &TPlaylistBox::droppedFromList, this, &TfrmPlayList::lbDirDblClick);
+  connect(lbPlaylist, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { lbPlaylistDblClick(lbPlaylist->row(item)); });
+  lbPlaylist->installEventFilter(this);
+}
+
+void TfrmPlayList::layOut() {
+  // What the dialog has grown by beyond its smallest size: half of each goes to the folder
+  // list, the other half to the playlist; the buttons beside the folder list move along.
+  const int dx = width() - kClientWidth, dy = height() - kClientHeight;
+  const int dirWidth = 175 + dx / 2, right = 8 + dirWidth + 9, dirHeight = 144 + dy / 2;
+  Notebook->setGeometry(0, 0, kClientWidth + dx, kNotebookHeight + dy);
+  m_rule->setGeometry(8, 42, 328 + dx, 4);
+  cbDrive->setGeometry(8, 52, dirWidth, 22);
+  eDir->setGeometry(8, 78, dirWidth - 24, 21);
+  btnChange->setGeometry(8 + dirWidth - 22, 78, 22, 21);
+  // The name column takes what the list grows by, keeping any width the user gave it.
+  Header->resizeSection(0, std::max(8, Header->sectionSize(0) + dirWidth - Header->width()));
+  Header->setGeometry(8, 104, dirWidth, 17);
+  lbDir->setGeometry(8, 121, dirWidth, dirHeight);
+  const int buttonWidth = 336 + dx - right;
+  btnAdd->setGeometry(right, 121, buttonWidth, 24);
+  btnAddAll->setGeometry(right, 149, buttonWidth, 24);
+  btnDel->setGeometry(right, 187, buttonWidth, 24);
+  btnDelAll->setGeometry(right, 215, buttonWidth, 24);
+  lbPlaylist->setGeometry(8, 128 + dirHeight, 328 + dx, 102 + dy - dy / 2);
+  btnOk->move(188 + dx, 412 + dy);
+  btnCancel->move(268 + dx, 412 + dy);
+}
+
+void TfrmPlayList::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (m_rule) layOut();
 }
 
 void TfrmPlayList::buildButtons(QWidget* page) {
@@ -193,7 +230,8 @@ void TfrmPlayList::showEvent(QShowEvent* event) {
 }
 
 void TfrmPlayList::FormShow() {
-  CenterOnWindow(this, m_mainWindow);
+  m_chosen = -1;
+  if (!RestorePlace(this, m_place)) CenterOnWindow(this, m_mainWindow);
   for (int i = 0; i < lbPlaylist->count(); ++i) showIfMissing(lbPlaylist->item(i));
   cbDrive->refresh();
   setEDirText(m_lastDir);
@@ -274,6 +312,12 @@ void TfrmPlayList::btnOkClick() {
   accept();
 }
 
+void TfrmPlayList::lbPlaylistDblClick(int row) {
+  if (row < 0 || row >= lbPlaylist->count()) return;
+  m_chosen = row;
+  btnOkClick();
+}
+
 void TfrmPlayList::keyPressEvent(QKeyEvent* event) {
   // Escape is Cancel, through Cancel's own handler, rather than Qt's bare reject.
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -294,7 +338,10 @@ void TfrmPlayList::done(int result) {
   QDialog::done(result);
 }
 
-void TfrmPlayList::FormClose() { m_lastDir = Utf8Prefix(eDirText(), kLastDirBytes); }
+void TfrmPlayList::FormClose() {
+  m_lastDir = Utf8Prefix(eDirText(), kLastDirBytes);
+  m_place = PlaceOf(this, true);
+}
 
 void TfrmPlayList::FormDestroy() {
   // A file that could not be read was reported when it was read; its playlist is only
@@ -303,10 +350,13 @@ void TfrmPlayList::FormDestroy() {
 }
 
 bool TfrmPlayList::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lbDir && event->type() == QEvent::KeyPress) {
+  if ((watched == lbDir || watched == lbPlaylist) && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      lbDirDblClick();
+      if (watched == lbDir)
+        lbDirDblClick();
+      else if (lbPlaylist->currentItem() && lbPlaylist->currentItem()->isSelected())
+        lbPlaylistDblClick(lbPlaylist->currentRow());
       return true;
     }
   }

@@ -23,21 +23,30 @@ class TPlaylistBox;
 
 // The playlist dialog: browses drives and folders on the left (folders and module files with
 // icon, name and size) and holds the program's one playlist in lbPlaylist. OK stores the
-// playlist and ends with the Accepted result; Cancel (and Escape) reloads the stored playlist
-// and ends with Rejected; the close box ends with Rejected and keeps the edits. Every ending keeps the
-// folder, cut to 80 bytes, in the last-directory text it was given. Entries whose file cannot
-// be found now stay in the playlist, greyed. GUI thread only.
+// playlist and ends with the Accepted result; a double-click or Return on a playlist row does
+// the same and chooses that row to play; Cancel (and Escape) reloads the stored playlist and
+// ends with Rejected; the close box ends with Rejected and keeps the edits. Every ending keeps
+// the folder, cut to 80 bytes, in the last-directory text it was given, and the dialog's place
+// and size in the place text. Entries whose file cannot be found now stay in the playlist,
+// greyed. The dialog can be made larger than its first size; both lists grow with it. GUI
+// thread only.
 class TfrmPlayList : public QDialog {
   Q_OBJECT
 
 public:
   // `mainWindow` is the window to centre on; `lastDir` the last-directory text the dialog
-  // reads when shown and writes when closed; `filesDir` the folder of "playlist.dat".
-  // Loads the stored playlist (an unreadable file shows "Could not read playlist").
-  TfrmPlayList(QWidget* mainWindow, std::string& lastDir, const std::string& filesDir);
+  // reads when shown and writes when closed; `place` the place it comes back to, kept the same
+  // way ("left,top,width,height", empty: centred at its smallest); `filesDir` the folder of
+  // "playlist.dat". Loads the stored playlist (an unreadable file shows "Could not read
+  // playlist").
+  TfrmPlayList(QWidget* mainWindow, std::string& lastDir, std::string& place,
+               const std::string& filesDir);
 
   // The playlist, first to last.
   std::vector<std::string> Playlist() const;
+  // The row chosen to play when the dialog last ended with a double-click or Return on it; -1
+  // when it ended otherwise.
+  int32_t ChosenSong() const { return m_chosen; }
   // Adds `paths` to the end of the playlist, as Add does; each must be one the playlist file can
   // hold (TPlaylistFile::CanHold).
   void AppendEntries(const std::vector<std::string>& paths);
@@ -72,11 +81,14 @@ public:
   void btnDelAllClick();
   void btnOkClick();
   void btnCancelClick();
+  // Ends the dialog as OK does, with `row` of the playlist chosen to play.
+  void lbPlaylistDblClick(int row);
 
   const TDirBrowser& Browser() const { return m_browser; }
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void done(int result) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,6 +96,8 @@ protected:
 private:
   void buildGeneralPage(QWidget* page);
   void buildButtons(QWidget* page);
+  // Places the controls for the dialog's size: the lists take what it has grown by.
+  void layOut();
   void LoadPlaylist();
   void showIfMissing(QListWidgetItem* item) const;
   void ChangeDir(const std::string& piece);
@@ -100,6 +114,9 @@ private:
 
   QWidget* m_mainWindow;
   std::string& m_lastDir;
+  std::string& m_place;
+  int32_t m_chosen = -1;
+  QWidget* m_rule = nullptr;
   TPlaylistFile m_file;
   std::vector<std::string> m_loaded; // the playlist as the last load left it
   std::string m_eDirBytes;           // the folder text as last set, in the file system's bytes

@@ -3,6 +3,7 @@
 #include "tests/app/ProgramTest.h"
 #include "app/setup.h"
 #include "controls/ElidedLabel.h"
+#include "controls/SeekBar.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "playlist/playlist.h"
@@ -122,19 +123,20 @@ TEST_F(MainWindowTest, PauseStopAndPlayWhilePaused) {
   EXPECT_EQ(frmMain->StatePanelText(), "Stopped");
 }
 
-// The timer moves the progress bar through the song and plays the next song once the short
-// song has played through.
+// The timer moves the progress bar (in milliseconds of the song's length) and the time panel
+// through the song, and plays the next song once the short song has played through.
 TEST_F(MainWindowTest, TimerFollowsTheSongAndPlaysTheNext) {
   storePlaylist({song("Short", 4), song("Next")});
   start();
   frmMain->btnPlayNextClick();
-  bool sawSecondPosition = false;
+  EXPECT_EQ(frmMain->ProgressBar->maximum(), static_cast<int>(frmMain->Player->Duration * 1000));
+  EXPECT_EQ(frmMain->TimePanelText(), "0:00 / 0:00");
+  bool moved = false;
   ASSERT_TRUE(processUntil([&] {
-    if (frmMain->ProgressBar->value() == 1) sawSecondPosition = true;
+    moved = moved || frmMain->ProgressBar->value() > 0;
     return frmMain->Player->SongIndex == 1;
   }));
-  EXPECT_TRUE(sawSecondPosition);
-  EXPECT_EQ(frmMain->ProgressBar->maximum(), 2);
+  EXPECT_TRUE(moved);
   processUntil([&] { return caption() == "VORKA - Next"; }, 1000ms);
   EXPECT_EQ(caption(), "VORKA - Next");
 }

@@ -14,7 +14,6 @@ TPlayerView playing() {
   view.SongName = "Alpha Tune";
   view.FileName = "/music/Alpha Tune.mod";
   view.Duration = 30.72;
-  view.SongLength = 8;
   return view;
 }
 
@@ -38,7 +37,7 @@ TEST(MprisStateTest, StatesAndAbilities) {
   QVariantMap paused = TMprisState::playerProperties(pausedView);
   EXPECT_EQ(paused["PlaybackStatus"], "Paused");
   EXPECT_EQ(paused["CanPause"], true);
-  EXPECT_EQ(paused["CanSeek"], false);
+  EXPECT_EQ(paused["CanSeek"], true);
   pausedView.State = psStopped;
   EXPECT_EQ(TMprisState::playerProperties(pausedView)["PlaybackStatus"], "Stopped");
   EXPECT_EQ(TMprisState::playerProperties(pausedView)["CanPause"], false);
@@ -58,21 +57,31 @@ TEST(MprisStateTest, Metadata) {
   EXPECT_EQ(TMprisState::playerProperties(untitled)["Metadata"].toMap()["xesam:title"], "Alpha Tune.mod");
 }
 
-// A seek moves by whole positions at the song's mean time per position (3.84 s here), at
-// least one for any offset, at most the song's length; a time in the song falls in one
-// position, a time past its end in none.
-TEST(MprisStateTest, SeekOffsetsBecomeWholePositions) {
-  const TPlayerView view = playing();
-  EXPECT_EQ(TMprisState::positionsForOffset(0, view), 0);
-  EXPECT_EQ(TMprisState::positionsForOffset(1, view), 1);
-  EXPECT_EQ(TMprisState::positionsForOffset(-1, view), -1);
-  EXPECT_EQ(TMprisState::positionsForOffset(7'700'000, view), 2);
-  EXPECT_EQ(TMprisState::positionsForOffset(-11'500'000, view), -3);
-  EXPECT_EQ(TMprisState::positionsForOffset(INT64_MAX, view), 8);
-  EXPECT_EQ(TMprisState::positionsForOffset(5'000'000, TPlayerView{}), 0);
-  EXPECT_EQ(TMprisState::positionAt(7'700'000, view), 2);
-  EXPECT_EQ(TMprisState::positionAt(30'720'000, view), 7);
-  EXPECT_EQ(TMprisState::positionAt(30'720'001, view), std::nullopt);
+// Volume, LoopStatus and Shuffle read the player's own; LoopStatus maps both ways and refuses
+// other texts. Seek and SetPosition go by time: a Seek before the start goes to it, one past the
+// end is none (a Next), and SetPosition outside the song is none.
+TEST(MprisStateTest, VolumePlayOrderAndTime) {
+  TPlayerView view = playing();
+  view.Volume = 0.35;
+  view.Repeat = TRepeatMode::One;
+  view.Shuffle = true;
+  QVariantMap props = TMprisState::playerProperties(view);
+  EXPECT_EQ(props["Volume"].toDouble(), 0.35);
+  EXPECT_EQ(props["LoopStatus"], "Track");
+  EXPECT_EQ(props["Shuffle"], true);
+  for (TRepeatMode mode : {TRepeatMode::All, TRepeatMode::One, TRepeatMode::None})
+    EXPECT_EQ(TMprisState::repeatMode(TMprisState::loopStatus(mode)), mode);
+  EXPECT_EQ(TMprisState::loopStatus(TRepeatMode::All), "Playlist");
+  EXPECT_EQ(TMprisState::loopStatus(TRepeatMode::None), "None");
+  EXPECT_EQ(TMprisState::repeatMode("playlist"), std::nullopt);
+
+  EXPECT_DOUBLE_EQ(*TMprisState::seekTarget(2'500'000, 10.0, view), 12.5);
+  EXPECT_DOUBLE_EQ(*TMprisState::seekTarget(-11'000'000, 10.0, view), 0.0);
+  EXPECT_DOUBLE_EQ(*TMprisState::seekTarget(20'720'000, 10.0, view), 30.72);
+  EXPECT_EQ(TMprisState::seekTarget(20'720'001, 10.0, view), std::nullopt);
+  EXPECT_DOUBLE_EQ(*TMprisState::positionTarget(30'000'001, view), 30.000001);
+  EXPECT_EQ(TMprisState::positionTarget(-1, view), std::nullopt);
+  EXPECT_EQ(TMprisState::positionTarget(30'720'001, view), std::nullopt);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -99,6 +100,46 @@ TEST_P(MidasAudioTest, SoundWhilePlayingSilenceAfterStop) {
   ASSERT_GT(atStop, slack);
   EXPECT_GT(loudness(data, 0, atStop - slack, mode.eightBit), 4000);
   EXPECT_EQ(loudness(data, atStop + slack, data.size(), mode.eightBit), 0);
+}
+
+// The master volume scales what is heard at once: half the amplitude at 50 %, silence at 0 %
+// while the song plays on, and no song is ever made louder than it is.
+TEST(MidasVolumeTest, VolumeScalesTheSound) {
+  TempDir dir;
+  const std::string pcm = dir.file("out.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
+  const std::uintmax_t second = 44100u * 4;
+  MIDASstartup();
+  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
+  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+  testmod::Module m = testmod::simpleSong("Loud", 4, 1, 64, {"Square"});
+  MIDASmodule module = MIDASloadModule(dir.write("loud.mod", testmod::writeMod(m)).c_str());
+  MIDASmodulePlayHandle h = MIDASplayModule(module, true);
+  ASSERT_NE(h, 0u);
+  std::vector<std::uintmax_t> marks = {0};
+  for (int32_t volume : {50, 0, 100}) {
+    ASSERT_TRUE(waitForSize(pcm, marks.back() + second / 2));
+    marks.push_back(sizeOf(pcm));
+    MIDASsetMasterVolume(volume);
+  }
+  ASSERT_TRUE(waitForSize(pcm, marks.back() + second / 2));
+  double atZero = 0;
+  EXPECT_TRUE(MIDASgetPlayTime(h, &atZero));
+  MIDASclose();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  unsetenv("SDL_DISKAUDIOFILE");
+
+  std::ifstream in(pcm, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t slack = 4 * 1024 * 4;
+  auto peak = [&](int part) { return loudness(data, marks[part] + slack, marks[part + 1] - slack, false); };
+  const int full = peak(0);
+  EXPECT_GT(full, 4000);
+  EXPECT_NEAR(peak(1), full / 2.0, full * 0.05);
+  EXPECT_EQ(peak(2), 0);
+  EXPECT_NEAR(loudness(data, marks[3] + slack, data.size(), false), full, full * 0.05);
+  EXPECT_GT(atZero, 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OutputModes, MidasAudioTest,

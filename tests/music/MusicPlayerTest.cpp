@@ -77,7 +77,7 @@ protected:
   }
 
   void expectInvariant() {
-    EXPECT_EQ(player->PlayHandle != 0, player->State == psPlaying);
+    EXPECT_EQ(player->PlayHandle != 0, player->State == psPlaying || player->State == psPaused);
   }
 
   TempDir dir;
@@ -134,9 +134,10 @@ TEST_F(MusicPlayerTest, PlayNextWrapsAroundTheList) {
   EXPECT_EQ(delivered(), 6);
 }
 
-// Pausing during position 7 and resuming continues at the start of position 7 with a second
-// song-started message; Stop while paused changes nothing.
-TEST_F(MusicPlayerTest, PauseAndResumeKeepThePosition) {
+// Pause holds the song where it is, its time standing still, and Resume goes on from exactly
+// there (not from the start of position 7) with a second song-started message; Stop while
+// paused changes nothing.
+TEST_F(MusicPlayerTest, PauseAndResumeKeepThePlace) {
   start();
   player->AddSong(song("Paused", 10));
   player->PlayNext();
@@ -149,6 +150,9 @@ TEST_F(MusicPlayerTest, PauseAndResumeKeepThePosition) {
   EXPECT_EQ(player->State, psPaused);
   EXPECT_EQ(player->PausePosition, 7);
   expectInvariant();
+  const double pausedAt = player->PlaySeconds();
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(player->PlaySeconds(), pausedAt);
   player->Stop();
   EXPECT_EQ(player->State, psPaused);
   player->Pause();
@@ -157,12 +161,57 @@ TEST_F(MusicPlayerTest, PauseAndResumeKeepThePosition) {
   player->Resume();
   EXPECT_EQ(player->State, psPlaying);
   expectInvariant();
-  PlayStatus s = status();
-  EXPECT_EQ(s.Position, 7u);
-  EXPECT_LE(s.Row, 1u);
+  EXPECT_EQ(status().Position, 7u);
+  EXPECT_GE(player->PlaySeconds(), pausedAt);
   EXPECT_EQ(delivered(), 2);
   player->Resume();
   EXPECT_EQ(delivered(), 2);
+}
+
+// A chosen song plays and Next goes on from it; Previous within 3 s of a song's start goes to
+// the song before, later it starts the current one over; a seek lands on the time asked for.
+// At a song's end Repeat one keeps it (started over), No repeat stops after the last song and
+// Repeat all starts the first again.
+TEST_F(MusicPlayerTest, PlayOrderAndTime) {
+  start();
+  for (const char* title : {"One", "Two", "Three"}) player->AddSong(song(title));
+  player->PlaySong(1);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Two");
+  player->PlayNext();
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Three");
+  player->PlayPrevious();
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Two");
+  player->Pause();
+  player->SeekTo(12.34);
+  EXPECT_NEAR(player->PlaySeconds(), 12.34, 0.001);
+  player->PlayPrevious();
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Two");
+  EXPECT_EQ(player->State, psPlaying);
+  EXPECT_LT(player->PlaySeconds(), 3.0);
+
+  auto playToEnd = [&](int32_t index) {
+    player->PlaySong(index);
+    for (int i = 0; i < 500 && !player->SongHasEnded(); ++i) std::this_thread::sleep_for(10ms);
+    player->PlayAfterEnd();
+  };
+  player->ClearSongs();
+  for (const char* title : {"ShortA", "ShortB"}) {
+    testmod::Module m = testmod::simpleSong(title, 4, 2, 4, {"Square"}, 3, 150);
+    player->AddSong(dir.write(std::string(title) + ".xm", testmod::writeXm(m)));
+  }
+  player->SetRepeat(TRepeatMode::One);
+  playToEnd(0);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "ShortA");
+  EXPECT_EQ(player->State, psPlaying);
+  EXPECT_LT(player->PlaySeconds(), player->Duration);
+  player->SetRepeat(TRepeatMode::None);
+  playToEnd(1);
+  EXPECT_EQ(player->State, psStopped);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "ShortB");
+  player->SetRepeat(TRepeatMode::All);
+  playToEnd(1);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "ShortA");
+  EXPECT_EQ(player->State, psPlaying);
 }
 
 // Forward by 1 at the last position asks for position SongLength, which ends the song; only a

@@ -51,7 +51,7 @@ protected:
 
   TfrmPlayList& open(const std::string& last) {
     lastDir = last;
-    if (!dialog) dialog = std::make_unique<TfrmPlayList>(&mainWindow, lastDir, programDir);
+    if (!dialog) dialog = std::make_unique<TfrmPlayList>(&mainWindow, lastDir, place, programDir);
     dialog->show();
     return *dialog;
   }
@@ -82,7 +82,7 @@ protected:
   QApplication& app = testApp();
   const std::string startDir = GetCurrentDir();
   TempDir music, program;
-  std::string root, programDir, lastDir;
+  std::string root, programDir, lastDir, place;
   QWidget mainWindow;
   std::vector<std::string> boxes;
   std::unique_ptr<TfrmPlayList> dialog;
@@ -283,6 +283,38 @@ TEST_F(PlaylistDialogTest, UnreadableFileIsLeftAsItIs) {
   d.FormDestroy();
   EXPECT_EQ(boxes.size(), 3u);
   EXPECT_TRUE(std::filesystem::is_fifo(file));
+}
+
+// The dialog grows: both lists take what it gains, the buttons follow. Return or a double-click
+// on a playlist row stores the playlist, ends as OK does and chooses that row; the dialog
+// comes back at its place and size.
+TEST_F(PlaylistDialogTest, GrowsChoosesAndComesBack) {
+  TfrmPlayList& d = open(root);
+  EXPECT_EQ(d.size(), QSize(352, 444));
+  d.btnAddAllClick();
+  d.resize(452, 544);
+  EXPECT_EQ(d.lbPlaylist->geometry(), QRect(8, 322, 428, 152));
+  EXPECT_EQ(d.lbDir->geometry(), QRect(8, 121, 225, 194));
+  EXPECT_EQ(d.btnAdd->geometry(), QRect(242, 121, 194, 24));
+  EXPECT_EQ(d.btnOk->pos(), QPoint(288, 512));
+
+  d.move(30, 40);
+  d.lbPlaylist->setCurrentRow(1);
+  QTest::keyClick(d.lbPlaylist, Qt::Key_Return);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(d.ChosenSong(), 1);
+  EXPECT_EQ(stored(), root + "Beta.it\r\n" + root + "Zeta.mod\r\n" + root + "alpha.xm\r\n");
+  EXPECT_EQ(place, "30,40,452,544");
+  dialog.reset();
+  TfrmPlayList& again = open(root);
+  EXPECT_EQ(again.ChosenSong(), -1);
+  EXPECT_EQ(again.size(), QSize(452, 544));
+  EXPECT_EQ(again.pos(), QPoint(30, 40));
+  const QPoint third = again.lbPlaylist->visualItemRect(again.lbPlaylist->item(2)).center();
+  QTest::mouseClick(again.lbPlaylist->viewport(), Qt::LeftButton, {}, third);
+  QTest::mouseDClick(again.lbPlaylist->viewport(), Qt::LeftButton, {}, third);
+  EXPECT_EQ(again.result(), QDialog::Accepted);
+  EXPECT_EQ(again.ChosenSong(), 2);
 }
 
 // Rows show folders in upper case with "<DIR>" and modules in lower case with their size.

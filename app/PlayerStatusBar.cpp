@@ -1,0 +1,67 @@
+#include "app/PlayerStatusBar.h"
+
+#include "controls/ElidedLabel.h"
+#include "music/PlayTime.h"
+
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+
+namespace {
+
+constexpr int kHeight = 19;
+constexpr int kStateWidth = 50;
+constexpr int kVolumeWidth = 56;
+constexpr int kVolumeStep = 5;
+
+} // namespace
+
+TPlayerStatusBar::TPlayerStatusBar(QWidget* parent) : QStatusBar(parent) {
+  setSizeGripEnabled(false);
+  setFixedHeight(kHeight);
+  m_state = new QLabel;
+  m_state->setFixedWidth(kStateWidth);
+  // A screen reader reads a label's text as its name; the description says what it is.
+  m_state->setAccessibleDescription("Play state");
+  m_file = new TElidedLabel(Qt::ElideMiddle);
+  m_file->setMinimumWidth(kStateWidth);
+  m_file->setAccessibleDescription("File");
+  m_time = new QLabel;
+  m_time->setAccessibleDescription("Time played out of the song's length");
+  VolumeSlider = new QSlider(Qt::Horizontal);
+  VolumeSlider->setRange(0, 100);
+  VolumeSlider->setSingleStep(kVolumeStep);
+  VolumeSlider->setPageStep(2 * kVolumeStep);
+  VolumeSlider->setFixedSize(kVolumeWidth, kHeight - 4);
+  VolumeSlider->setFocusPolicy(Qt::NoFocus);
+  VolumeSlider->setAccessibleName("Volume");
+  addWidget(m_state);
+  addWidget(m_file, 1);
+  addPermanentWidget(m_time);
+  addPermanentWidget(VolumeSlider);
+  connect(VolumeSlider, &QSlider::valueChanged, this, &TPlayerStatusBar::volumeChosen);
+}
+
+void TPlayerStatusBar::setStateText(const QString& text) { m_state->setText(text); }
+
+QString TPlayerStatusBar::stateText() const { return m_state->text(); }
+
+void TPlayerStatusBar::setFileText(const QString& text) { m_file->setFullText(text); }
+
+QString TPlayerStatusBar::fileText() const { return m_file->fullText(); }
+
+void TPlayerStatusBar::setTimes(double elapsed, double total) {
+  m_time->setText(QString::fromStdString(FormatPlayTimes(elapsed, total)));
+}
+
+void TPlayerStatusBar::clearTimes() { m_time->clear(); }
+
+QString TPlayerStatusBar::timeText() const { return m_time->text(); }
+
+void TPlayerStatusBar::showVolume(int percent, bool muted) {
+  const QSignalBlocker quiet(VolumeSlider);
+  VolumeSlider->setValue(muted ? 0 : percent);
+  VolumeSlider->setToolTip(muted ? QString("Volume: muted (M)")
+                                 : QString("Volume: %1 % (Ctrl+Up, Ctrl+Down; M mutes)").arg(percent));
+  VolumeSlider->setAccessibleDescription(VolumeSlider->toolTip());
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QStatusBar>
+
+class QLabel;
+class QSlider;
+class TElidedLabel;
+
+// The main window's status bar: the play state, the loaded file (cut in the middle where too
+// long, whole in its tool tip), the time played out of the song's length, and the volume
+// slider (0 to 100 %; the mouse wheel over it works too). A muted player shows the slider at 0.
+// GUI thread only.
+class TPlayerStatusBar : public QStatusBar {
+  Q_OBJECT
+
+public:
+  explicit TPlayerStatusBar(QWidget* parent = nullptr);
+
+  void setStateText(const QString& text);
+  QString stateText() const;
+  void setFileText(const QString& text);
+  QString fileText() const;
+  // "m:ss / m:ss" (hours when the song is that long); empty while nothing is loaded.
+  void setTimes(double elapsed, double total);
+  void clearTimes();
+  QString timeText() const;
+  void showVolume(int percent, bool muted);
+
+  QSlider* VolumeSlider;
+
+signals:
+  // The user moved the slider to `percent`.
+  void volumeChosen(int percent);
+
+private:
+  QLabel* m_state;
+  TElidedLabel* m_file;
+  QLabel* m_time;
+};
