@@ -71,7 +71,9 @@ TMprisLinks mprisLinks() {
   links.Stop = [] { frmMain->btnStopClick(); };
   links.PauseOrResume = [] { frmMain->btnPauseClick(); };
   links.SeekTo = [](double seconds) { frmMain->SeekTo(seconds); };
-  links.SetVolume = [](double volume) { frmMain->SetVolume(static_cast<int32_t>(std::lround(volume * 100))); };
+  links.SetVolume = [](double volume) {
+    frmMain->SetVolume(static_cast<int32_t>(std::lround(volume * 100)));
+  };
   links.SetRepeat = [](TRepeatMode repeat) { frmMain->SetRepeat(repeat); };
   links.SetShuffle = [](bool shuffle) { frmMain->SetShuffle(shuffle); };
   links.Raise = [] { frmMain->RaiseWindow(); };
@@ -86,7 +88,8 @@ bool CreateWindows(const std::string& filesDir) {
   return guarded([&] { frmMain = new TfrmMain(filesDir); }) &&
          guarded([] { frmSetup = new TfrmSetup(frmMain); }) &&
          guarded([&] {
-           frmPlayList = new TfrmPlayList(frmMain, frmSetup->LastDir, frmSetup->PlaylistPlace, filesDir);
+           frmPlayList =
+               new TfrmPlayList(frmMain, frmSetup->LastDir, frmSetup->PlaylistPlace, filesDir);
          }) &&
          guarded([] { frmInfo = new TfrmInfo(frmMain); }) &&
          guarded([] { frmAbout = new TfrmAbout(frmMain); });

@@ -223,7 +223,8 @@ void TfrmMain::buildMusicMenu() {
   mnuPlayList = command("&Playlist...", &TfrmMain::btnPlayListClick, Qt::CTRL | Qt::Key_P);
   music->addSeparator();
   mnuPlayNext = command("&Play next", &TfrmMain::btnPlayNextClick, Qt::Key_N);
-  mnuPlayPrevious = command("Play p&revious song", &TfrmMain::mnuPlayPreviousClick, Qt::SHIFT | Qt::Key_N);
+  mnuPlayPrevious =
+      command("Play p&revious song", &TfrmMain::mnuPlayPreviousClick, Qt::SHIFT | Qt::Key_N);
   mnuStop = command("&Stop", &TfrmMain::btnStopClick, Qt::Key_S);
   mnuPause = command("Pa&use", &TfrmMain::btnPauseClick, Qt::Key_U);
   mnuFwd = command("&Forward", &TfrmMain::btnFfwdClick, Qt::Key_F);

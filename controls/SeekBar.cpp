@@ -16,7 +16,8 @@ int TSeekBar::valueAt(int x) const {
 }
 
 void TSeekBar::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton || maximum() <= minimum()) return QProgressBar::mousePressEvent(event);
+  if (event->button() != Qt::LeftButton || maximum() <= minimum())
+    return QProgressBar::mousePressEvent(event);
   m_dragging = true;
   setValue(valueAt(event->position().toPoint().x()));
 }
@@ -26,7 +27,8 @@ void TSeekBar::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TSeekBar::mouseReleaseEvent(QMouseEvent* event) {
-  if (!m_dragging || event->button() != Qt::LeftButton) return QProgressBar::mouseReleaseEvent(event);
+  if (!m_dragging || event->button() != Qt::LeftButton)
+    return QProgressBar::mouseReleaseEvent(event);
   m_dragging = false;
   const int value = valueAt(event->position().toPoint().x());
   setValue(value);

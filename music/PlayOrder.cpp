@@ -77,12 +77,14 @@ int32_t TPlayOrder::Previous() {
     // Nothing played before this: a round goes in front, ending with the song that comes
     // before the current one (in list order) or, shuffled, with another song.
     std::vector<int32_t> songs = round(-1);
-    if (m_pos == 0 && !m_shuffle) std::rotate(songs.begin(), songs.begin() + m_order[0], songs.end());
+    if (m_pos == 0 && !m_shuffle)
+      std::rotate(songs.begin(), songs.begin() + m_order[0], songs.end());
     if (m_pos == 0 && m_shuffle && m_count > 1 && songs.back() == m_order[0])
       std::swap(songs.back(), songs[m_random(m_count - 1)]);
     m_order.insert(m_order.begin(), songs.begin(), songs.end());
     m_pos = m_pos < 0 ? m_count : m_pos + m_count;
-    if (static_cast<int32_t>(m_order.size()) > kRoundsKept * m_count) m_order.resize(kRoundsKept * m_count);
+    if (static_cast<int32_t>(m_order.size()) > kRoundsKept * m_count)
+      m_order.resize(kRoundsKept * m_count);
   }
   return m_order[--m_pos];
 }

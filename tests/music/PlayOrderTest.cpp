@@ -78,7 +78,8 @@ TEST(PlayOrderTest, ShuffledRounds) {
   EXPECT_EQ(order.AfterEnd(), -1);
   order.Choose(round[0]);
   EXPECT_EQ(order.Current(), round[0]);
-  EXPECT_EQ(std::set<int32_t>({round[0], order.Next(), order.Next(), order.Next(), order.Next()}).size(), 5u);
+  const Songs newRound = {round[0], order.Next(), order.Next(), order.Next(), order.Next()};
+  EXPECT_EQ(std::set<int32_t>(newRound.begin(), newRound.end()).size(), 5u);
 
   order.SetShuffle(false);
   const int32_t current = order.Current();

@@ -145,7 +145,8 @@ TEST_F(PlaylistDialogTest, AddingModules) {
   for (const char* f : {"J\xf6rg/fine.mod", "J\xf6rg/line\nfeed.mod"}) music.write(f, "data");
   d.btnChangeClick();
   const std::vector<TDirEntry>& entries = d.Browser().Entries();
-  auto folder = std::find_if(entries.begin(), entries.end(), [](const TDirEntry& e) { return e.Name == "J\xf6rg"; });
+  auto folder = std::find_if(entries.begin(), entries.end(),
+                             [](const TDirEntry& e) { return e.Name == "J\xf6rg"; });
   ASSERT_NE(folder, entries.end());
   d.lbDir->setCurrentRow(static_cast<int>(folder - entries.begin()));
   d.lbDirDblClick();
