@@ -298,7 +298,6 @@ void TfrmMain::moveEvent(QMoveEvent* event) {
 void TfrmMain::FormShow() {
   Player = std::make_unique<TMusicPlayer>(this);
   applyPlaySettings();
-  Timer->start();
   handOverPlaylist();
   playPending();
 }
@@ -375,6 +374,11 @@ void TfrmMain::showLoadFailure() {
 
 void TfrmMain::showState() {
   StatusBar->setStateText(stateText(Player->State));
+  // The timer only runs while a song plays: a silent program does nothing at all.
+  if (Player->State == psPlaying)
+    Timer->start();
+  else
+    Timer->stop();
   emit playerChanged();
 }
 

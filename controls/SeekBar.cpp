@@ -3,11 +3,14 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <cstdlib>
 
 TSeekBar::TSeekBar(QWidget* parent) : QProgressBar(parent) { setCursor(Qt::PointingHandCursor); }
 
 void TSeekBar::showPlayed(int value) {
-  if (!m_dragging) setValue(value);
+  // A change smaller than a pixel would only repaint the same picture.
+  const double perPixel = static_cast<double>(maximum() - minimum()) / std::max(1, width());
+  if (!m_dragging && std::abs(value - this->value()) >= perPixel) setValue(value);
 }
 
 int TSeekBar::valueAt(int x) const {

@@ -12,7 +12,8 @@ class TSeekBar : public QProgressBar {
 public:
   explicit TSeekBar(QWidget* parent = nullptr);
 
-  // Shows the player's `value`, unless the user is dragging.
+  // Shows the player's `value` (when it moves the bar by a pixel or more), unless the user is
+  // dragging.
   void showPlayed(int value);
   bool dragging() const { return m_dragging; }
 

@@ -55,16 +55,28 @@ EOF
 }
 
 # The peak of the next second of sound, leaving out its first quarter, in which a change made
-# just before may still be on its way to the device.
+# just before may still be on its way to the device. The program closes the device when nothing
+# is to be heard: a file that stops growing for two seconds is silence. A device opened anew
+# starts its file over.
 next_second_peak() {
-  local start
+  local start now last=-1 still=0
   start=$(sound_size)
   for _ in $(seq 100); do
-    [ "$(sound_size)" -ge $((start + second)) ] && break
+    now=$(sound_size)
+    [ "$now" -lt "$start" ] && start=0
+    if [ "$now" -ge $((start + second)) ]; then
+      sound_peak $((start + second / 4)) $((start + second))
+      return
+    fi
+    if [ "$now" -eq "$last" ]; then still=$((still + 1)); else still=0; fi
+    last=$now
+    if [ "$still" -ge 20 ]; then
+      echo 0
+      return
+    fi
     sleep 0.1
   done
-  [ "$(sound_size)" -ge $((start + second)) ] || fail "the sound device stopped"
-  sound_peak $((start + second / 4)) $((start + second))
+  fail "the sound device neither played nor rested"
 }
 
 expect_loud() {

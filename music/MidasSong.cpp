@@ -99,6 +99,21 @@ void TMidasSong::start(bool loop, int interpolationTaps) {
   m_loopCount = 0;
   m_playing = true;
   m_paused = false;
+  m_waiting = false;
+  m_next = nullptr;
+}
+
+void TMidasSong::stop() {
+  m_playing = false;
+  m_waiting = false;
+  m_next = nullptr;
+}
+
+void TMidasSong::follow(TMidasSong* next) {
+  m_next = next;
+  if (!next) return;
+  next->m_waiting = !m_ended;
+  next->setGain(m_gain);
 }
 
 PlayStatus TMidasSong::status() const {
@@ -137,6 +152,7 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
 }
 
 void TMidasSong::setGain(int32_t millibel) {
+  if (m_next) m_next->setGain(millibel);
   if (millibel == m_gain) return;
   m_gain = millibel;
   m_module->set_render_param(openmpt::module::RENDER_MASTERGAIN_MILLIBEL, millibel);
@@ -149,15 +165,24 @@ void TMidasSong::setPosition(int32_t position) {
     return;
   }
   reachEnd();
-  if (m_loop) m_module->set_position_order_row(0, 0);
+  if (m_next)
+    m_next->m_waiting = false;
+  else if (m_loop)
+    m_module->set_position_order_row(0, 0);
 }
 
 void TMidasSong::reachEnd() {
   ++m_loopCount;
-  if (!m_loop) m_ended = true;
+  if (!m_loop || m_next) m_ended = true;
+}
+
+void TMidasSong::handOver(int32_t rate, int channels, int16_t* out, std::size_t frames) {
+  m_next->m_waiting = false;
+  m_next->render(rate, channels, out, frames);
 }
 
 void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t frames) {
+  if (m_ended && m_next) return handOver(rate, channels, out, frames);
   std::size_t done = 0;
   bool emptyBefore = false;
   while (done < frames && !m_ended) {
@@ -174,6 +199,8 @@ void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t fr
     if (emptyBefore) break;
     emptyBefore = true;
     reachEnd();
+    // The follower's first sample comes right after this song's last.
+    if (m_next) return handOver(rate, channels, at, frames - done);
     // A looping song starts over from its very beginning: every pass is the whole song.
     if (m_loop) m_module->set_position_seconds(0.0);
   }

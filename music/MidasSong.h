@@ -31,9 +31,18 @@ public:
 
   // Starts from the beginning; `interpolationTaps` is libopenmpt's filter length (1, 2, 4, 8).
   void start(bool loop, int interpolationTaps);
-  void stop() { m_playing = false; }
+  void stop();
   bool playing() const { return m_playing; }
-  // A paused song keeps its place and is not mixed.
+  // Whether the song starts over from its beginning at its end; otherwise it falls silent there
+  // (or hands over to its follower).
+  void setLoop(bool loop) { m_loop = loop; }
+  // `next` (started, not null) follows this song: it waits, silent, until this song's pass ends
+  // and then sounds from the very next sample, rendered through this song, which counts the
+  // pass as played and does not loop. A song that has already ended hands over at once.
+  // `nullptr` ends the following. The caller keeps `next` alive while it follows.
+  void follow(TMidasSong* next);
+  bool waiting() const { return m_waiting; }
+  // A paused song keeps its place and is not mixed (nor is its follower).
   void setPaused(bool paused) { m_paused = paused; }
   bool paused() const { return m_paused; }
   PlayStatus status() const;
@@ -46,16 +55,19 @@ public:
   // Continues `seconds` into the pass (brought into 0 to duration()), to the sample of output
   // at `rate` Hz with `channels` channels.
   void seek(double seconds, int32_t rate, int channels);
-  // The song's loudness relative to the module's own, in millibel (0 or less).
+  // The song's loudness relative to the module's own, in millibel (0 or less); its follower's
+  // too.
   void setGain(int32_t millibel);
 
   // Renders `frames` frames of `channels` (1 or 2) interleaved 16-bit samples at `rate` Hz into
-  // `out`, counting each end of the song; after the end of a song that does not loop, silence.
+  // `out`, counting each end of the song; after the end of a song that does not loop, its
+  // follower, or silence.
   void render(int32_t rate, int channels, int16_t* out, std::size_t frames);
 
 private:
   void readFacts();
   void reachEnd();
+  void handOver(int32_t rate, int channels, int16_t* out, std::size_t frames);
 
   std::unique_ptr<openmpt::module> m_module;
   ModuleInfo m_info{};
@@ -63,6 +75,8 @@ private:
   std::vector<std::string> m_instrumentNames;
   bool m_playing = false;
   bool m_paused = false;
+  bool m_waiting = false;
+  TMidasSong* m_next = nullptr;
   int32_t m_gain = 0;
   bool m_loop = false;
   bool m_ended = false;

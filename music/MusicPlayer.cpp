@@ -28,6 +28,7 @@ TMusicPlayer::TMusicPlayer(QObject* window) : NotifyWindow(window) {
 
 TMusicPlayer::~TMusicPlayer() {
   std::lock_guard lock(m_lock);
+  m_queue.Shutdown();
   if (m_failed) return;
   if (PlayHandle) MIDASstopModule(PlayHandle);
   if (Module) MIDASfreeModule(Module);
@@ -40,6 +41,8 @@ void TMusicPlayer::AddSong(const std::string& path) {
   std::lock_guard lock(m_lock);
   Songs.push_back(path);
   m_order.Reset(static_cast<int32_t>(Songs.size()));
+  m_queue.Withdraw();
+  m_planned = false;
 }
 
 void TMusicPlayer::ClearSongs() {
@@ -47,17 +50,21 @@ void TMusicPlayer::ClearSongs() {
   Songs.clear();
   SongIndex = -1;
   m_order.Reset(0);
+  m_queue.Withdraw();
+  m_planned = false;
 }
 
 void TMusicPlayer::PlayNext() {
   std::lock_guard lock(m_lock);
   if (m_failed || Songs.empty()) return;
+  adoptFollower();
   playFrom(m_order.Next(), [this] { return m_order.Next(); });
 }
 
 void TMusicPlayer::PlayPrevious() {
   std::lock_guard lock(m_lock);
   if (m_failed || Songs.empty()) return;
+  adoptFollower();
   if (PlayHandle && TPlayOrder::RestartsSong(PlaySeconds())) {
     SeekTo(0);
     if (State == psPaused) Resume();
@@ -69,6 +76,7 @@ void TMusicPlayer::PlayPrevious() {
 void TMusicPlayer::PlaySong(int32_t index) {
   std::lock_guard lock(m_lock);
   if (m_failed || index < 0 || index >= static_cast<int32_t>(Songs.size())) return;
+  adoptFollower();
   m_order.Choose(index);
   playFrom(index, [this] { return m_order.Next(); });
 }
@@ -76,6 +84,7 @@ void TMusicPlayer::PlaySong(int32_t index) {
 bool TMusicPlayer::SongHasEnded() {
   std::lock_guard lock(m_lock);
   if (m_failed || State != psPlaying) return false;
+  if (!m_planned) planNext();
   RefreshPlayStatus();
   if (PlayStatus.LoopCount <= m_endsSeen) return false;
   m_endsSeen = PlayStatus.LoopCount;
@@ -84,7 +93,7 @@ bool TMusicPlayer::SongHasEnded() {
 
 void TMusicPlayer::PlayAfterEnd() {
   std::lock_guard lock(m_lock);
-  if (m_failed || Songs.empty()) return;
+  if (m_failed || Songs.empty() || adoptFollower()) return;
   int32_t next = m_order.AfterEnd();
   // Under Repeat one the library has already started the song over.
   if (next == SongIndex && PlayHandle && m_order.Repeat == TRepeatMode::One) return;
@@ -92,6 +101,7 @@ void TMusicPlayer::PlayAfterEnd() {
 }
 
 void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next) {
+  m_queue.Withdraw();
   if (State == psPlaying || State == psPaused) StopLocked();
   const int32_t count = static_cast<int32_t>(Songs.size());
   for (int32_t index = first, tried = 0; index >= 0; index = next()) {
@@ -130,16 +140,50 @@ bool TMusicPlayer::LoadSong(const std::string& path) {
 }
 
 void TMusicPlayer::StartSong() {
-  PlayHandle = MIDASplayModule(Module, true);
+  PlayHandle = MIDASplayModule(Module, m_order.Repeat == TRepeatMode::One);
   if (!PlayHandle) FatalSoundError();
   State = psPlaying;
   m_endsSeen = 0;
   PostMessage(NotifyWindow, WM_SONGSTARTED, 0, 0);
+  planNext();
+}
+
+void TMusicPlayer::planNext() {
+  m_planned = true;
+  if (!PlayHandle || m_order.Repeat == TRepeatMode::One || Songs.empty()) return m_queue.Withdraw();
+  RefreshPlayStatus();
+  m_queue.Plan(PlayHandle, PlayStatus.LoopCount, m_order, Songs);
+}
+
+bool TMusicPlayer::adoptFollower() {
+  if (m_failed || !PlayHandle) return false;
+  RefreshPlayStatus();
+  std::optional<TSongQueue::TQueued> next = m_queue.TakeIfBegun(PlayStatus.LoopCount);
+  if (!next) return false;
+  // The queued song sounds already, and plays on by itself once the finished one is stopped.
+  if (!MIDASstopModule(PlayHandle) || !MIDASfreeModule(Module)) FatalSoundError();
+  PlayHandle = next->Handle;
+  Module = next->Module;
+  SongIndex = next->Index;
+  m_order = std::move(next->Order);
+  if (!MIDASgetModuleInfo(Module, &ModuleInfo)) FatalSoundError();
+  if (!MIDASgetModuleDuration(Module, &Duration)) FatalSoundError();
+  FileName = Songs[SongIndex];
+  LoadError.clear();
+  m_endsSeen = 0;
+  RefreshPlayStatus();
+  PostMessage(NotifyWindow, WM_SONGSTARTED, 0, 0);
+  planNext();
+  return true;
 }
 
 void TMusicPlayer::Stop() {
   std::lock_guard lock(m_lock);
-  if (!m_failed && State != psPaused) StopLocked();
+  if (m_failed || State == psPaused) return;
+  adoptFollower();
+  m_queue.Withdraw();
+  m_planned = false;
+  StopLocked();
 }
 
 void TMusicPlayer::StopLocked() {
@@ -152,6 +196,7 @@ void TMusicPlayer::StopLocked() {
 void TMusicPlayer::Pause() {
   std::lock_guard lock(m_lock);
   if (m_failed || !PlayHandle || State != psPlaying) return;
+  adoptFollower();
   RefreshPlayStatus();
   PausePosition = static_cast<int32_t>(PlayStatus.Position);
   if (!MIDASpauseModule(PlayHandle)) FatalSoundError();
@@ -161,6 +206,7 @@ void TMusicPlayer::Pause() {
 void TMusicPlayer::Resume() {
   std::lock_guard lock(m_lock);
   if (m_failed || State != psPaused) return;
+  adoptFollower();
   if (!MIDASresumeModule(PlayHandle)) FatalSoundError();
   State = psPlaying;
   PostMessage(NotifyWindow, WM_SONGSTARTED, 0, 0);
@@ -168,6 +214,7 @@ void TMusicPlayer::Resume() {
 
 void TMusicPlayer::SeekTo(double seconds) {
   std::lock_guard lock(m_lock);
+  adoptFollower();
   if (!m_failed && PlayHandle) MIDASsetPlayTime(PlayHandle, seconds);
 }
 
@@ -189,7 +236,11 @@ void TMusicPlayer::applyVolume() {
 
 void TMusicPlayer::SetRepeat(TRepeatMode repeat) {
   std::lock_guard lock(m_lock);
+  adoptFollower();
   m_order.Repeat = repeat;
+  if (!m_failed && PlayHandle) MIDASsetLoopSong(PlayHandle, repeat == TRepeatMode::One);
+  m_queue.Withdraw();
+  m_planned = false;
 }
 
 TRepeatMode TMusicPlayer::Repeat() const {
@@ -209,7 +260,10 @@ bool TMusicPlayer::Muted() const {
 
 void TMusicPlayer::SetShuffle(bool shuffle) {
   std::lock_guard lock(m_lock);
+  adoptFollower();
   m_order.SetShuffle(shuffle);
+  m_queue.Withdraw();
+  m_planned = false;
 }
 
 bool TMusicPlayer::Shuffle() const {
@@ -220,6 +274,7 @@ bool TMusicPlayer::Shuffle() const {
 void TMusicPlayer::Forward(int32_t step) {
   std::lock_guard lock(m_lock);
   if (m_failed || !PlayHandle || (State != psPaused && State != psPlaying)) return;
+  adoptFollower();
   RefreshPlayStatus();
   int32_t position = static_cast<int32_t>(PlayStatus.Position);
   int32_t target = position + step;
@@ -230,6 +285,7 @@ void TMusicPlayer::Forward(int32_t step) {
 void TMusicPlayer::Rewind(int32_t step) {
   std::lock_guard lock(m_lock);
   if (m_failed || !PlayHandle || (State != psPaused && State != psPlaying)) return;
+  adoptFollower();
   RefreshPlayStatus();
   int32_t target = static_cast<int32_t>(PlayStatus.Position) - step;
   MIDASsetPosition(PlayHandle, target < 0 ? 0 : target);
@@ -238,13 +294,14 @@ void TMusicPlayer::Rewind(int32_t step) {
 double TMusicPlayer::PlaySeconds() {
   std::lock_guard lock(m_lock);
   double seconds = 0;
+  adoptFollower();
   if (!m_failed && PlayHandle && !MIDASgetPlayTime(PlayHandle, &seconds)) FatalSoundError();
   return seconds;
 }
 
 void TMusicPlayer::GetPlayStatus(::PlayStatus& record) {
   std::lock_guard lock(m_lock);
-  if (!m_failed) RefreshPlayStatus();
+  if (!m_failed && !adoptFollower()) RefreshPlayStatus();
   record = PlayStatus;
 }
 
@@ -267,6 +324,7 @@ void TMusicPlayer::FatalSoundError() {
 
 void TMusicPlayer::ReportFatal(const std::string& text) {
   m_failed = true;
+  m_queue.Shutdown();
   PlayHandle = 0;
   Module = 0;
   State = psStopped;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "music/PlayOrder.h"
+#include "music/SongQueue.h"
 #include "music/midasdll.h"
 #include "platform/winmsg.h"
 
@@ -27,7 +28,10 @@ public:
 
 // Plays a list of module files one at a time through the sound library, in the order its
 // play order gives (list order or shuffled; after the last song the first again, the same song,
-// or a stop, as its repeat mode says). There is one player for the life of the main window.
+// or a stop, as its repeat mode says). The song that is to follow is loaded while one plays
+// and queued behind it in the library, so that it follows without a gap; the player takes it
+// over (as if it had started it) at its next operation. There is one player for the life of the
+// main window.
 //
 // Operations never overlap: each takes the player's own lock, so any thread may call them.
 // The fields are read directly by the main window and the module information dialog on the
@@ -60,10 +64,12 @@ public:
   // Plays song `index` of the list (0 to its size - 1) at once; the order goes on from it.
   void PlaySong(int32_t index);
   // True once each time the playing song has played through (the status's LoopCount went up).
+  // Also makes ready the song to follow when that is still to do (the main window's timer
+  // calls it while a song plays).
   bool SongHasEnded();
-  // What follows a song that has played through: the next song of the order, or under Repeat
-  // one the same song (which the library has started over), or under No repeat after the last
-  // song a stop.
+  // What follows a song that has played through: the next song of the order (already sounding
+  // when it was queued in time), or under Repeat one the same song (which the library has
+  // started over), or under No repeat after the last song a stop.
   void PlayAfterEnd();
   // Stops the song; nothing while paused.
   void Stop();
@@ -116,6 +122,10 @@ private:
   bool LoadSong(const std::string& path);
   void StartSong();
   void StopLocked();
+  // Takes over the queued song once it sounds; true when it did.
+  bool adoptFollower();
+  // Queues the song to follow the playing one (none under Repeat one); withdraws otherwise.
+  void planNext();
   void RefreshPlayStatus();
   void applyVolume();
   [[noreturn]] void FatalSoundError();
@@ -124,6 +134,8 @@ private:
   mutable std::recursive_mutex m_lock;
   bool m_failed = false;
   TPlayOrder m_order;
+  TSongQueue m_queue;
+  bool m_planned = false; // the song to follow has been planned since the last change
   uint32_t m_endsSeen = 0; // passes of the playing song already followed
   int32_t m_volume = 100;
   bool m_muted = false;

@@ -7,6 +7,10 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <optional>
+#include <thread>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -19,7 +23,13 @@ namespace {
 
 constexpr int32_t kMinRate = 5000;
 constexpr int32_t kMaxRate = 192000;
-constexpr Uint16 kDeviceFrames = 1024;
+// The device's buffer, at most this long (about 93 ms at 44100 Hz, in whole powers of two of
+// frames). SDL cannot drop what a sound server has buffered, so this bounds how soon a command
+// is heard; it is as large as that allows, since each buffer wakes the server.
+constexpr double kDeviceSeconds = 0.1;
+// How long the device stays open with nothing to be heard, so that the pause between two songs
+// or a quick Pause and Resume do not reopen it.
+constexpr auto kDeviceRest = std::chrono::seconds(1);
 
 struct Options {
   int32_t mixRate = 44100;
@@ -29,19 +39,45 @@ struct Options {
   int32_t mixingMode = 1;
 };
 
+struct Library;
+
+// What an open device's callback knows: a device being closed renders silence, so that it and
+// the one that took its place never both play the songs.
+struct DeviceUser {
+  Library* lib = nullptr;
+  SDL_AudioDeviceID id = 0;
+};
+
+// One playing module: its module and the play it follows (0: none).
+struct Play {
+  MIDASmodule module = 0;
+  MIDASmodulePlayHandle after = 0;
+};
+
 // The library's state. Two locks, always taken in this order and never the second around an
 // SDL call: `api` serialises the calls that open, start, stop and close the device; `mix`
 // guards modules and play handles against the audio callback, which SDL runs under its own
-// device lock (so holding `mix` around an SDL device call could deadlock).
+// device lock (so holding `mix` around an SDL device call could deadlock). The device is open
+// only while a song can be heard and for kDeviceRest after, so that a silent program asks
+// nothing of the sound server; a thread of the library's own closes it then (closing waits for
+// SDL to drain it, which no caller should wait for).
 struct Library {
   std::mutex api;
   std::mutex mix;
   Options options;
-  SDL_AudioDeviceID device = 0;
+  bool initialised = false;
+  SDL_AudioDeviceID device = 0; // the device that sounds; guarded by both locks
+  bool deviceRunning = false;
   bool background = false;
+  std::condition_variable_any rest; // wakes the closer (with the api lock)
+  std::optional<std::chrono::steady_clock::time_point> closeAt;
+  bool quitCloser = false;
+  std::thread closer;
+  // The callbacks' data of the open devices (api lock).
+  std::map<SDL_AudioDeviceID, std::unique_ptr<DeviceUser>> users;
   std::unique_ptr<TMidasMixer> mixer;
   std::map<MIDASmodule, std::unique_ptr<TMidasSong>> modules;
-  std::map<MIDASmodulePlayHandle, MIDASmodule> plays;
+  std::map<MIDASmodulePlayHandle, Play> plays;
   std::vector<TMidasSong*> playing;
   int interpolationTaps = 8;
   int32_t volume = 100;
@@ -94,11 +130,31 @@ template <typename Map> uint32_t nextHandle(uint32_t& last, const Map& taken) {
   return last;
 }
 
-// The songs the mixer renders: those that play and are not paused.
+// The songs the mixer renders: those that play, are not paused and are not reached through the
+// song they follow (waiting for it to end, or rendered by it since it did).
 void rebuildPlaying(Library& lib) {
   lib.playing.clear();
-  for (const auto& [handle, module] : lib.plays)
-    if (!lib.modules[module]->paused()) lib.playing.push_back(lib.modules[module].get());
+  for (const auto& [handle, play] : lib.plays) {
+    TMidasSong* song = lib.modules[play.module].get();
+    if (song->paused() || song->waiting() || (play.after && lib.plays.count(play.after))) continue;
+    lib.playing.push_back(song);
+  }
+}
+
+// Ends the play `handle`: a song waiting to follow it goes with it; one that has begun plays on
+// by itself, and the song it follows no longer leads to it.
+void removePlay(Library& lib, MIDASmodulePlayHandle handle) {
+  auto it = lib.plays.find(handle);
+  if (it == lib.plays.end()) return;
+  const Play play = it->second;
+  lib.plays.erase(it);
+  TMidasSong* song = lib.modules[play.module].get();
+  song->stop();
+  if (play.after && lib.plays.count(play.after)) lib.modules[lib.plays[play.after].module]->follow(nullptr);
+  std::vector<MIDASmodulePlayHandle> followers;
+  for (const auto& [other, next] : lib.plays)
+    if (next.after == handle && lib.modules[next.module]->waiting()) followers.push_back(other);
+  for (MIDASmodulePlayHandle follower : followers) removePlay(lib, follower);
 }
 
 TMidasSong* findModule(Library& lib, MIDASmodule module) {
@@ -108,7 +164,7 @@ TMidasSong* findModule(Library& lib, MIDASmodule module) {
 
 TMidasSong* findPlay(Library& lib, MIDASmodulePlayHandle handle) {
   auto it = lib.plays.find(handle);
-  return it == lib.plays.end() ? nullptr : findModule(lib, it->second);
+  return it == lib.plays.end() ? nullptr : findModule(lib, it->second.module);
 }
 
 TOutputFormat outputFormat(const Options& o) {
@@ -120,9 +176,98 @@ TOutputFormat outputFormat(const Options& o) {
 }
 
 void audioCallback(void* userData, Uint8* stream, int length) {
-  Library& lib = *static_cast<Library*>(userData);
+  const DeviceUser& user = *static_cast<DeviceUser*>(userData);
+  Library& lib = *user.lib;
   std::lock_guard lock(lib.mix);
-  lib.mixer->mix(lib.playing, stream, static_cast<std::size_t>(length));
+  if (user.id == lib.device && lib.mixer)
+    lib.mixer->mix(lib.playing, stream, static_cast<std::size_t>(length));
+  else
+    std::memset(stream, lib.mixer && lib.mixer->format().bits == 8 ? 0x80 : 0,
+                static_cast<std::size_t>(length));
+}
+
+// Opens a device, paused, and makes it the one that sounds; 0 when SDL cannot. Needs the api
+// lock, and not the mix lock.
+SDL_AudioDeviceID openDevice(Library& lib) {
+  const TOutputFormat& format = lib.mixer->format();
+  auto user = std::make_unique<DeviceUser>(DeviceUser{&lib, 0});
+  SDL_AudioSpec want{};
+  want.freq = format.rate;
+  want.format = format.bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
+  want.channels = static_cast<Uint8>(format.channels);
+  Uint16 frames = 256;
+  while (frames < 32768 && 2 * frames <= format.rate * kDeviceSeconds) frames *= 2;
+  want.samples = frames;
+  want.callback = audioCallback;
+  want.userdata = user.get();
+  SDL_AudioSpec have{};
+  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+  if (!device) return 0;
+  std::lock_guard mixLock(lib.mix);
+  user->id = device;
+  lib.users[device] = std::move(user);
+  lib.device = device;
+  lib.deviceRunning = false;
+  return device;
+}
+
+// Takes the device out of use and closes it; SDL waits for it to drain. Needs the api lock,
+// which it leaves while SDL closes.
+void closeDevice(Library& lib, std::unique_lock<std::mutex>& apiLock) {
+  SDL_AudioDeviceID device = lib.device;
+  {
+    std::lock_guard mixLock(lib.mix);
+    lib.device = 0;
+    lib.deviceRunning = false;
+  }
+  lib.closeAt.reset();
+  if (!device) return;
+  apiLock.unlock();
+  SDL_CloseAudioDevice(device);
+  apiLock.lock();
+  lib.users.erase(device);
+}
+
+// Runs the device while a song can be heard; without one, pauses it and leaves it to the closer
+// for kDeviceRest. Needs the api lock, and not the mix lock.
+bool updateDevice(Library& lib) {
+  bool audible;
+  {
+    std::lock_guard mixLock(lib.mix);
+    audible = lib.initialised && lib.background && !lib.playing.empty();
+  }
+  if (!audible) {
+    if (lib.device && lib.deviceRunning) {
+      SDL_PauseAudioDevice(lib.device, 1);
+      lib.deviceRunning = false;
+    }
+    if (lib.device && !lib.closeAt) {
+      lib.closeAt = std::chrono::steady_clock::now() + kDeviceRest;
+      lib.rest.notify_all();
+    }
+    return true;
+  }
+  lib.closeAt.reset();
+  if (!lib.device && !openDevice(lib)) return fail(MIDAS_ERROR_AUDIO_DEVICE, SDL_GetError());
+  if (!lib.deviceRunning) {
+    SDL_PauseAudioDevice(lib.device, 0);
+    lib.deviceRunning = true;
+  }
+  return true;
+}
+
+// The closer: closes the device once it has rested for kDeviceRest.
+void closeRestingDevices(Library& lib) {
+  std::unique_lock lock(lib.api);
+  while (!lib.quitCloser) {
+    if (!lib.closeAt) {
+      lib.rest.wait(lock);
+    } else if (std::chrono::steady_clock::now() < *lib.closeAt) {
+      lib.rest.wait_until(lock, *lib.closeAt);
+    } else {
+      closeDevice(lib, lock);
+    }
+  }
 }
 
 bool isOutputMode(int32_t mode) {
@@ -135,7 +280,7 @@ bool isOutputMode(int32_t mode) {
 bool MIDASstartup() {
   Library& lib = library();
   std::lock_guard lock(lib.api);
-  if (!lib.device) lib.options = Options{};
+  if (!lib.initialised) lib.options = Options{};
   return true;
 }
 
@@ -158,7 +303,7 @@ bool MIDASsetOption(int option, int32_t value) {
 bool MIDASinit() {
   Library& lib = library();
   std::lock_guard lock(lib.api);
-  if (lib.device) return fail(MIDAS_ERROR_ALREADY_INITIALISED);
+  if (lib.initialised) return fail(MIDAS_ERROR_ALREADY_INITIALISED);
   // SDL would otherwise catch SIGINT and SIGTERM and turn them into a quit event that no one
   // reads, so that the program could not be ended.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -171,51 +316,48 @@ bool MIDASinit() {
     lib.mixer->setVolume(lib.volume);
     lib.interpolationTaps = lib.options.mixingMode ? 8 : 2;
   }
-  SDL_AudioSpec want{};
-  want.freq = format.rate;
-  want.format = format.bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
-  want.channels = static_cast<Uint8>(format.channels);
-  want.samples = kDeviceFrames;
-  want.callback = audioCallback;
-  want.userdata = &lib;
-  SDL_AudioSpec have{};
-  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (!device) {
+  // The device is opened now, to learn that it can be; it rests until a song sounds.
+  if (!openDevice(lib)) {
     std::string cause = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return fail(MIDAS_ERROR_AUDIO_DEVICE, cause);
   }
-  lib.device = device;
-  return true;
+  lib.initialised = true;
+  lib.quitCloser = false;
+  lib.closer = std::thread([&lib] { closeRestingDevices(lib); });
+  return updateDevice(lib);
 }
 
 bool MIDASstartBackgroundPlay(uint32_t) {
   Library& lib = library();
-  std::lock_guard lock(lib.api);
-  if (!lib.device) return fail(MIDAS_ERROR_NOT_INITIALISED);
-  SDL_PauseAudioDevice(lib.device, 0);
+  std::unique_lock lock(lib.api);
+  if (!lib.initialised) return fail(MIDAS_ERROR_NOT_INITIALISED);
   lib.background = true;
-  return true;
+  return updateDevice(lib);
 }
 
 bool MIDASstopBackgroundPlay() {
   Library& lib = library();
-  std::lock_guard lock(lib.api);
-  if (!lib.device) return fail(MIDAS_ERROR_NOT_INITIALISED);
+  std::unique_lock lock(lib.api);
+  if (!lib.initialised) return fail(MIDAS_ERROR_NOT_INITIALISED);
   if (!lib.background) return fail(MIDAS_ERROR_NOT_PLAYING_BACKGROUND);
-  SDL_PauseAudioDevice(lib.device, 1);
   lib.background = false;
-  return true;
+  return updateDevice(lib);
 }
 
 bool MIDASclose() {
   Library& lib = library();
-  std::lock_guard lock(lib.api);
-  if (lib.device) {
-    SDL_CloseAudioDevice(lib.device);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    lib.device = 0;
+  std::unique_lock lock(lib.api);
+  if (lib.closer.joinable()) {
+    lib.quitCloser = true;
+    lib.rest.notify_all();
+    lock.unlock();
+    lib.closer.join();
+    lock.lock();
   }
+  closeDevice(lib, lock);
+  if (lib.initialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  lib.initialised = false;
   lib.background = false;
   std::lock_guard mixLock(lib.mix);
   lib.plays.clear();
@@ -267,58 +409,98 @@ bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* i
   return true;
 }
 
-MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, bool loopSong) {
+namespace {
+
+// Brings the device in line with what can be heard after a change (see updateDevice).
+bool deviceFollows(Library& lib) {
+  std::lock_guard lock(lib.api);
+  return updateDevice(lib);
+}
+
+// Starts `module` under a new handle, following `after` when that is not 0.
+MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePlayHandle after) {
   Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
-  TMidasSong* song = findModule(lib, module);
-  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-  if (song->playing()) return fail(MIDAS_ERROR_ALREADY_PLAYING);
-  song->start(loopSong, lib.interpolationTaps);
-  MIDASmodulePlayHandle handle = nextHandle(lib.lastPlay, lib.plays);
-  lib.plays[handle] = module;
-  rebuildPlaying(lib);
-  return handle;
+  MIDASmodulePlayHandle handle = 0;
+  {
+    std::lock_guard lock(lib.mix);
+    if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
+    TMidasSong* song = findModule(lib, module);
+    if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
+    if (song->playing()) return fail(MIDAS_ERROR_ALREADY_PLAYING);
+    TMidasSong* before = after ? findPlay(lib, after) : nullptr;
+    if (after && !before) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    song->start(loopSong, lib.interpolationTaps);
+    if (before) before->follow(song);
+    handle = nextHandle(lib.lastPlay, lib.plays);
+    lib.plays[handle] = Play{module, after};
+    rebuildPlaying(lib);
+  }
+  if (deviceFollows(lib)) return handle;
+  const int code = MIDASgetLastError();
+  const std::string text = MIDASgetErrorMessage(code);
+  MIDASstopModule(handle);
+  t_lastError = {code, text};
+  return 0;
+}
+
+bool setPaused(MIDASmodulePlayHandle playHandle, bool paused) {
+  Library& lib = library();
+  {
+    std::lock_guard lock(lib.mix);
+    TMidasSong* song = findPlay(lib, playHandle);
+    if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    song->setPaused(paused);
+    rebuildPlaying(lib);
+  }
+  return deviceFollows(lib);
+}
+
+} // namespace
+
+MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, bool loopSong) {
+  return startPlay(module, loopSong, 0);
+}
+
+MIDASmodulePlayHandle MIDASplayModuleAfter(MIDASmodulePlayHandle playHandle, MIDASmodule module) {
+  if (!playHandle) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+  return startPlay(module, false, playHandle);
 }
 
 bool MIDASstopModule(MIDASmodulePlayHandle playHandle) {
   Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findPlay(lib, playHandle);
-  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  song->stop();
-  lib.plays.erase(playHandle);
-  rebuildPlaying(lib);
-  return true;
+  {
+    std::lock_guard lock(lib.mix);
+    if (!findPlay(lib, playHandle)) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    removePlay(lib, playHandle);
+    rebuildPlaying(lib);
+  }
+  return deviceFollows(lib);
 }
-
-namespace {
-
-bool setPaused(MIDASmodulePlayHandle playHandle, bool paused) {
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findPlay(lib, playHandle);
-  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  song->setPaused(paused);
-  rebuildPlaying(lib);
-  return true;
-}
-
-} // namespace
 
 bool MIDASpauseModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, true); }
 
 bool MIDASresumeModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, false); }
 
-bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
+bool MIDASsetLoopSong(MIDASmodulePlayHandle playHandle, bool loopSong) {
   Library& lib = library();
   std::lock_guard lock(lib.mix);
   TMidasSong* song = findPlay(lib, playHandle);
   if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
-  if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
-  song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
+  song->setLoop(loopSong);
   return true;
+}
+
+bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
+  Library& lib = library();
+  {
+    std::lock_guard lock(lib.mix);
+    TMidasSong* song = findPlay(lib, playHandle);
+    if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
+    if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
+    song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
+  }
+  return deviceFollows(lib);
 }
 
 bool MIDASsetMasterVolume(int32_t percent) {
@@ -331,12 +513,17 @@ bool MIDASsetMasterVolume(int32_t percent) {
 
 bool MIDASfreeModule(MIDASmodule module) {
   Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  if (!findModule(lib, module)) return fail(MIDAS_ERROR_INVALID_MODULE);
-  std::erase_if(lib.plays, [module](const auto& play) { return play.second == module; });
-  lib.modules.erase(module);
-  rebuildPlaying(lib);
-  return true;
+  {
+    std::lock_guard lock(lib.mix);
+    if (!findModule(lib, module)) return fail(MIDAS_ERROR_INVALID_MODULE);
+    std::vector<MIDASmodulePlayHandle> handles;
+    for (const auto& [handle, play] : lib.plays)
+      if (play.module == module) handles.push_back(handle);
+    for (MIDASmodulePlayHandle handle : handles) removePlay(lib, handle);
+    lib.modules.erase(module);
+    rebuildPlaying(lib);
+  }
+  return deviceFollows(lib);
 }
 
 bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
@@ -372,11 +559,13 @@ bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
 bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
   if (position < 0) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "negative position");
   Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findPlay(lib, playHandle);
-  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  song->setPosition(position);
-  return true;
+  {
+    std::lock_guard lock(lib.mix);
+    TMidasSong* song = findPlay(lib, playHandle);
+    if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    song->setPosition(position);
+  }
+  return deviceFollows(lib);
 }
 
 int MIDASgetLastError() { return t_lastError.code; }

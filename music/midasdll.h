@@ -94,13 +94,17 @@ bool MIDASstartup();
 // that does. False for an unknown option.
 bool MIDASsetOption(int option, int32_t value);
 
-// Opens the audio device with the current options. Fails when already initialised or when
-// SDL cannot open a device ("Unable to open audio device: ..."). SDL's own handlers of SIGINT
-// and SIGTERM are not installed: ending the program on a signal is the program's business.
+// Opens the audio device with the current options, to learn that it can; it rests (and is
+// closed a second later) until a module sounds. Fails when already initialised or when SDL cannot open a device ("Unable to
+// open audio device: ..."); a later open that fails makes the call that needed it fail the
+// same way. SDL's own handlers of SIGINT and SIGTERM are not installed: ending the program on
+// a signal is the program's business.
 bool MIDASinit();
 
 // Starts mixing in the background. `pollRate` is accepted for compatibility: SDL's audio
-// thread asks for data as the device needs it.
+// thread asks for data as the device needs it. The audio device runs only while a module can
+// be heard (one plays, not paused) and is closed a second after the last one falls silent: a
+// silent library asks nothing of the sound server.
 bool MIDASstartBackgroundPlay(uint32_t pollRate);
 
 // Stops mixing in the background; fails when background play is not running.
@@ -127,8 +131,19 @@ bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* i
 // Needs MIDASinit; a module plays under one handle at a time.
 MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, bool loopSong);
 
+// Starts `module` right after the song playing under `playHandle` ends its pass: it waits,
+// silent, and its first sample follows the other song's last, which then counts its pass as
+// played (LoopCount) and neither loops nor sounds again. It does not loop itself. When the
+// other song has already ended it starts at once; when that song is stopped first, it goes too.
+// Stopping the other song once this one sounds leaves it playing on its own.
+MIDASmodulePlayHandle MIDASplayModuleAfter(MIDASmodulePlayHandle playHandle, MIDASmodule module);
+
 // Stops the module playing under `playHandle`; the handle is then no longer valid.
 bool MIDASstopModule(MIDASmodulePlayHandle playHandle);
+
+// Whether the song playing under `playHandle` starts over at its end (as MIDASplayModule's
+// `loopSong`).
+bool MIDASsetLoopSong(MIDASmodulePlayHandle playHandle, bool loopSong);
 
 // Holds the module playing under `playHandle` where it is, silent; the handle stays valid and
 // its status and play time stay those of the moment it paused.

@@ -64,14 +64,15 @@ protected:
   std::string root;
 };
 
-// A stored playlist reaches the player at start, but nothing plays until asked.
+// A stored playlist reaches the player at start, but nothing plays until asked, and the timer
+// waits for a song.
 TEST_F(MainWindowTest, PlaylistIsHandedOverWithoutPlaying) {
   std::string a = song("Alpha"), b = song("Beta");
   storePlaylist({a, b});
   start();
   EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b}));
   EXPECT_EQ(frmMain->Player->State, psIdle);
-  EXPECT_TRUE(frmMain->Timer->isActive());
+  EXPECT_FALSE(frmMain->Timer->isActive());
   EXPECT_EQ(caption(), "VORKA");
 }
 
@@ -102,14 +103,16 @@ TEST_F(MainWindowTest, PlayShowsTheSong) {
 }
 
 // Pause twice pauses and resumes; Stop while paused changes nothing; Play while paused starts
-// the next song, not the paused one.
+// the next song, not the paused one. The timer runs only while a song plays.
 TEST_F(MainWindowTest, PauseStopAndPlayWhilePaused) {
   storePlaylist({song("Alpha"), song("Beta")});
   start();
   frmMain->btnPlayNextClick();
+  EXPECT_TRUE(frmMain->Timer->isActive());
   frmMain->btnPauseClick();
   EXPECT_EQ(frmMain->Player->State, psPaused);
   EXPECT_EQ(frmMain->StatePanelText(), "Paused");
+  EXPECT_FALSE(frmMain->Timer->isActive());
   frmMain->btnStopClick();
   EXPECT_EQ(frmMain->Player->State, psPaused);
   frmMain->btnPauseClick();

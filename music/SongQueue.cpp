@@ -1,0 +1,78 @@
+#include "music/SongQueue.h"
+
+TSongQueue::TSongQueue() : m_thread([this] { run(); }) {}
+
+TSongQueue::~TSongQueue() { Shutdown(); }
+
+void TSongQueue::Plan(MIDASmodulePlayHandle playing, uint32_t loops, TPlayOrder order,
+                      std::vector<std::string> songs) {
+  std::lock_guard lock(m_lock);
+  if (m_quit) return;
+  ++m_generation;
+  dropQueued();
+  m_request = TRequest{playing, loops, std::move(order), std::move(songs)};
+  m_wake.notify_one();
+}
+
+void TSongQueue::Withdraw() {
+  std::lock_guard lock(m_lock);
+  ++m_generation;
+  m_request.reset();
+  dropQueued();
+}
+
+std::optional<TSongQueue::TQueued> TSongQueue::TakeIfBegun(uint32_t loops) {
+  std::lock_guard lock(m_lock);
+  if (!m_queued || loops <= m_queued->AfterLoops) return {};
+  return std::exchange(m_queued, std::nullopt);
+}
+
+void TSongQueue::Shutdown() {
+  {
+    std::lock_guard lock(m_lock);
+    if (m_quit) return;
+    m_quit = true;
+    ++m_generation;
+    m_request.reset();
+    dropQueued();
+    m_wake.notify_one();
+  }
+  m_thread.join();
+}
+
+void TSongQueue::dropQueued() {
+  if (!m_queued) return;
+  MIDASstopModule(m_queued->Handle);
+  MIDASfreeModule(m_queued->Module);
+  m_queued.reset();
+}
+
+void TSongQueue::run() {
+  std::unique_lock lock(m_lock);
+  while (true) {
+    m_wake.wait(lock, [this] { return m_quit || m_request; });
+    if (m_quit) return;
+    load(*std::exchange(m_request, std::nullopt), m_generation, lock);
+  }
+}
+
+void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<std::mutex>& lock) {
+  // The files are read and decoded without the lock, so that planning anew never waits on it.
+  lock.unlock();
+  MIDASmodule module = 0;
+  int32_t index = -1;
+  for (std::size_t tried = 0; tried < request.Songs.size() && !module; ++tried) {
+    index = request.Order.AfterEnd();
+    if (index < 0) break;
+    module = MIDASloadModule(request.Songs[index].c_str());
+  }
+  lock.lock();
+  if (!module) return;
+  MIDASmodulePlayHandle handle = 0;
+  if (generation == m_generation) handle = MIDASplayModuleAfter(request.Playing, module);
+  if (!handle) {
+    MIDASfreeModule(module);
+    return;
+  }
+  m_queued = TQueued{handle, module, index, std::move(request.Order), request.Loops};
+}

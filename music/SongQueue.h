@@ -1,0 +1,68 @@
+#pragma once
+
+#include "music/PlayOrder.h"
+#include "music/midasdll.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+// The song that is to follow the playing one, made ready while that one plays: a thread of its
+// own loads it (skipping files that do not load, at most once around the list) and queues it in
+// the sound library behind the playing song, so that it sounds from the very sample that song
+// ends. A new plan replaces the one before. Thread-safe; never calls back.
+class TSongQueue {
+public:
+  // A song queued behind the playing one. Its handle and module belong to the queue until taken.
+  struct TQueued {
+    MIDASmodulePlayHandle Handle = 0;
+    MIDASmodule Module = 0;
+    int32_t Index = -1;      // into the list planned from
+    TPlayOrder Order;        // the play order standing at this song
+    uint32_t AfterLoops = 0; // the playing song's loop count when it was queued
+  };
+
+  TSongQueue();
+  // Shutdown().
+  ~TSongQueue();
+  TSongQueue(const TSongQueue&) = delete;
+  TSongQueue& operator=(const TSongQueue&) = delete;
+
+  // Plans the song after the one playing under `playing`, whose loop count is `loops` now:
+  // `order` stands at the playing song and its AfterEnd() names the candidates from `songs`.
+  // Withdraws whatever was planned or queued before.
+  void Plan(MIDASmodulePlayHandle playing, uint32_t loops, TPlayOrder order,
+            std::vector<std::string> songs);
+  // Withdraws the plan: a song being loaded is dropped, a queued one stopped and freed.
+  void Withdraw();
+  // The queued song, once the playing song's loop count `loops` shows that it has begun; the
+  // caller then owns its handle and module. Nothing otherwise.
+  std::optional<TQueued> TakeIfBegun(uint32_t loops);
+  // Withdraws the plan and ends the thread; the queue plans nothing afterwards.
+  void Shutdown();
+
+private:
+  struct TRequest {
+    MIDASmodulePlayHandle Playing = 0;
+    uint32_t Loops = 0;
+    TPlayOrder Order;
+    std::vector<std::string> Songs;
+  };
+
+  void run();
+  void load(TRequest request, uint64_t generation, std::unique_lock<std::mutex>& lock);
+  void dropQueued();
+
+  std::mutex m_lock;
+  std::condition_variable m_wake;
+  std::optional<TRequest> m_request;
+  std::optional<TQueued> m_queued;
+  uint64_t m_generation = 0; // counts plans and withdrawals; a load of an older one is dropped
+  bool m_quit = false;
+  std::thread m_thread;
+};
