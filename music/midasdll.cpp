@@ -26,7 +26,7 @@ constexpr int32_t kMaxRate = 192000;
 // The device's buffer, at most this long (about 93 ms at 44100 Hz, in whole powers of two of
 // frames). SDL cannot drop what a sound server has buffered, so this bounds how soon a command
 // is heard; it is as large as that allows, since each buffer wakes the server.
-constexpr double kDeviceSeconds = 0.1;
+constexpr double kDeviceSeconds = 0.05;
 // How long the device stays open with nothing to be heard, so that the pause between two songs
 // or a quick Pause and Resume do not reopen it.
 constexpr auto kDeviceRest = std::chrono::seconds(1);

@@ -3,7 +3,12 @@
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/TempDir.h"
 
+#include <libopenmpt/libopenmpt.hpp>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
 
 #include <chrono>
 #include <cstdlib>
@@ -140,6 +145,71 @@ TEST(MidasVolumeTest, VolumeScalesTheSound) {
   EXPECT_EQ(peak(2), 0);
   EXPECT_NEAR(loudness(data, marks[3] + slack, data.size(), false), full, full * 0.05);
   EXPECT_GT(atZero, 1.0);
+}
+
+// A module rendered whole by libopenmpt on its own, as the library renders it (16-bit stereo at
+// 44100 Hz, 8-tap interpolation), up to the end of one pass.
+std::string renderedAlone(const std::string& data) {
+  openmpt::module module(data.data(), data.size(), std::clog, {{"play.at_end", "stop"}});
+  module.set_render_param(openmpt::module::RENDER_INTERPOLATIONFILTER_LENGTH, 8);
+  std::string pcm;
+  std::vector<int16_t> chunk(2 * 1000);
+  while (std::size_t frames = module.read_interleaved_stereo(44100, 1000, chunk.data()))
+    pcm.append(reinterpret_cast<const char*>(chunk.data()), frames * 4);
+  return pcm;
+}
+
+std::string withoutLeadingSilence(const std::string& pcm) {
+  std::size_t at = 0;
+  while (at + 4 <= pcm.size() && pcm.compare(at, 4, std::string(4, '\0')) == 0) at += 4;
+  return pcm.substr(at);
+}
+
+// A song queued behind another sounds from the very sample after the other's last: what comes
+// out is the first song as libopenmpt renders it alone, then the second, with no sample of the
+// first again and no silence between; then, as nothing follows, silence.
+TEST(MidasSeamTest, SongsFollowWithoutASeam) {
+  TempDir dir;
+  const std::string pcm = dir.file("out.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
+  const std::string first = testmod::writeXm(testmod::simpleSong("First", 4, 2, 8, {"Square"}, 3, 150));
+  const std::string second = testmod::writeXm(testmod::simpleSong("Second", 4, 2, 8, {"Low", "High"}, 3, 150));
+  const std::string expected = withoutLeadingSilence(renderedAlone(first) + renderedAlone(second));
+  MIDASstartup();
+  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
+  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+  MIDASsetMasterVolume(100);
+  MIDASmodule a = MIDASloadModule(dir.write("first.xm", first).c_str());
+  MIDASmodule b = MIDASloadModule(dir.write("second.xm", second).c_str());
+  MIDASmodulePlayHandle ha = MIDASplayModule(a, false);
+  MIDASmodulePlayHandle hb = MIDASplayModuleAfter(ha, b);
+  ASSERT_NE(hb, 0u);
+  PlayStatus status{};
+  for (int i = 0; i < 500 && (MIDASgetPlayStatus(hb, &status), status.LoopCount == 0); ++i)
+    std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(status.LoopCount, 1u);
+  ASSERT_TRUE(MIDASgetPlayStatus(ha, &status));
+  EXPECT_EQ(status.LoopCount, 1u);
+  ASSERT_TRUE(waitForSize(pcm, sizeOf(pcm) + 44100));
+  MIDASclose();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  unsetenv("SDL_DISKAUDIOFILE");
+
+  std::ifstream in(pcm, std::ios::binary);
+  const std::string heard = withoutLeadingSilence(
+      std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  ASSERT_GT(heard.size(), expected.size());
+  // libopenmpt dithers its 16-bit output, so two renderings differ by a step at most.
+  auto sample = [](const std::string& pcm, std::size_t i) {
+    return static_cast<int16_t>(static_cast<unsigned char>(pcm[2 * i]) |
+                                (static_cast<unsigned char>(pcm[2 * i + 1]) << 8));
+  };
+  std::size_t differs = 0;
+  while (differs < expected.size() / 2 && std::abs(sample(heard, differs) - sample(expected, differs)) <= 2)
+    ++differs;
+  EXPECT_EQ(differs, expected.size() / 2) << "the sound differs from frame " << differs / 2;
+  EXPECT_EQ(loudness(heard, expected.size(), heard.size(), false), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OutputModes, MidasAudioTest,

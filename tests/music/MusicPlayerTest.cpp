@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <thread>
@@ -212,6 +213,40 @@ TEST_F(MusicPlayerTest, PlayOrderAndTime) {
   playToEnd(1);
   EXPECT_STREQ(player->ModuleInfo.SongName, "ShortA");
   EXPECT_EQ(player->State, psPlaying);
+}
+
+// A player with nothing to be heard, stopped or paused, closes the audio device within about a
+// second, so that the sound server may rest; playing opens it again.
+TEST_F(MusicPlayerTest, SilentPlayerClosesTheDevice) {
+  const std::string pcm = dir.file("out.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
+  auto size = [&] {
+    std::error_code error;
+    return std::filesystem::file_size(pcm, error);
+  };
+  auto growsWithin = [&](std::chrono::milliseconds span) {
+    const auto before = size();
+    std::this_thread::sleep_for(span);
+    return size() != before;
+  };
+  start();
+  player->AddSong(song("Heard"));
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_FALSE(growsWithin(500ms)) << "idle";
+  player->PlayNext();
+  EXPECT_TRUE(growsWithin(500ms)) << "playing";
+  player->Stop();
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_FALSE(growsWithin(500ms)) << "stopped";
+  player->PlayNext();
+  EXPECT_TRUE(growsWithin(500ms)) << "playing again";
+  player->Pause();
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_FALSE(growsWithin(500ms)) << "paused";
+  player.reset();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  unsetenv("SDL_DISKAUDIOFILE");
 }
 
 // Forward by 1 at the last position asks for position SongLength, which ends the song; only a
