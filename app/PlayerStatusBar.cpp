@@ -4,6 +4,7 @@
 #include "music/PlayTime.h"
 
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSlider>
 
@@ -51,10 +52,22 @@ void TPlayerStatusBar::setFileText(const QString& text) { m_file->setFullText(te
 QString TPlayerStatusBar::fileText() const { return m_file->fullText(); }
 
 void TPlayerStatusBar::setTimes(double elapsed, double total) {
-  m_time->setText(QString::fromStdString(FormatPlayTimes(elapsed, total)));
+  const QString text = QString::fromStdString(FormatPlayTimes(elapsed, total));
+  if (text == m_time->text()) return;
+  // The panel keeps its width while the digits change, so that the bar is not laid out anew
+  // (and the file's name cut anew) every second.
+  QString widest = QString::fromStdString(FormatPlayTimes(total, total));
+  widest.replace(QRegularExpression("[0-9]"), "0");
+  const int width = m_time->fontMetrics().horizontalAdvance(widest) + 2 * m_time->margin() + 4;
+  if (m_time->minimumWidth() != width) m_time->setFixedWidth(width);
+  m_time->setText(text);
 }
 
-void TPlayerStatusBar::clearTimes() { m_time->clear(); }
+void TPlayerStatusBar::clearTimes() {
+  m_time->clear();
+  m_time->setMinimumWidth(0);
+  m_time->setMaximumWidth(QWIDGETSIZE_MAX);
+}
 
 QString TPlayerStatusBar::timeText() const { return m_time->text(); }
 

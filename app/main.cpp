@@ -390,7 +390,9 @@ void TfrmMain::showTime() {
     return;
   }
   const double played = Player->PlaySeconds();
-  ProgressBar->setRange(0, std::max(1, static_cast<int>(Player->Duration * kMilliseconds)));
+  // Only what changes is set: the timer must not repaint a picture that stays the same.
+  const int length = std::max(1, static_cast<int>(Player->Duration * kMilliseconds));
+  if (ProgressBar->maximum() != length || ProgressBar->minimum() != 0) ProgressBar->setRange(0, length);
   ProgressBar->showPlayed(static_cast<int>(played * kMilliseconds));
   StatusBar->setTimes(played, Player->Duration);
 }

@@ -2,6 +2,7 @@
 
 #include "music/MidasMixer.h"
 #include "music/MidasSong.h"
+#include "music/PulseOutput.h"
 #include "platform/utf8.h"
 
 #include <SDL2/SDL.h>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <thread>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -66,6 +68,8 @@ struct Library {
   std::mutex mix;
   Options options;
   bool initialised = false;
+  // Output straight to a PulseAudio server when one answers; SDL's device otherwise.
+  std::unique_ptr<TPulseOutput> pulse;
   SDL_AudioDeviceID device = 0; // the device that sounds; guarded by both locks
   bool deviceRunning = false;
   bool background = false;
@@ -228,13 +232,20 @@ void closeDevice(Library& lib, std::unique_lock<std::mutex>& apiLock) {
   lib.users.erase(device);
 }
 
-// Runs the device while a song can be heard; without one, pauses it and leaves it to the closer
-// for kDeviceRest. Needs the api lock, and not the mix lock.
-bool updateDevice(Library& lib) {
+// Runs the output while a song can be heard. Without one, PulseAudio's stream is corked, and
+// SDL's device paused and left to the closer for kDeviceRest. With `flush`, what PulseAudio's
+// stream holds is dropped, so that a jump or a stop is heard at once (SDL cannot). Needs the api
+// lock, and not the mix lock.
+bool updateDevice(Library& lib, bool flush = false) {
   bool audible;
   {
     std::lock_guard mixLock(lib.mix);
     audible = lib.initialised && lib.background && !lib.playing.empty();
+  }
+  if (lib.pulse) {
+    if (flush) lib.pulse->flush();
+    lib.pulse->setRunning(audible);
+    return true;
   }
   if (!audible) {
     if (lib.device && lib.deviceRunning) {
@@ -268,6 +279,13 @@ void closeRestingDevices(Library& lib) {
       closeDevice(lib, lock);
     }
   }
+}
+
+// PulseAudio is spoken to directly unless SDL was asked for another driver (the tests' dummy
+// and disk drivers, or ALSA).
+bool wantsPulseAudio() {
+  const char* driver = std::getenv("SDL_AUDIODRIVER");
+  return !driver || !*driver || std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "pipewire") == 0;
 }
 
 bool isOutputMode(int32_t mode) {
@@ -304,10 +322,6 @@ bool MIDASinit() {
   Library& lib = library();
   std::lock_guard lock(lib.api);
   if (lib.initialised) return fail(MIDAS_ERROR_ALREADY_INITIALISED);
-  // SDL would otherwise catch SIGINT and SIGTERM and turn them into a quit event that no one
-  // reads, so that the program could not be ended.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(MIDAS_ERROR_AUDIO_DEVICE, SDL_GetError());
 
   TOutputFormat format = outputFormat(lib.options);
   {
@@ -316,6 +330,22 @@ bool MIDASinit() {
     lib.mixer->setVolume(lib.volume);
     lib.interpolationTaps = lib.options.mixingMode ? 8 : 2;
   }
+  if (wantsPulseAudio()) {
+    lib.pulse = TPulseOutput::open(format, [&lib](uint8_t* out, std::size_t bytes) {
+      std::lock_guard mixLock(lib.mix);
+      if (lib.mixer) lib.mixer->mix(lib.playing, out, bytes);
+    });
+    if (lib.pulse) {
+      lib.initialised = true;
+      lib.mixer->setVolume(100);
+      lib.pulse->setVolume(lib.volume);
+      return updateDevice(lib);
+    }
+  }
+  // SDL would otherwise catch SIGINT and SIGTERM and turn them into a quit event that no one
+  // reads, so that the program could not be ended.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(MIDAS_ERROR_AUDIO_DEVICE, SDL_GetError());
   // The device is opened now, to learn that it can be; it rests until a song sounds.
   if (!openDevice(lib)) {
     std::string cause = SDL_GetError();
@@ -356,7 +386,8 @@ bool MIDASclose() {
     lock.lock();
   }
   closeDevice(lib, lock);
-  if (lib.initialised) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (lib.initialised && !lib.pulse) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  lib.pulse.reset();
   lib.initialised = false;
   lib.background = false;
   std::lock_guard mixLock(lib.mix);
@@ -412,9 +443,9 @@ bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* i
 namespace {
 
 // Brings the device in line with what can be heard after a change (see updateDevice).
-bool deviceFollows(Library& lib) {
+bool deviceFollows(Library& lib, bool flush = false) {
   std::lock_guard lock(lib.api);
-  return updateDevice(lib);
+  return updateDevice(lib, flush);
 }
 
 // Starts `module` under a new handle, following `after` when that is not 0.
@@ -468,13 +499,17 @@ MIDASmodulePlayHandle MIDASplayModuleAfter(MIDASmodulePlayHandle playHandle, MID
 
 bool MIDASstopModule(MIDASmodulePlayHandle playHandle) {
   Library& lib = library();
+  bool silent;
   {
     std::lock_guard lock(lib.mix);
     if (!findPlay(lib, playHandle)) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
     removePlay(lib, playHandle);
     rebuildPlaying(lib);
+    silent = lib.playing.empty();
   }
-  return deviceFollows(lib);
+  // A stop that leaves nothing to hear is heard at once; one that leaves a song that took over
+  // keeps what is buffered of it.
+  return deviceFollows(lib, silent);
 }
 
 bool MIDASpauseModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, true); }
@@ -500,19 +535,26 @@ bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
     if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
     song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
   }
-  return deviceFollows(lib);
+  return deviceFollows(lib, true);
 }
 
 bool MIDASsetMasterVolume(int32_t percent) {
   Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  lib.volume = std::clamp(percent, 0, 100);
-  if (lib.mixer) lib.mixer->setVolume(lib.volume);
+  std::lock_guard apiLock(lib.api);
+  {
+    std::lock_guard lock(lib.mix);
+    lib.volume = std::clamp(percent, 0, 100);
+    // PulseAudio's stream takes the volume at the server, where it is heard at once rather than
+    // after what is buffered; the mix then stays as the modules are.
+    if (lib.mixer) lib.mixer->setVolume(lib.pulse ? 100 : lib.volume);
+  }
+  if (lib.pulse) lib.pulse->setVolume(lib.volume);
   return true;
 }
 
 bool MIDASfreeModule(MIDASmodule module) {
   Library& lib = library();
+  bool silent;
   {
     std::lock_guard lock(lib.mix);
     if (!findModule(lib, module)) return fail(MIDAS_ERROR_INVALID_MODULE);
@@ -522,8 +564,9 @@ bool MIDASfreeModule(MIDASmodule module) {
     for (MIDASmodulePlayHandle handle : handles) removePlay(lib, handle);
     lib.modules.erase(module);
     rebuildPlaying(lib);
+    silent = lib.playing.empty();
   }
-  return deviceFollows(lib);
+  return deviceFollows(lib, silent);
 }
 
 bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
@@ -565,7 +608,7 @@ bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
     if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
     song->setPosition(position);
   }
-  return deviceFollows(lib);
+  return deviceFollows(lib, true);
 }
 
 int MIDASgetLastError() { return t_lastError.code; }

@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev libopenmpt-dev libsdl2-dev zlib1g-dev
+  qt6-base-dev libopenmpt-dev libsdl2-dev libpulse-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   console-setup-linux
   fonts-dejavu-core
   xvfb xauth xdotool x11-utils xclip imagemagick python3
   dbus libglib2.0-bin desktop-file-utils appstream dpkg-dev file at-spi2-core python3-pyatspi
+  pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
 )
 

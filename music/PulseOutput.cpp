@@ -1,0 +1,140 @@
+#include "music/PulseOutput.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+
+namespace {
+
+// The stream's buffer at the server, and how much is written at a time: the server wakes for
+// the program about every kRequestSeconds, as for a music player, while a flush makes a command
+// heard at once whatever is buffered. The server runs its own output with the latency left
+// between them (about kBufferSeconds - 2 kRequestSeconds): left too short, it wakes all the time.
+constexpr double kBufferSeconds = 0.5;
+constexpr double kRequestSeconds = 0.15;
+// Playing starts (and starts again after a flush) once this much is written.
+constexpr double kStartSeconds = 0.02;
+
+// A lock on the mainloop for a scope.
+class TLoopLock {
+public:
+  explicit TLoopLock(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(loop); }
+  ~TLoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+
+private:
+  pa_threaded_mainloop* m_loop;
+};
+
+void signalLoop(void* loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0); }
+
+void done(pa_operation* operation) {
+  if (operation) pa_operation_unref(operation);
+}
+
+} // namespace
+
+TPulseOutput::TPulseOutput(TFill fill) : m_fill(std::move(fill)) {}
+
+std::unique_ptr<TPulseOutput> TPulseOutput::open(const TOutputFormat& format, TFill fill) {
+  std::unique_ptr<TPulseOutput> output(new TPulseOutput(std::move(fill)));
+  if (!output->connect(format)) return nullptr;
+  return output;
+}
+
+bool TPulseOutput::connect(const TOutputFormat& format) {
+  m_loop = pa_threaded_mainloop_new();
+  if (!m_loop || pa_threaded_mainloop_start(m_loop) < 0) return false;
+  TLoopLock lock(m_loop);
+  m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "VORKA");
+  if (!m_context) return false;
+  pa_context_set_state_callback(
+      m_context, [](pa_context*, void* loop) { signalLoop(loop); }, m_loop);
+  if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
+  for (pa_context_state_t state; (state = pa_context_get_state(m_context)) != PA_CONTEXT_READY;) {
+    if (!PA_CONTEXT_IS_GOOD(state)) return false;
+    pa_threaded_mainloop_wait(m_loop);
+  }
+
+  pa_sample_spec spec{};
+  spec.format = format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16NE;
+  spec.rate = static_cast<uint32_t>(format.rate);
+  spec.channels = static_cast<uint8_t>(format.channels);
+  m_stream = pa_stream_new(m_context, "Music", &spec, nullptr);
+  if (!m_stream) return false;
+  pa_stream_set_state_callback(
+      m_stream, [](pa_stream*, void* loop) { signalLoop(loop); }, m_loop);
+  pa_stream_set_write_callback(m_stream, &TPulseOutput::onWrite, this);
+  const auto bytesFor = [&](double seconds) {
+    return static_cast<uint32_t>(seconds * format.rate) * static_cast<uint32_t>(format.bytesPerFrame());
+  };
+  pa_buffer_attr attr{};
+  attr.maxlength = static_cast<uint32_t>(-1);
+  attr.tlength = bytesFor(kBufferSeconds);
+  attr.prebuf = bytesFor(kStartSeconds);
+  attr.minreq = bytesFor(kRequestSeconds);
+  attr.fragsize = static_cast<uint32_t>(-1);
+  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+  if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) return false;
+  for (pa_stream_state_t state; (state = pa_stream_get_state(m_stream)) != PA_STREAM_READY;) {
+    if (!PA_STREAM_IS_GOOD(state)) return false;
+    pa_threaded_mainloop_wait(m_loop);
+  }
+  return true;
+}
+
+TPulseOutput::~TPulseOutput() {
+  if (!m_loop) return;
+  {
+    TLoopLock lock(m_loop);
+    if (m_stream) {
+      pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+      pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+      pa_stream_disconnect(m_stream);
+      pa_stream_unref(m_stream);
+    }
+    if (m_context) {
+      pa_context_set_state_callback(m_context, nullptr, nullptr);
+      pa_context_disconnect(m_context);
+      pa_context_unref(m_context);
+    }
+  }
+  pa_threaded_mainloop_stop(m_loop);
+  pa_threaded_mainloop_free(m_loop);
+}
+
+void TPulseOutput::onWrite(pa_stream* stream, std::size_t bytes, void* self) {
+  auto& output = *static_cast<TPulseOutput*>(self);
+  while (bytes > 0) {
+    void* data = nullptr;
+    std::size_t size = bytes;
+    if (pa_stream_begin_write(stream, &data, &size) < 0 || !data || size == 0) return;
+    output.m_fill(static_cast<uint8_t*>(data), size);
+    if (pa_stream_write(stream, data, size, nullptr, 0, PA_SEEK_RELATIVE) < 0) return;
+    bytes -= std::min(bytes, size);
+  }
+}
+
+void TPulseOutput::setRunning(bool running) {
+  TLoopLock lock(m_loop);
+  if (running == m_running) return;
+  m_running = running;
+  // What was filled while flushed and corked is silence from before: the new sound comes first.
+  if (running && m_stale) done(pa_stream_flush(m_stream, nullptr, nullptr));
+  m_stale = false;
+  done(pa_stream_cork(m_stream, running ? 0 : 1, nullptr, nullptr));
+}
+
+void TPulseOutput::flush() {
+  TLoopLock lock(m_loop);
+  done(pa_stream_flush(m_stream, nullptr, nullptr));
+  m_stale = !m_running;
+}
+
+void TPulseOutput::setVolume(int32_t percent) {
+  TLoopLock lock(m_loop);
+  pa_cvolume volume;
+  pa_cvolume_set(&volume, pa_stream_get_sample_spec(m_stream)->channels,
+                 pa_sw_volume_from_linear(std::clamp(percent, 0, 100) / 100.0));
+  done(pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &volume,
+                                        nullptr, nullptr));
+}

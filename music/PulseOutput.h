@@ -1,0 +1,50 @@
+#pragma once
+
+#include "music/MidasMixer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
+
+// Sound output straight to a PulseAudio server (or PipeWire's PulseAudio service), which the
+// sound library uses instead of SDL's when one answers. Unlike SDL it can drop what the server
+// holds, so a buffer large enough that the server wakes rarely still lets a command be heard
+// at once; and a stream with nothing to play is corked, so that the server can suspend.
+// Thread-safe; `fill` runs on PulseAudio's own thread and must not wait for the caller of
+// setRunning or flush.
+class TPulseOutput {
+public:
+  // Fills `bytes` bytes (whole frames) of sound in the output format.
+  using TFill = std::function<void(uint8_t* out, std::size_t bytes)>;
+
+  // Connects to the server and opens a corked stream of `format`; nothing when no server
+  // answers or it refuses the stream.
+  static std::unique_ptr<TPulseOutput> open(const TOutputFormat& format, TFill fill);
+  ~TPulseOutput();
+  TPulseOutput(const TPulseOutput&) = delete;
+  TPulseOutput& operator=(const TPulseOutput&) = delete;
+
+  // Plays (uncorked) or rests (corked, keeping what it holds).
+  void setRunning(bool running);
+  // Drops what the stream and the server hold: what is filled next is heard next.
+  void flush();
+  // The stream's volume at the server, 0 to 100 %: heard at once, whatever is buffered.
+  void setVolume(int32_t percent);
+
+private:
+  explicit TPulseOutput(TFill fill);
+  bool connect(const TOutputFormat& format);
+  static void onWrite(pa_stream* stream, std::size_t bytes, void* self);
+
+  TFill m_fill;
+  pa_threaded_mainloop* m_loop = nullptr;
+  pa_context* m_context = nullptr;
+  pa_stream* m_stream = nullptr;
+  bool m_running = false;
+  bool m_stale = false; // flushed while corked: what was filled since is old silence
+};
