@@ -11,7 +11,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <optional>
-#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include <mutex>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -76,7 +76,8 @@ struct Library {
   std::condition_variable_any rest; // wakes the closer (with the api lock)
   std::optional<std::chrono::steady_clock::time_point> closeAt;
   bool quitCloser = false;
-  std::thread closer;
+  // SDL's own thread, so that what SDL keeps for the threads calling it is freed at its end.
+  SDL_Thread* closer = nullptr;
   // The callbacks' data of the open devices (api lock).
   std::map<SDL_AudioDeviceID, std::unique_ptr<DeviceUser>> users;
   std::unique_ptr<TMidasMixer> mixer;
@@ -354,7 +355,12 @@ bool MIDASinit() {
   }
   lib.initialised = true;
   lib.quitCloser = false;
-  lib.closer = std::thread([&lib] { closeRestingDevices(lib); });
+  lib.closer = SDL_CreateThread(
+      [](void* data) {
+        closeRestingDevices(*static_cast<Library*>(data));
+        return 0;
+      },
+      "VORKA closer", &lib);
   return updateDevice(lib);
 }
 
@@ -378,11 +384,11 @@ bool MIDASstopBackgroundPlay() {
 bool MIDASclose() {
   Library& lib = library();
   std::unique_lock lock(lib.api);
-  if (lib.closer.joinable()) {
+  if (lib.closer) {
     lib.quitCloser = true;
     lib.rest.notify_all();
     lock.unlock();
-    lib.closer.join();
+    SDL_WaitThread(std::exchange(lib.closer, nullptr), nullptr);
     lock.lock();
   }
   closeDevice(lib, lock);
