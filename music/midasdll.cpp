@@ -274,8 +274,8 @@ void closeRestingDevices(Library& lib) {
   while (!lib.quitCloser) {
     if (!lib.closeAt) {
       lib.rest.wait(lock);
-    } else if (std::chrono::steady_clock::now() < *lib.closeAt) {
-      lib.rest.wait_until(lock, *lib.closeAt);
+    } else if (const auto deadline = *lib.closeAt; std::chrono::steady_clock::now() < deadline) {
+      lib.rest.wait_until(lock, deadline);
     } else {
       closeDevice(lib, lock);
     }
