@@ -250,7 +250,8 @@ TEST_F(MusicPlayerTest, SilentPlayerClosesTheDevice) {
 }
 
 // Forward by 1 at the last position asks for position SongLength, which ends the song; only a
-// target beyond SongLength turns into a step back.
+// target beyond SongLength turns into a step back. The end shows as one pass played or, once the
+// queued next song (this one again) is loaded, as that song taking over at its start.
 TEST_F(MusicPlayerTest, ForwardAtTheLastPosition) {
   start();
   player->AddSong(song("Three"));
@@ -266,8 +267,11 @@ TEST_F(MusicPlayerTest, ForwardAtTheLastPosition) {
 
   player->Forward(1);
   player->Forward(1);
+  const int started = delivered();
   player->Forward(1); // 3 = SongLength: the end of the song
-  EXPECT_EQ(status().LoopCount, 1u);
+  s = status();
+  const bool followed = delivered() == started + 1 && s.Position == 0 && s.LoopCount == 0;
+  EXPECT_TRUE(s.LoopCount == 1 || followed) << s.LoopCount << " " << s.Position;
 }
 
 // Rewind at position 0 restarts that position; Rewind elsewhere goes one position back.
