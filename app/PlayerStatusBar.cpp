@@ -59,14 +59,16 @@ void TPlayerStatusBar::setTimes(double elapsed, double total) {
   QString widest = QString::fromStdString(FormatPlayTimes(total, total));
   widest.replace(QRegularExpression("[0-9]"), "0");
   const int width = m_time->fontMetrics().horizontalAdvance(widest) + 2 * m_time->margin() + 4;
-  if (m_time->minimumWidth() != width) m_time->setFixedWidth(width);
+  // Fixed in both directions, a new text does not ask the bar for a new layout at all.
+  const int height = m_time->fontMetrics().height() + 2 * (m_time->margin() + m_time->frameWidth());
+  if (m_time->minimumWidth() != width) m_time->setFixedSize(width, height);
   m_time->setText(text);
 }
 
 void TPlayerStatusBar::clearTimes() {
   m_time->clear();
-  m_time->setMinimumWidth(0);
-  m_time->setMaximumWidth(QWIDGETSIZE_MAX);
+  m_time->setMinimumSize(0, 0);
+  m_time->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 QString TPlayerStatusBar::timeText() const { return m_time->text(); }

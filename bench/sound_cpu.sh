@@ -6,8 +6,8 @@
 #    same module in interleaved rounds of SECONDS seconds (20 by default) after a warm-up; for
 #    each, the CPU time of the player's and the server's threads over the wall time, and the
 #    median ratio of (program + server) to (openmpt123 + server);
-#  - at rest: the program stopped, then paused, for 30 s each: its CPU, the server's, and the
-#    sink's state (SUSPENDED when the server could rest);
+#  - at rest: the program stopped, then paused, for 30 s each: its CPU, the server's (in clock
+#    ticks, so that threads that end count too), and the sink's state (SUSPENDED when the server could rest);
 #  - latency: from the MPRIS call to the sink's monitor falling silent (Stop, Pause) or sounding
 #    (Play after a rest, PlayPause), read with parec.
 # Installs pulseaudio and openmpt123 when missing. Run it on a display with a session bus:
@@ -34,6 +34,7 @@ server=
 cleanup() {
   [ -n "$player" ] && kill "$player" 2>/dev/null || true
   [ -n "$server" ] && kill "$server" 2>/dev/null || true
+  wait 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -76,6 +77,20 @@ shares() {
   for p in "$@"; do after+=("$(cpu_ns "$p")"); done
   for i in "${!before[@]}"; do
     awk -v t=$((after[i] - before[i])) -v ns=$((ended - started)) 'BEGIN { printf "%.3f ", 100 * t / ns }'
+  done
+  echo
+}
+# The same over `span` seconds from the kernel's count in clock ticks (coarser, but it keeps the
+# time of threads that ended meanwhile, as the player's threads do when it rests).
+tick_shares() {
+  local span=$1 before=() after=() p hz
+  shift
+  hz=$(getconf CLK_TCK)
+  for p in "$@"; do before+=("$(awk '{print $14 + $15}' /proc/"$p"/stat)"); done
+  sleep "$span"
+  for p in "$@"; do after+=("$(awk '{print $14 + $15}' /proc/"$p"/stat)"); done
+  for i in "${!before[@]}"; do
+    awk -v t=$((after[i] - before[i])) -v hz="$hz" -v s="$span" 'BEGIN { printf "%.3f ", 100 * t / hz / s }'
   done
   echo
 }
@@ -124,13 +139,13 @@ mpris=(--session --dest org.mpris.MediaPlayer2.vorka --object-path /org/mpris/Me
 call() { gdbus call "${mpris[@]}" --method "org.mpris.MediaPlayer2.Player.$1" >/dev/null; }
 call Stop
 sleep 3
-read -r v vs < <(shares 30 "$player" "$server")
+read -r v vs < <(tick_shares 30 "$player" "$server")
 echo "  stopped: vorka $v %, server $vs %, sink $(sink_state)"
 call Play
 sleep 2
 call Pause
 sleep 3
-read -r v vs < <(shares 30 "$player" "$server")
+read -r v vs < <(tick_shares 30 "$player" "$server")
 echo "  paused: vorka $v %, server $vs %, sink $(sink_state)"
 call Play
 

@@ -10,8 +10,8 @@ namespace {
 // the program about every kRequestSeconds, as for a music player, while a flush makes a command
 // heard at once whatever is buffered. The server runs its own output with the latency left
 // between them (about kBufferSeconds - 2 kRequestSeconds): left too short, it wakes all the time.
-constexpr double kBufferSeconds = 0.5;
-constexpr double kRequestSeconds = 0.15;
+constexpr double kBufferSeconds = 0.6;
+constexpr double kRequestSeconds = 0.2;
 // Playing starts (and starts again after a flush) once this much is written.
 constexpr double kStartSeconds = 0.02;
 
