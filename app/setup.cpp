@@ -7,6 +7,7 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/utf8.h"
+#include "scores/Score.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -98,6 +99,10 @@ QWidget* TfrmSetup::buildGeneralPage() {
   QLabel* nameLabel = label(page, "&Player name:", {16, 86});
   ePlayername = new QLineEdit("Player1", page);
   ePlayername->setGeometry(96, 82, 160, 21);
+  // A result keeps at most this many characters of the name.
+  ePlayername->setMaxLength(static_cast<int>(THighScoreRec::kNameBytes));
+  ePlayername->setToolTip(QString("Your name in the game and in the high-score list, at most %1 characters")
+                              .arg(THighScoreRec::kNameBytes));
   nameLabel->setBuddy(ePlayername);
   cbFullscreen = new QCheckBox("Run in &Fullscreen", page);
   cbFullscreen->move(16, 114);

@@ -31,7 +31,9 @@ done
 wait_caption "$main" "VORKA - Alpha Tune" || fail "N did not play the next song"
 hold s
 
-# F4: full screen covers the screen, and F4 again brings the window back.
+# F4: full screen covers the screen, and F4 again brings the window back exactly as it was: its
+# place and size, still fixed, its menu bar and its picture (compared where nothing moves: the
+# menu bar and the header panel), twice over.
 read -r width height < <(xdotool getwindowgeometry "$game" | awk '/Geometry/ {sub("x", " ", $2); print $2}')
 size_is() {
   for _ in $(seq 50); do
@@ -40,12 +42,38 @@ size_is() {
   done
   return 1
 }
-keys "$game" F4
-size_is 1024x768 || fail "F4 did not go full screen: $(xdotool getwindowgeometry "$game")"
+place() { xwininfo -id "$game" | awk '/Absolute upper-left/ {printf "%s ", $4} END {print ""}'; }
+limits() { xprop -id "$game" WM_NORMAL_HINTS | grep -E 'minimum|maximum' | awk '{print $(NF-2) "x" $NF}' | tr '\n' ' '; }
+# The menu bar and the header panel of the window at its place, as one picture.
+still_parts() {
+  read -r x y < <(place)
+  import -window root -crop "640x${menu}+$x+$y" +repage "$1-menu.png"
+  import -window root -crop "240x46+$((x + 350))+$((y + menu + 35))" +repage "$1-header.png"
+}
+menu=$((height - 480))
+[ "$menu" -gt 10 ] || fail "the game window has no menu bar: ${width}x${height}"
 sleep 0.5
-import -window root "$shots/game-fullscreen.png"
-keys "$game" F4
-size_is "${width}x${height}" || fail "F4 did not bring the window back"
+before_place=$(place)
+before_limits=$(limits)
+[ "$before_limits" = "${width}x${height} ${width}x${height} " ] || fail "the game window's size is not fixed: $before_limits"
+still_parts "$work/before"
+for round in 1 2; do
+  keys "$game" F4
+  size_is 1024x768 || fail "F4 did not go full screen: $(xdotool getwindowgeometry "$game")"
+  sleep 0.5
+  [ "$round" = 1 ] && import -window root "$shots/game-fullscreen.png"
+  keys "$game" F4
+  size_is "${width}x${height}" || fail "F4 did not bring the window back"
+  sleep 0.5
+  [ "$(place)" = "$before_place" ] || fail "round $round: the window came back at $(place), not $before_place"
+  [ "$(limits)" = "$before_limits" ] || fail "round $round: the window's size is no longer fixed: $(limits)"
+  still_parts "$work/after"
+  for part in menu header; do
+    differ=$(compare -metric AE "$work/before-$part.png" "$work/after-$part.png" null: 2>&1 || true)
+    [ "$differ" = 0 ] || fail "round $round: the $part differs from before F4 in $differ pixels"
+  done
+done
+import -window "$game" "$shots/game-after-f4.png"
 
 # Start level 10 and play: a few moves, then nothing until GAME OVER.
 xdotool windowfocus --sync "$game"

@@ -56,30 +56,64 @@ void TGameLoop::Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScre
   KeyPatternRestart = 0;
   KeyPatternLength = 9;
   KeyPatternIndex = 0;
+  KeysEnabled = false;
+  m_pressed.fill(false);
+  m_quiet = false;
   m_built = true;
 }
 
-bool TGameLoop::key(int virtualKey) const {
-  return KeysEnabled && Display->KeyDown(static_cast<uint16_t>(virtualKey));
+void TGameLoop::look() {
+  for (int code = 1; code < static_cast<int>(m_held.size()); ++code) {
+    const auto state = static_cast<uint16_t>(GetAsyncKeyState(code));
+    m_held[code] = (state & 0x8000) != 0;
+    if (state & 1) m_pressed[code] = true;
+  }
+}
+
+bool TGameLoop::down(int virtualKey, bool enabled) const {
+  if (virtualKey < 1 || virtualKey >= static_cast<int>(m_held.size())) return false;
+  if (m_pressed[virtualKey] && !m_held[virtualKey]) return true;
+  return enabled && m_held[virtualKey];
 }
 
 void TGameLoop::Tick() {
-  if (!m_built || !Host.Active()) return;
+  if (!m_built) return;
+  if (!Host.Active()) {
+    // Keys pressed for another window are not the game's: they are dropped, not kept.
+    look();
+    m_pressed.fill(false);
+    return;
+  }
+  look();
   Board->Update();
   Console->Update();
   stateTick();
   musicKeys();
   UpdateKeyDelay();
+  m_pressed.fill(false);
+  m_quiet = false;
+}
+
+bool TGameLoop::KeyPressed(int virtualKey) {
+  if (!m_built || !Host.Active() || virtualKey < 1 || virtualKey > kLastPatternKey) return false;
+  for (int code = 1; code <= kLastPatternKey; ++code)
+    if (code != virtualKey && KeyboardState().held(code)) return false;
+  look();
+  KeysEnabled = true;
+  m_quiet = false;
+  keyTick();
+  musicKeys();
+  m_pressed.fill(false);
+  // The press took the pattern's first step: the next tick leaves held keys alone, and the
+  // pattern goes on from its second step, as if the press had come a tick earlier.
+  KeysEnabled = false;
+  m_quiet = true;
+  KeyPatternIndex = KeyPatternLength > 1 ? 1 : KeyPatternRestart;
+  return true;
 }
 
 void TGameLoop::stateTick() {
   switch (State) {
-  case gsPaused:
-    if (key(kKeyPause)) State = gsPlaying;
-    break;
-  case gsMenu:
-  case gsResults: MenuTick(); break;
-  case gsPlaying: PlayTick(); break;
   case gsGameOver: RecordResult(); break;
   case gsBomb: BombTick(); break;
   case gsScoring: ScoringTick(); break;
@@ -90,6 +124,19 @@ void TGameLoop::stateTick() {
     Board->CollapseMarkedRows();
     State = gsPlaying;
     break;
+  default: keyTick(); break;
+  }
+}
+
+void TGameLoop::keyTick() {
+  switch (State) {
+  case gsPaused:
+    if (key(kKeyPause)) State = gsPlaying;
+    break;
+  case gsMenu:
+  case gsResults: MenuTick(); break;
+  case gsPlaying: PlayTick(); break;
+  default: break;
   }
 }
 
@@ -104,8 +151,8 @@ void TGameLoop::musicKeys() {
 void TGameLoop::UpdateKeyDelay() {
   KeysEnabled = false;
   bool pressed = false;
-  for (int code = 0; code <= 90 && !pressed; ++code) {
-    if (GetAsyncKeyState(code) == 0) continue;
+  for (int code = 1; code <= kLastPatternKey && !pressed; ++code) {
+    if (!m_held[code] && !m_pressed[code]) continue;
     pressed = true;
     KeysEnabled = KeyPattern[KeyPatternIndex] == 1;
   }
@@ -117,7 +164,8 @@ void TGameLoop::UpdateKeyDelay() {
 }
 
 void TGameLoop::MenuTick() {
-  switch (Console->HandleKeys()) {
+  // The menu answers held keys on every tick, not by the pattern.
+  switch (Console->HandleKeys([this](int vk) { return down(vk, !m_quiet); })) {
   case TConsole::kPlayGame: StartGame(); break;
   case TConsole::kQuit: Host.CloseGame(); break;
   default: break;
@@ -195,22 +243,28 @@ void TGameLoop::RecordResult() {
   State = gsResults;
 }
 
-void TGameLoop::Frame() {
+void TGameLoop::Frame(bool fall) {
   if (!m_built) return;
   Console->ClearMenu();
   Board->DrawBackground();
   Board->Draw();
   Console->DrawPanels();
-  stateFrame();
+  stateFrame(fall);
   Display->Flip();
 }
 
-void TGameLoop::stateFrame() {
+void TGameLoop::stateFrame(bool fall) {
   switch (State) {
   case gsPaused: PauseSprite->Draw(128, 150); break;
   case gsMenu: Console->DrawMenu(); break;
   case gsPlaying:
-  case gsBomb: Brick->Draw(); break;
+  case gsBomb:
+    // An inactive window holds the brick where it is and shows the pause sign in its place.
+    if (Host.Active())
+      Brick->Draw(fall);
+    else
+      PauseSprite->Draw(128, 150);
+    break;
   case gsResults:
     Stats->Draw();
     Console->DrawMenu();

@@ -19,7 +19,8 @@ class TStats;
 // every member must be safe from there (the game window hands them to its own thread).
 class TGameHost {
 public:
-  // False while the game window is not the active window: the tick then does nothing.
+  // False while the game window is not the active window: the tick then does nothing, and a
+  // frame neither lets the brick fall nor shows it (the pause sign stands in its place).
   virtual bool Active() const = 0;
   virtual void PlayNext() = 0;
   virtual void StopMusic() = 0;
@@ -34,9 +35,14 @@ protected:
 };
 
 // The game: its objects, its state machine and the rules of play. Tick runs one game tick
-// (keys, state work, music keys, key delay) and Frame draws one frame and shows it. Neither
-// takes a lock: the caller keeps them apart (a tick on the heartbeat thread, a frame on the
-// window's). Both may throw; the caller decides what a failure does.
+// (keys, state work, music keys, key delay), KeyPressed answers a key the moment it goes down,
+// and Frame draws one frame and shows it. None takes a lock: the caller keeps them apart (a
+// tick on the heartbeat thread, a key and a frame on the window's). All may throw; the caller
+// decides what a failure does.
+//
+// Keys: each tick looks at every key, held now or pressed since the last look (the key table
+// keeps a press until it is looked at). A held key acts on the ticks the key pattern enables; a
+// key pressed and already released again acts once, in the next tick, whatever the pattern.
 class TGameLoop {
 public:
   TGameLoop(TGameHost& host, std::string playerName);
@@ -53,7 +59,14 @@ public:
   bool Built() const { return m_built; }
   // Neither does anything while the loop is not built.
   void Tick();
-  void Frame();
+  // A key (virtual-key code) went down. When no other key of the pattern's range (codes 1 to
+  // 90) is held, it acts at once, as an enabled tick would with only the keys down now, and
+  // the pattern counts on from this press (the next tick acts on no held key). True when it
+  // acted: the caller then draws a frame straight away. Nothing while unbuilt or inactive.
+  bool KeyPressed(int virtualKey);
+  // Draws and shows a frame; `fall` is false for a frame drawn for a key between the
+  // heartbeat's frames, which must not add a step of gravity.
+  void Frame(bool fall = true);
   // Switches a built loop between the window and full screen.
   void ToggleFullScreen();
   // Frees the game objects, the display device last (which leaves full screen).
@@ -88,12 +101,25 @@ public:
   // The two lines of the maker's credit, short enough for the message panel.
   static constexpr const char* kCredits[2] = {"Freeware by VORKA team", "Music: vorka.example"};
 
+  // The highest key code that keeps the key pattern going.
+  static constexpr int kLastPatternKey = 90;
+
 private:
-  bool key(int virtualKey) const;
+  // Reads the key table into the look below; a press stays until a tick or a key has acted.
+  void look();
+  // Whether `virtualKey` acts now: held (or newly pressed) while `enabled`, or pressed and
+  // released again since it last could act.
+  bool down(int virtualKey, bool enabled) const;
+  bool key(int virtualKey) const { return down(virtualKey, KeysEnabled); }
   void musicKeys();
   void stateTick();
-  void stateFrame();
+  // The part of a tick that answers keys: pausing, the menu, the moves of play.
+  void keyTick();
+  void stateFrame(bool fall);
   void freeObjects();
 
   bool m_built = false;
+  std::array<bool, 256> m_held{};
+  std::array<bool, 256> m_pressed{};
+  bool m_quiet = false; // a key acted at its press: the next tick leaves held keys alone
 };

@@ -25,11 +25,12 @@ void TBrick::SetFallCounter(int32_t value) {
   if (value >= 0 && value <= FallDelay) FallCounter = value;
 }
 
-void TBrick::Draw() {
+void TBrick::Draw(bool fall) {
   const TShapeBox& box = ShapeTable[ShapeBase + Rotation - 1];
   for (int32_t i = 1; i <= 4; ++i)
     for (int32_t j = 1; j <= 4; ++j)
       if (box[i - 1][j - 1]) Block.DrawCell(Colour(), X + i, Y + j);
+  if (!fall) return;
   if (FallCounter < FallDelay) {
     ++FallCounter;
     return;

@@ -25,10 +25,11 @@ public:
   void ResetFallCounter() { FallCounter = 0; }
   // Takes `value` only within 0 to FallDelay.
   void SetFallCounter(int32_t value);
-  // Draws the brick, then counts one frame of gravity; a counter at or above FallDelay moves
-  // the brick a row and starts again. A brick that already overlaps the stack (as Overlaps
-  // tells) is not moved further, however many frames pass between ticks.
-  void Draw();
+  // Draws the brick, then, when `fall`, counts one frame of gravity; a counter at or above
+  // FallDelay moves the brick a row and starts again. A brick that already overlaps the stack
+  // (as Overlaps tells) is not moved further, however many frames pass between ticks. Frames
+  // drawn for a key, between the heartbeat's, pass `fall` false: keys never speed the fall.
+  void Draw(bool fall = true);
 
   // Whether the brick at (x, y, shape base, rotation) overlaps occupied cells; set by the game.
   std::function<bool(int32_t x, int32_t y, int32_t shapeBase, int32_t rotation)> Overlaps;

@@ -50,6 +50,8 @@ TConsole::TConsole(TDX* display, TPanels panels)
       BottomImage(panels.Bottom), BorderImage(panels.Border), Writer(365, 412, display),
       MenuBar(display, 200, 20, 10, "menubar.bmp"), Digits(display), Text(display) {
   Writer.GlyphSet = 3;
+  // The dark inside of the bottom panel.
+  Writer.Box = {359, 393, 581, 435};
   Text.GlyphSet = 3;
   MenuBar.Delay = 2;
 }
@@ -84,12 +86,12 @@ void TConsole::act(const std::function<void()>& command) const {
   if (command) command();
 }
 
-int32_t TConsole::HandleKeys() {
-  if (Display->KeyDown(VK_UP) && Cursor > 0) --Cursor;
-  if (Display->KeyDown(VK_DOWN) && Cursor < kLastRow) ++Cursor;
-  if (Display->KeyDown(VK_LEFT) && Cursor == 1 && Level > 1) --Level;
-  if (Display->KeyDown(VK_RIGHT) && Cursor == 1 && Level < kMaxLevel) ++Level;
-  if (!Display->KeyDown(VK_RETURN)) return kNothing;
+int32_t TConsole::HandleKeys(const std::function<bool(int)>& down) {
+  if (down(VK_UP) && Cursor > 0) --Cursor;
+  if (down(VK_DOWN) && Cursor < kLastRow) ++Cursor;
+  if (down(VK_LEFT) && Cursor == 1 && Level > 1) --Level;
+  if (down(VK_RIGHT) && Cursor == 1 && Level < kMaxLevel) ++Level;
+  if (!down(VK_RETURN)) return kNothing;
   switch (Cursor) {
   case 0: return kPlayGame;
   case 4: act(OnPlayNext); break;

@@ -28,9 +28,10 @@ public:
   void ClearMenu() const;
   void DrawPanels() const;
   void DrawMenu();
-  // Reads the menu keys held at this moment: the arrows move the bar or change the level,
-  // Enter acts on the bar's row. Returns kPlayGame or kQuit for those rows, else kNothing.
-  int32_t HandleKeys();
+  // Acts on the menu keys that `down` reports (virtual-key codes): the arrows move the bar or
+  // change the level, Enter acts on the bar's row. Returns kPlayGame or kQuit for those rows,
+  // else kNothing.
+  int32_t HandleKeys(const std::function<bool(int)>& down);
 
   // The music commands of the menu rows, set by the game window.
   std::function<void()> OnPlayNext, OnStop, OnPause, OnForward, OnRewind;

@@ -2,6 +2,7 @@
 
 #include "controls/DXPanel.h"
 #include "gfx/DX.h"
+#include "platform/keyboard.h"
 #include "platform/msgbox.h"
 #include "platform/winmsg.h"
 #include "scores/Score.h"
@@ -102,9 +103,11 @@ void TfrmGame::buildGame(bool fullScreen) {
   } catch (const std::exception& error) {
     // Shown as the standard error box shows it; the window stays, with no heartbeat, until F4
     // tries again or Escape closes it.
+    showMode();
     ShowMessageBox(error.what(), "", TMessageKind::Error);
     return;
   }
+  showMode();
   m_active = isActiveWindow();
   m_heartbeat->Start();
 }
@@ -114,11 +117,15 @@ void TfrmGame::GameTick() {
   try {
     m_game.Tick();
   } catch (const std::exception&) {
-    // A failing tick stops the game where it stands; F4 starts the heartbeat again.
-    try {
-      m_heartbeat->Stop();
-    } catch (const std::exception&) {
-    }
+    stopAfterFailure();
+  }
+}
+
+void TfrmGame::stopAfterFailure() {
+  // A failing tick or key stops the game where it stands; F4 starts the heartbeat again.
+  try {
+    m_heartbeat->Stop();
+  } catch (const std::exception&) {
   }
 }
 
@@ -143,6 +150,7 @@ void TfrmGame::mnuFullscreenClick() {
     m_game.ToggleFullScreen();
   }
   m_fullScreen = !m_fullScreen;
+  showMode();
   m_heartbeat->Start();
 }
 
@@ -161,14 +169,18 @@ void TfrmGame::call(const std::function<void()>& command) {
 void TfrmGame::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange) m_active = isActiveWindow();
-  if (event->type() == QEvent::WindowStateChange && Panel) {
-    m_menu->setVisible(!isFullScreen());
-    if (isFullScreen()) {
-      Panel->setMinimumSize(0, 0);
-      Panel->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-      holdClientSize();
-    }
+}
+
+void TfrmGame::showMode() {
+  // The menu bar and the size follow the mode the game is in, not what the window system
+  // reports of the window's state: without a window manager, or with one that answers late,
+  // that report may never come.
+  m_menu->setVisible(!m_fullScreen);
+  if (m_fullScreen) {
+    Panel->setMinimumSize(0, 0);
+    Panel->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  } else {
+    holdClientSize();
   }
 }
 
@@ -177,4 +189,16 @@ void TfrmGame::keyPressEvent(QKeyEvent* event) {
   // game that could not be built reads nothing, and Escape closes its window.
   if (!m_game.Built() && event->key() == Qt::Key_Escape) return mnuExitClick();
   event->accept();
+  if (event->isAutoRepeat()) return;
+  // A first key acts now and is on the screen straight away, not at the next ticks.
+  const int key = VirtualKeyFromQtKey(event->key(), event->modifiers().testFlag(Qt::KeypadModifier));
+  std::lock_guard lock(m_lock);
+  try {
+    if (!m_game.KeyPressed(key)) return;
+    m_drawing = true;
+    m_game.Frame(false);
+  } catch (const std::exception&) {
+    stopAfterFailure();
+  }
+  m_drawing = false;
 }

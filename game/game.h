@@ -75,7 +75,11 @@ private:
   // in an error box and leaves the game unbuilt.
   void buildGame(bool fullScreen);
   void WMGameFrame();
+  void stopAfterFailure();
   void holdClientSize();
+  // Shows the menu bar and holds the size in a window; lets the panel fill the screen in full
+  // screen.
+  void showMode();
   static void call(const std::function<void()>& command);
 
   TGameLinks m_links;

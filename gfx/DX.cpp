@@ -4,7 +4,6 @@
 #include "gfx/DXImageObject.h"
 #include "gfx/DXSurface.h"
 #include "gfx/DisplayWindow.h"
-#include "platform/keyboard.h"
 
 #include <stdexcept>
 
@@ -152,10 +151,6 @@ int32_t TDX::AddImage(std::unique_ptr<TDXImageObject> image) {
   if (ImageCount >= kImageSlots) throw EDXError("No room for another image");
   Images[ImageCount] = std::move(image);
   return ImageCount++;
-}
-
-bool TDX::KeyDown(uint16_t virtualKey) const {
-  return (static_cast<uint16_t>(GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
 }
 
 void TDX::RestoreFront(TDXSurface&) {

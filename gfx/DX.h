@@ -13,7 +13,7 @@ class TDXSurface;
 // the palette, the windowed clipper and the table of images. Everything of the game draws on
 // Back; Flip shows it. Mode 4 is windowed in the desktop's format; modes 0 to 3 are 8-bit full
 // screen at 640 x 480, 320 x 200, 800 x 600 and 1024 x 768. Failures raise EDXError. Window
-// thread only, except KeyDown.
+// thread only.
 class TDX {
 public:
   // `form` is the game window, `panel` the control filling its client area. Makes no
@@ -33,8 +33,6 @@ public:
   int32_t AddImage(std::unique_ptr<TDXImageObject> image);
   // Frees every image; the next one goes into slot 0 again.
   void FreeImages();
-  // True while the key with virtual-key code `virtualKey` is held. Safe from any thread.
-  bool KeyDown(uint16_t virtualKey) const;
   void RestoreFront(TDXSurface& sender);
   void RestoreBack(TDXSurface& sender);
 

@@ -118,6 +118,8 @@ int16_t TKeyboardState::query(int vk) {
   return static_cast<int16_t>(bits);
 }
 
+bool TKeyboardState::held(int vk) const { return isValidKey(vk) && (m_keys[vk].load() & kHeld) != 0; }
+
 TKeyboardState& KeyboardState() {
   static TKeyboardState state;
   return state;

@@ -29,6 +29,8 @@ public:
   // Bit 15 (0x8000) while held, bit 0 when pressed since the previous query of this key; the
   // query clears bit 0. Codes outside 1 to 255 give 0.
   int16_t query(int vk);
+  // Whether the key is held, without touching its pressed bit.
+  bool held(int vk) const;
 
 private:
   static constexpr uint8_t kHeld = 1, kPressed = 2;

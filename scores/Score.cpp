@@ -9,7 +9,7 @@
 namespace {
 
 constexpr std::size_t kRecordBytes = 89;
-constexpr std::size_t kNameBytes = 80;
+constexpr std::size_t kNameBytes = THighScoreRec::kNameBytes;
 
 void putInt32(std::string& out, int32_t value) {
   auto u = static_cast<uint32_t>(value);

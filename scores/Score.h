@@ -2,6 +2,7 @@
 
 #include "platform/filesys.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -12,8 +13,10 @@
 // record is packed: read Score and Level by value, never bind a reference to them.
 #pragma pack(push, 1)
 struct THighScoreRec {
+  static constexpr std::size_t kNameBytes = 80;
+
   uint8_t NameLength = 0;
-  char Name[80] = {};
+  char Name[kNameBytes] = {};
   int32_t Score = 0;
   int32_t Level = 0;
 

@@ -204,16 +204,63 @@ TEST_F(GameLoopTest, KeyDelayPattern) {
   EXPECT_EQ(moves, (std::vector<int>{0, 2, 4, 6, 8, 9, 11}));
 }
 
-// A key pressed and released between two ticks does nothing.
-TEST_F(GameLoopTest, TapBetweenTicksDoesNothing) {
+// A tap between two ticks acts once, in the next tick, whatever the key pattern says; a key that
+// goes down with no other key held acts at its press, the next tick leaves it alone and the
+// pattern goes on from there; with another key held it waits for the ticks.
+TEST_F(GameLoopTest, TapsAndFirstPresses) {
   play();
-  place(1, 2, 5, 3);
+  place(1, 2, 5, 3); // the standing bar in column 8
   for (int i = 0; i < 3; ++i) {
     KeyboardState().press(VK_LEFT);
     KeyboardState().release(VK_LEFT);
     game.Tick();
+    game.Tick();
   }
+  EXPECT_EQ(game.Brick->X, 2);
+
+  KeyboardState().press(VK_RIGHT);
+  ASSERT_TRUE(game.KeyPressed(VK_RIGHT));
+  EXPECT_EQ(game.Brick->X, 3);
+  std::vector<int> moves;
+  for (int t = 0; t < 6; ++t) {
+    const int before = game.Brick->X;
+    game.Tick();
+    if (game.Brick->X != before) moves.push_back(t);
+  }
+  EXPECT_EQ(moves, (std::vector<int>{2, 4})) << "the held key keeps the pattern's rhythm";
+
+  KeyboardState().press(VK_LEFT);
+  EXPECT_FALSE(game.KeyPressed(VK_LEFT)) << "another key is held";
   EXPECT_EQ(game.Brick->X, 5);
+  KeyboardState().releaseAll();
+  game.Tick();
+  game.Tick();
+
+  // A tap that acted at its press does not act again in the tick.
+  KeyboardState().press(VK_LEFT);
+  ASSERT_TRUE(game.KeyPressed(VK_LEFT));
+  KeyboardState().release(VK_LEFT);
+  const int x = game.Brick->X;
+  game.Tick();
+  game.Tick();
+  EXPECT_EQ(game.Brick->X, x);
+
+  // The frame drawn for a key adds no gravity; an inactive window's frames neither.
+  const int counter = game.Brick->FallCounter;
+  game.Frame(false);
+  EXPECT_EQ(game.Brick->FallCounter, counter);
+  host.active = false;
+  KeyboardState().press(VK_LEFT);
+  EXPECT_FALSE(game.KeyPressed(VK_LEFT));
+  KeyboardState().release(VK_LEFT);
+  for (int i = 0; i < 3 * game.Brick->FallDelay; ++i) {
+    game.Tick();
+    game.Frame();
+  }
+  EXPECT_EQ(game.Brick->FallCounter, counter);
+  host.active = true;
+  game.Tick();
+  EXPECT_EQ(game.Brick->X, x) << "a press made while inactive is dropped";
 }
 
 // Holding P switches between playing and paused on every tick keys act on.

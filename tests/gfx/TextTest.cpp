@@ -13,8 +13,8 @@ protected:
   TGameDisplay d;
 };
 
-// Characters are glyphs (code - 32) + 96 * set, 8 pixels apart; codes outside a set's range
-// reach into the set before or after, or draw nothing.
+// Characters are glyphs (code - 32) + 96 * set, 8 pixels apart. What the font lacks never reaches
+// another set: a letter with marks is drawn as its plain letter, anything else as "?".
 TEST_F(TextTest, GlyphsAndSets) {
   TText text(&d.dx);
   text.GlyphSet = 3;
@@ -24,20 +24,17 @@ TEST_F(TextTest, GlyphsAndSets) {
   EXPECT_TRUE(d.drawnAt(text.Image, 322, 18, 20));
   EXPECT_FALSE(d.drawnAt(text.Image, 321, 18, 20));
 
-  text.GlyphSet = 0;
+  EXPECT_EQ(TText::Plain("J\xC3\xBCrgen M\xC3\xB6\xC3\x9F \xC3\x89tienne"), "Jurgen Moss Etienne");
+  EXPECT_EQ(TText::Plain(std::string("a\x1F\x81\xE2\x98\x83z")), "a???z");
   d.clear();
-  text.Write(10, 40, std::string(1, '\x1F'));
-  EXPECT_TRUE(d.plain({0, 30, 100, 60}));
-  text.GlyphSet = 1;
-  text.Write(10, 40, std::string(1, '\x1F'));
-  EXPECT_TRUE(d.drawnAt(text.Image, 95, 10, 40)); // the last glyph of set 0
-  text.GlyphSet = 0;
-  text.Write(30, 40, std::string(1, '\x81'));
-  EXPECT_TRUE(d.drawnAt(text.Image, 97, 30, 40)); // a glyph of set 1
+  text.Write(10, 40, "\xC3\xBC\x81");
+  EXPECT_TRUE(d.drawnAt(text.Image, 3 * 96 + 'u' - 32, 10, 40));
+  EXPECT_TRUE(d.drawnAt(text.Image, 3 * 96 + '?' - 32, 18, 40));
+  EXPECT_TRUE(d.plain({26, 40, 100, 48}));
 
   d.clear();
   text.WriteFmt(100, 100, "LEVEL %d", 7);
-  EXPECT_TRUE(d.drawnAt(text.Image, '7' - 32, 148, 100));
+  EXPECT_TRUE(d.drawnAt(text.Image, 3 * 96 + '7' - 32, 148, 100));
   EXPECT_EQ(TText::Format("Welcome %s", "Ann"), "Welcome Ann");
 }
 
@@ -76,6 +73,27 @@ TEST_F(TextTest, WriterTypesLinesInTurn) {
   w.Draw();
   EXPECT_TRUE(d.drawnAt(w.Image, 'C' - 32, 365 + w.Wave[w.PhaseX], 412 + w.Wave[w.PhaseY]));
   EXPECT_EQ(w.PhaseX, 204);
+}
+
+// A line longer than the box is cut at its edge: nothing outside the box changes, whatever the
+// wave does; a multi-byte letter is typed as one character.
+TEST_F(TextTest, WriterStaysInItsBox) {
+  TTextWriter w(365, 412, &d.dx);
+  w.Box = {359, 393, 581, 435};
+  w.Add(std::string(200, 'W'));
+  w.Add("\xC3\xBC");
+  d.clear();
+  for (int tick = 0; tick < 300; ++tick) {
+    w.Update();
+    w.Draw();
+  }
+  for (const RECT& outside : {RECT{0, 0, 640, 393}, RECT{0, 435, 640, 480}, RECT{0, 393, 359, 435},
+                              RECT{581, 393, 640, 435}})
+    EXPECT_TRUE(d.plain(outside)) << outside.left << "," << outside.top;
+  EXPECT_FALSE(d.plain({575, 393, 581, 435})) << "the text runs to the box's edge";
+  for (int tick = 0; tick < 2; ++tick) w.Update();
+  EXPECT_EQ(w.Lines.front(), "u");
+  EXPECT_EQ(w.Shown, 1);
 }
 
 // Numbers fill six cells with leading zeros; longer ones start further left; a minus sign
