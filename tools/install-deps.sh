@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   console-setup-linux
   fonts-dejavu-core
-  xvfb xauth xdotool x11-utils xclip imagemagick python3
+  xvfb xauth xdotool x11-utils xclip imagemagick python3 libxtst-dev
   dbus libglib2.0-bin desktop-file-utils appstream dpkg-dev file at-spi2-core python3-pyatspi
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev

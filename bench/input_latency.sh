@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# How soon Left and Right reach the screen in the game, and how many short taps it takes in:
+# starts the program with no music, opens the game (F9), starts a game at level 1 and runs
+# bench_input_latency against the game window (HOLD, in ms, is how long its key-to-screen
+# presses are held; by default until the brick moves). Run it on a display, e.g.
+#
+#   xvfb-run -a -s "-screen 0 1024x768x24" bench/input_latency.sh build [HOLD]
+set -euo pipefail
+
+build=$(cd "${1:-build}" && pwd)
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  rm -rf "$work" || true
+}
+trap cleanup EXIT
+
+mkdir -p "$work/prog" "$work/home/.config/vorka"
+cp "$build/vorka" "$build"/*.bmp "$work/prog/"
+printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Bench\nFULLSCREEN=0\n' >"$work/home/.config/vorka/vorka.ini"
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+
+window() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
+    sleep 0.1
+  done
+  echo "no window '$1'" >&2
+  exit 1
+}
+# The game reads the keys held at its ticks, so these are held for a few.
+hold() {
+  xdotool keydown "$1"
+  sleep 0.3
+  xdotool keyup "$1"
+  sleep 0.1
+}
+
+"$work/prog/vorka" 2>/dev/null &
+pid=$!
+main=$(window '^VORKA$')
+xdotool windowfocus --sync "$main"
+xdotool key F9
+game=$(window '^Vorka Music Player$')
+xdotool windowfocus --sync "$game"
+sleep 1
+# The menu opens with its bar on the start level: Up takes it to PLAY GAME, and Enter plays.
+hold Up
+hold Return
+timeout 120 "$build/bench/bench_input_latency" "$game" "${@:2}"
