@@ -27,8 +27,11 @@ void TDirBrowser::ScanDir(const std::string& folder, const std::string& mask, in
 }
 
 void TDirBrowser::insertSorted(const TDirEntry& entry) {
+  // Folders and modules are sorted each among their own kind, whatever their other attribute
+  // bits: a read-only folder sorts among the others.
+  const bool folder = IsFolder(entry);
   for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-    if (it->Attr == entry.Attr && it->Name > entry.Name) {
+    if (IsFolder(*it) == folder && it->Name > entry.Name) {
       m_entries.insert(it, entry);
       return;
     }

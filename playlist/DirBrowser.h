@@ -29,8 +29,8 @@ public:
   void ChangeDir(const std::string& piece);
   void ClearDirList() { m_entries.clear(); }
   // Adds the entries of `folder` matching `mask` whose attribute is `attr`, `attr` + 1 (read
-  // only) or `attr` + 32, each before the first entry of the same attribute with a greater
-  // name. "." is never listed.
+  // only) or `attr` + 32, each before the first entry of the same kind (folder or module) with
+  // a greater name. "." is never listed.
   void ScanDir(const std::string& folder, const std::string& mask, int32_t attr);
 
   // `path` without its last component: "/music/tunes/" gives "/music/"; "/" stays "/".

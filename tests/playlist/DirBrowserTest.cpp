@@ -27,22 +27,24 @@ TEST(DirBrowserTest, ParentDir) {
 }
 
 // Folders come first (".." among them), then modules; names of one kind in byte order, upper
-// case before lower case; other files, hidden files and read-only-folder rules as listed.
+// case before lower case, read-only folders and modules among the others; other files and
+// hidden files as listed.
 TEST(DirBrowserTest, ListingOrderAndRules) {
   TempDir dir;
   for (const char* f : {"Zeta.mod", "alpha.xm", "Beta.it", "song.S3M", "notes.txt", ".hidden.mod"})
     dir.write(f, "12345");
-  std::filesystem::create_directory(dir.path() / "b-folder");
-  std::filesystem::create_directory(dir.path() / "A-folder");
-  std::filesystem::create_directory(dir.path() / ".secret");
-  std::filesystem::create_directory(dir.path() / "tunes.mod");
+  chmod(dir.file("Zeta.mod").c_str(), 0444);
+  for (const char* d : {"b-folder", "A-folder", ".secret", "tunes.mod", "c-ro", "d-folder", "e-ro", "f-folder"})
+    std::filesystem::create_directory(dir.path() / d);
+  for (const char* d : {"c-ro", "e-ro", "A-folder"}) chmod((dir.path() / d).c_str(), 0555);
   TDirBrowser b;
   b.CurDir = dir.path().string() + "/";
   b.ChangeDir("");
-  EXPECT_EQ(names(b), (std::vector<std::string>{"..", "A-folder", "b-folder", "tunes.mod",
-                                                "Beta.it", "Zeta.mod", "alpha.xm", "song.S3M"}));
+  EXPECT_EQ(names(b), (std::vector<std::string>{"..", "A-folder", "b-folder", "c-ro", "d-folder", "e-ro", "f-folder",
+                                                "tunes.mod", "Beta.it", "Zeta.mod", "alpha.xm", "song.S3M"}));
   for (const TDirEntry& e : b.Entries()) {
-    bool folder = e.Name == ".." || e.Name.find("folder") != std::string::npos || e.Name == "tunes.mod";
+    bool folder = e.Name == ".." || e.Name.find("folder") != std::string::npos || e.Name.find("-ro") != std::string::npos ||
+                  e.Name == "tunes.mod";
     EXPECT_EQ(TDirBrowser::IsFolder(e), folder) << e.Name;
     if (!folder) {
       EXPECT_EQ(e.Size, 5) << e.Name;
