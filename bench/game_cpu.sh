@@ -24,19 +24,7 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
 ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-window() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
-    sleep 0.1
-  done
-  echo "no window '$1'" >&2
-  exit 1
-}
-hold() {
-  xdotool keydown "$1"
-  sleep 0.3
-  xdotool keyup "$1"
-}
+source "$(dirname "$0")/lib.sh"
 # The share of one core over `seconds`, in percent.
 share() {
   local before after started ended

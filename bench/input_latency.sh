@@ -25,21 +25,7 @@ printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Bench\nFULLSC
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 
-window() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep . && return 0
-    sleep 0.1
-  done
-  echo "no window '$1'" >&2
-  exit 1
-}
-# The game reads the keys held at its ticks, so these are held for a few.
-hold() {
-  xdotool keydown "$1"
-  sleep 0.3
-  xdotool keyup "$1"
-  sleep 0.1
-}
+source "$(dirname "$0")/lib.sh"
 
 "$work/prog/vorka" 2>/dev/null &
 pid=$!
@@ -51,5 +37,6 @@ xdotool windowfocus --sync "$game"
 sleep 1
 # The menu opens with its bar on the start level: Up takes it to PLAY GAME, and Enter plays.
 hold Up
+sleep 0.1
 hold Return
 timeout 120 "$build/bench/bench_input_latency" "$game" "${@:2}"
