@@ -4,6 +4,7 @@
 #include "scores/Score.h"
 
 #include <QHeaderView>
+#include <QLocale>
 #include <QPainter>
 
 THighScoreDelegate::THighScoreDelegate(const QHeaderView* header,
@@ -19,6 +20,11 @@ std::array<int, 4> THighScoreDelegate::columnStarts(const QHeaderView* header, i
 std::array<QString, 4> THighScoreDelegate::rowTexts(int index, const THighScoreRec& entry) {
   return {QString::number(index + 1), QString::fromStdString(AsUtf8(entry.name())),
           QString::number(entry.Score), QString::number(entry.Level)};
+}
+
+QString THighScoreDelegate::spokenRow(int index, const THighScoreRec& entry) {
+  const std::array<QString, 4> texts = rowTexts(index, entry);
+  return QString("%1. %2, %3 points, level %4").arg(texts[0], texts[1], QLocale().toString(entry.Score), texts[3]);
 }
 
 void THighScoreDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

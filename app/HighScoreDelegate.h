@@ -28,6 +28,9 @@ public:
   static std::array<int, 4> columnStarts(const QHeaderView* header, int left);
   // The four texts of row `index` showing `entry`.
   static std::array<QString, 4> rowTexts(int index, const THighScoreRec& entry);
+  // The row as one sentence for a screen reader: "3. Anna, 12,345 points, level 7" (the number
+  // in the user's locale).
+  static QString spokenRow(int index, const THighScoreRec& entry);
 
 private:
   const QHeaderView* m_header;

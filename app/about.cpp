@@ -4,7 +4,6 @@
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
-#include "platform/shell.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -111,7 +110,7 @@ TfrmAbout::TfrmAbout(QWidget* mainWindow)
   Label2->adjustSize();
   Label2->installEventFilter(this);
 
-  btnOk = TGfxBtn::fromBitmaps(this, "ok", {207, 255});
+  btnOk = TGfxBtn::okButton(this, {207, 255});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmAbout::btnOkClick);
 }
 
@@ -123,7 +122,7 @@ void TfrmAbout::showEvent(QShowEvent* event) {
   lVersion->adjustSize();
 }
 
-void TfrmAbout::Label2Click() { ShellExecute(TfrmMain::HomePage); }
+void TfrmAbout::Label2Click() { TfrmMain::openHomePage(); }
 
 bool TfrmAbout::eventFilter(QObject* watched, QEvent* event) {
   // A link follows the left button only, released over it.

@@ -66,6 +66,8 @@ QToolButton* flatButton(QWidget* parent, const char* bitmap, const QString& hint
   button->setIcon(LoadTransparentBitmap(bitmap));
   button->setIconSize(where.size());
   button->setToolTip(hint);
+  // The picture is the label; a screen reader says the hint's words.
+  button->setAccessibleName(hint);
   button->setGeometry(where);
   return button;
 }
@@ -135,6 +137,8 @@ void TfrmMain::buildControls(QWidget* client) {
   Image->setGeometry(4, 12, 120, 260);
   Image->setCursor(Qt::PointingHandCursor);
   Image->setToolTip(QString("Doubleclick to get more music at ") + HomePage);
+  Image->setAccessibleName("VORKA");
+  Image->setAccessibleDescription(Image->toolTip());
   Image->installEventFilter(this);
 
   btnPlayList = flatButton(client, "btnplaylist.bmp", "Playlist", {132, 12, 41, 41});
@@ -178,6 +182,7 @@ void TfrmMain::buildHighScoreTable(QWidget* client) {
 
   lbHighScore = new QListWidget(client);
   lbHighScore->setGeometry(132, 72, 217, 137);
+  lbHighScore->setAccessibleName("High scores");
   QPalette buttonFace = lbHighScore->palette();
   buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
   lbHighScore->setPalette(buttonFace);
@@ -341,7 +346,9 @@ void TfrmMain::SaveHighScores() {
 void TfrmMain::FillHighScores() {
   lbHighScore->clear();
   for (int32_t i = 0; i < HighScores->Count(); ++i) {
-    auto* row = new QListWidgetItem(QString::fromStdString(AsUtf8(HighScores->GetEntry(i).name())));
+    const THighScoreRec& entry = HighScores->GetEntry(i);
+    auto* row = new QListWidgetItem(QString::fromStdString(AsUtf8(entry.name())));
+    row->setData(Qt::AccessibleTextRole, THighScoreDelegate::spokenRow(i, entry));
     row->setSizeHint({0, THighScoreDelegate::RowHeight});
     lbHighScore->addItem(row);
   }
@@ -618,9 +625,20 @@ void TfrmMain::mnuSetupClick() { frmSetup->exec(); }
 
 void TfrmMain::mnuAboutClick() { frmAbout->exec(); }
 
-void TfrmMain::mnuContentsClick() { ShellExecute(DataDir() + "help/VORKA.htm"); }
+void TfrmMain::mnuContentsClick() {
+  const std::string page = DataDir() + "help/VORKA.htm";
+  ShellExecute(page, [page] {
+    ShowMessageBox("The help page could not be opened: " + page, "", TMessageKind::Error);
+  });
+}
 
-void TfrmMain::ImageDblClick() { ShellExecute(HomePage); }
+void TfrmMain::ImageDblClick() { openHomePage(); }
+
+void TfrmMain::openHomePage() {
+  ShellExecute(HomePage, [] {
+    ShowMessageBox(std::string("The home page could not be opened: ") + HomePage, "", TMessageKind::Error);
+  });
+}
 
 void TfrmMain::mnuExitClick() { close(); }
 

@@ -30,6 +30,8 @@ class TfrmMain : public QMainWindow {
 public:
   // The maker's home page, opened by a double-click on the picture.
   static constexpr const char* HomePage = "https://vorka.example/";
+  // Opens HomePage in the browser; says so in an error box when nothing could open it.
+  static void openHomePage();
 
   // `filesDir` holds "highscore.dat".
   explicit TfrmMain(const std::string& filesDir);

@@ -40,12 +40,13 @@ TfrmInfo::TfrmInfo(TfrmMain* mainWindow)
   setFixedSize(256, 320);
   Notebook = new QTabWidget(this);
   Notebook->setGeometry(0, 0, 256, 285);
+  Notebook->setAccessibleName("Module information pages");
   Notebook->addTab(buildGeneralPage(), "General");
   auto* instruments = new QWidget;
   mInst = memo(instruments);
   mInst->setGeometry(4, 4, 242, 248);
   Notebook->addTab(instruments, "Instruments");
-  btnOk = TGfxBtn::fromBitmaps(this, "ok", {176, 291});
+  btnOk = TGfxBtn::okButton(this, {176, 291});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmInfo::btnOkClick);
 }
 

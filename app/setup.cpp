@@ -69,10 +69,11 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
   setFixedSize(346, 338);
   Notebook = new QTabWidget(this);
   Notebook->setGeometry(0, 0, 346, 301);
+  Notebook->setAccessibleName("Setup pages");
   Notebook->addTab(buildGeneralPage(), "General");
   Notebook->addTab(buildSoundPage(), "Sound");
-  btnOk = TGfxBtn::fromBitmaps(this, "ok", {188, 306});
-  btnCancel = TGfxBtn::fromBitmaps(this, "cancel", {268, 306});
+  btnOk = TGfxBtn::okButton(this, {188, 306});
+  btnCancel = TGfxBtn::cancelButton(this, {268, 306});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmSetup::btnOkClick);
   connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmSetup::btnCancelClick);
   RemoveStaleTempFiles(m_settings.path());
@@ -124,6 +125,7 @@ QWidget* TfrmSetup::buildSoundPage() {
 
   TrackBar = new QSlider(Qt::Horizontal, page);
   TrackBar->setGeometry(8, 94, 322, 28);
+  TrackBar->setAccessibleName("Mixing frequency");
   TrackBar->setRange(kMinRate, kMaxRate);
   TrackBar->setTickInterval(2200);
   TrackBar->setTickPosition(QSlider::TicksBelow);
@@ -134,6 +136,7 @@ QWidget* TfrmSetup::buildSoundPage() {
   label(page, "Mixing frequency:                         Mhz", {12, 134});
   eMixFreq = new QLineEdit("44100", page);
   eMixFreq->setReadOnly(true);
+  eMixFreq->setAccessibleName("Mixing frequency in Hz");
   eMixFreq->setGeometry(118, 130, 56, 21);
 
   cbHighQuality = new QCheckBox("&High Quality mixing mode", page);

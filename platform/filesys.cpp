@@ -367,6 +367,11 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool DirectoryExists(const std::string& path) {
+  struct stat info{};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 std::vector<std::string> DrivesFromMounts(const std::string& mountsText,
                                           const std::vector<std::string>& pseudoTypes) {
   std::vector<std::string> drives = {"/"};

@@ -40,6 +40,8 @@ bool MatchesMask(const std::string& name, const std::string& mask);
 // True when `path` names an existing regular file (links followed; a folder does not count).
 // A relative path is resolved against the current directory.
 bool FileExists(const std::string& path);
+// True when `path` names an existing folder (links followed).
+bool DirectoryExists(const std::string& path);
 
 // The drives a user can browse: "/" first, then the mount points of real (not pseudo) file
 // systems from /proc/self/mounts, in their order, each ending in "/", without repeats.

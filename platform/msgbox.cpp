@@ -34,6 +34,8 @@ QMessageBox::Icon iconOf(TMessageKind kind) {
 
 void showOnScreen(const QString& text, const QString& caption, TMessageKind kind) {
   QMessageBox box(iconOf(kind), caption, text, QMessageBox::Ok);
+  // A path or a reason in the text can be copied.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   box.exec();
 }
 

@@ -1,7 +1,7 @@
 #include "platform/shell.h"
 
-#include <QDesktopServices>
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QUrl>
@@ -33,8 +33,26 @@ QUrl ShellUrl(const std::string& document) {
   return QUrl::fromLocalFile(QDir::current().absoluteFilePath(text));
 }
 
-void ShellExecute(const std::string& document) {
+void ShellExecute(const std::string& document, std::function<void()> failed) {
   QString text = trimmedDocument(document);
   if (text.isEmpty()) return;
-  QDesktopServices::openUrl(ShellUrl(text.toStdString()));
+  const QUrl url = ShellUrl(text.toStdString());
+  // No parent: a QProcess that is destroyed kills its program, which may be the browser itself.
+  auto* opener = new QProcess;
+  opener->setProgram(QStringLiteral("xdg-open"));
+  opener->setArguments({url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
+  opener->setStandardInputFile(QProcess::nullDevice());
+  opener->setStandardOutputFile(QProcess::nullDevice());
+  opener->setStandardErrorFile(QProcess::nullDevice());
+  auto end = [opener, failed](bool ok) {
+    if (!ok && failed) failed();
+    opener->deleteLater();
+  };
+  QObject::connect(opener, &QProcess::finished, opener, [end](int code, QProcess::ExitStatus status) {
+    end(status == QProcess::NormalExit && code == 0);
+  });
+  QObject::connect(opener, &QProcess::errorOccurred, opener, [end](QProcess::ProcessError error) {
+    if (error == QProcess::FailedToStart) end(false);
+  });
+  opener->start();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 class QUrl;
@@ -11,7 +12,10 @@ class QUrl;
 // current directory.
 QUrl ShellUrl(const std::string& document);
 
-// Opens `document` with the desktop's handler (the browser through xdg-open), as the verb
-// "open" does. Nothing happens for a text that is empty once blanks and control characters are
-// trimmed. The outcome is not reported: a missing browser or file is ignored. GUI thread only.
-void ShellExecute(const std::string& document);
+// Opens `document` with the desktop's opener (xdg-open, found on PATH), as the verb "open"
+// does, without waiting for it; the opener's output goes nowhere. When it cannot be started or
+// ends in failure (no program for the document, a missing file), `failed` runs later on the GUI
+// thread. Nothing happens for a text that is empty once blanks and control characters are
+// trimmed. An opener still running when the program ends is left running (with the browser it
+// started). GUI thread only.
+void ShellExecute(const std::string& document, std::function<void()> failed = {});

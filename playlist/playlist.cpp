@@ -65,12 +65,13 @@ TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, std::strin
   resize(kClientWidth, kClientHeight);
   Notebook = new QTabWidget(this);
   Notebook->setGeometry(0, 0, kClientWidth, kNotebookHeight);
+  Notebook->setAccessibleName("Playlist pages");
   auto* page = new QWidget;
   Notebook->addTab(page, "General");
   buildGeneralPage(page);
   buildButtons(page);
-  btnOk = TGfxBtn::fromBitmaps(this, "ok", {188, 412});
-  btnCancel = TGfxBtn::fromBitmaps(this, "cancel", {268, 412});
+  btnOk = TGfxBtn::okButton(this, {188, 412});
+  btnCancel = TGfxBtn::cancelButton(this, {268, 412});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmPlayList::btnOkClick);
   connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmPlayList::btnCancelClick);
   LoadPlaylist();
@@ -83,14 +84,19 @@ void TfrmPlayList::buildGeneralPage(QWidget* page) {
 
   cbDrive = new TDriveComboBox(page);
   cbDrive->setGeometry(8, 52, 175, 22);
+  cbDrive->setAccessibleName("Drive");
   connect(cbDrive, &TDriveComboBox::driveChanged, this, &TfrmPlayList::cbDriveChange);
   eDir = new QLineEdit(page);
   eDir->setGeometry(8, 78, 151, 21);
-  eDir->setFocusPolicy(Qt::ClickFocus);
+  eDir->setAccessibleName("Folder");
+  eDir->setToolTip("Type a folder and press Return to list it");
+  // Return in the field lists the folder typed; it does not confirm the dialog.
+  eDir->installEventFilter(this);
   btnChange = new QPushButton("...", page);
   btnChange->setGeometry(161, 78, 22, 21);
   btnChange->setToolTip("Change dir...");
-  btnChange->setDefault(true);
+  btnChange->setAccessibleName("Change folder");
+  btnChange->setAutoDefault(false);
   connect(btnChange, &QPushButton::clicked, this, &TfrmPlayList::btnChangeClick);
 
   Header = new QHeaderView(Qt::Horizontal, page);
@@ -106,6 +112,11 @@ void TfrmPlayList::buildGeneralPage(QWidget* page) {
 
   lbDir = new TDirListBox(page);
   lbDir->setGeometry(8, 121, 175, 144);
+  lbDir->setAccessibleName("Folders and modules");
+  m_dirMessage = new QLabel("Folder not found", lbDir->viewport());
+  m_dirMessage->move(6, 6);
+  m_dirMessage->adjustSize();
+  m_dirMessage->hide();
   lbDir->setUniformItemSizes(true);
   lbDir->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   lbDir->setItemDelegate(new TDirListDelegate(Header, lbDir));
@@ -115,6 +126,7 @@ void TfrmPlayList::buildGeneralPage(QWidget* page) {
 
   lbPlaylist = new TPlaylistBox(page);
   lbPlaylist->setGeometry(8, 272, 328, 102);
+  lbPlaylist->setAccessibleName("Playlist");
   lbPlaylist->setUniformItemSizes(true);
   connect(lbPlaylist, &TPlaylistBox::droppedFromList, this, &TfrmPlayList::lbDirDblClick);
   connect(lbPlaylist, &QListWidget::itemDoubleClicked, this,
@@ -262,6 +274,7 @@ void TfrmPlayList::ChangeDir(const std::string& piece) {
 
 void TfrmPlayList::fillDirList() {
   lbDir->clear();
+  m_dirMessage->setVisible(!DirectoryExists(m_browser.CurDir));
   for (const TDirEntry& entry : m_browser.Entries()) {
     auto* item = new QListWidgetItem(fromBytes(entry.Name));
     item->setData(TDirListDelegate::SizeRole, entry.Size);
@@ -339,7 +352,8 @@ void TfrmPlayList::done(int result) {
 }
 
 void TfrmPlayList::FormClose() {
-  m_lastDir = Utf8Prefix(eDirText(), kLastDirBytes);
+  // A folder typed but not found is not kept for the next time.
+  if (DirectoryExists(eDirText())) m_lastDir = Utf8Prefix(eDirText(), kLastDirBytes);
   m_place = PlaceOf(this, true);
 }
 
@@ -350,10 +364,12 @@ void TfrmPlayList::FormDestroy() {
 }
 
 bool TfrmPlayList::eventFilter(QObject* watched, QEvent* event) {
-  if ((watched == lbDir || watched == lbPlaylist) && event->type() == QEvent::KeyPress) {
+  if ((watched == lbDir || watched == lbPlaylist || watched == eDir) && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      if (watched == lbDir)
+      if (watched == eDir)
+        btnChangeClick();
+      else if (watched == lbDir)
         lbDirDblClick();
       else if (lbPlaylist->currentItem() && lbPlaylist->currentItem()->isSelected())
         lbPlaylistDblClick(lbPlaylist->currentRow());

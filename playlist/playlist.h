@@ -120,6 +120,7 @@ private:
   TPlaylistFile m_file;
   std::vector<std::string> m_loaded; // the playlist as the last load left it
   std::string m_eDirBytes;           // the folder text as last set, in the file system's bytes
+  QLabel* m_dirMessage = nullptr;    // "Folder not found", over the folder list
   TDirBrowser m_browser;
 };
 

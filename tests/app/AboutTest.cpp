@@ -2,9 +2,8 @@
 
 #include "app/main.h"
 #include "tests/support/QtApp.h"
-#include "tests/support/UrlRecorder.h"
+#include "tests/support/StandInOpener.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -55,14 +54,11 @@ TEST(AboutTest, ShowingAndLink) {
   EXPECT_EQ(a.left(), m.left() + m.width() / 2 - a.width() / 2);
   EXPECT_EQ(about.Label2->toolTip(), "Tarnwell homepage");
 
-  UrlRecorder recorder;
-  QDesktopServices::setUrlHandler("https", &recorder, "open");
+  StandInOpener opener;
   QTest::mouseClick(about.Label2, Qt::RightButton, {}, {5, 5});
   QTest::mouseClick(about.Label2, Qt::MiddleButton, {}, {5, 5});
   QTest::mouseClick(about.Label2, Qt::LeftButton, {}, {5, 5});
-  QDesktopServices::unsetUrlHandler("https");
-  ASSERT_EQ(recorder.opened.size(), 1u);
-  EXPECT_EQ(recorder.opened[0], QUrl(TfrmMain::HomePage));
+  EXPECT_EQ(opener.opened(2), std::vector<std::string>{TfrmMain::HomePage});
 }
 
 } // namespace

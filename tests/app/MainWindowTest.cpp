@@ -9,7 +9,7 @@
 #include "playlist/playlist.h"
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/QtApp.h"
-#include "tests/support/UrlRecorder.h"
+#include "tests/support/StandInOpener.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
@@ -18,7 +18,6 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
-#include <QDesktopServices>
 #include <QProgressBar>
 #include <QTimer>
 #include <QToolButton>
@@ -211,21 +210,24 @@ TEST_F(MainWindowTest, PlaylistDialogHandsOverOnOk) {
   EXPECT_STREQ(frmMain->Player->ModuleInfo.SongName, "Alpha");
 }
 
-// The picture opens the maker's home page and F1 the help page beside the program.
+// The picture opens the maker's home page and F1 the help page beside the program; when
+// nothing can open the page, a box says so and names it.
 TEST_F(MainWindowTest, HomePageAndHelp) {
   start();
-  UrlRecorder recorder;
-  QDesktopServices::setUrlHandler("https", &recorder, "open");
-  QDesktopServices::setUrlHandler("file", &recorder, "open");
-  QTest::mouseDClick(frmMain->Image, Qt::RightButton);
-  QTest::mouseDClick(frmMain->Image, Qt::LeftButton);
+  const std::string help = DataDir() + "help/VORKA.htm";
+  {
+    StandInOpener opener;
+    QTest::mouseDClick(frmMain->Image, Qt::RightButton);
+    QTest::mouseDClick(frmMain->Image, Qt::LeftButton);
+    EXPECT_EQ(opener.opened(1), std::vector<std::string>{"https://vorka.example/"});
+    frmMain->mnuContents->trigger();
+    EXPECT_EQ(opener.opened(2).back(), help);
+  }
+  EXPECT_TRUE(boxes.empty());
+  StandInOpener failing(3);
   frmMain->mnuContents->trigger();
-  QDesktopServices::unsetUrlHandler("https");
-  QDesktopServices::unsetUrlHandler("file");
-  ASSERT_EQ(recorder.opened.size(), 2u);
-  EXPECT_EQ(recorder.opened[0], QUrl("https://vorka.example/"));
-  EXPECT_EQ(recorder.opened[1],
-            QUrl::fromLocalFile(QString::fromStdString(DataDir() + "help/VORKA.htm")));
+  failing.opened(1);
+  EXPECT_EQ(boxes, std::vector<std::string>{"The help page could not be opened: " + help});
 }
 
 // Module files dropped on the window go to the end of the playlist and the first of them

@@ -1,12 +1,15 @@
 #include "app/setup.h"
 
+#include "controls/GfxBtn.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
@@ -165,8 +168,9 @@ TEST_F(SetupTest, CloseBoxKeepsTheEdits) {
   EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "Ann");
 }
 
-// Escape is Cancel: the edits go and the stored settings come back.
-TEST_F(SetupTest, EscapeIsCancel) {
+// Escape is Cancel: the edits go and the stored settings come back. Return in a field is OK;
+// Tab reaches OK and Cancel, which show the focus and answer Space.
+TEST_F(SetupTest, KeyboardConfirmsAndCancels) {
   writeIni("[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nPLAYERNAME=Kept\n");
   TfrmSetup& s = make();
   s.show();
@@ -175,6 +179,24 @@ TEST_F(SetupTest, EscapeIsCancel) {
   EXPECT_EQ(s.result(), QDialog::Rejected);
   EXPECT_FALSE(s.isVisible());
   EXPECT_EQ(s.ePlayername->text(), "Kept");
+
+  s.show();
+  s.ePlayername->setText("Typed");
+  QTest::keyClick(s.ePlayername, Qt::Key_Return);
+  EXPECT_EQ(s.result(), QDialog::Accepted);
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "Typed");
+
+  s.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&s));
+  s.ePlayername->setText("Dropped");
+  const QImage unfocused = s.btnCancel->grab().toImage();
+  for (int i = 0; i < 20 && !s.btnCancel->hasFocus(); ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_TRUE(s.btnCancel->hasFocus());
+  EXPECT_NE(s.btnCancel->grab().toImage(), unfocused) << "no focus mark";
+  EXPECT_EQ(s.btnCancel->accessibleName(), "Cancel");
+  QTest::keyClick(s.btnCancel, Qt::Key_Space);
+  EXPECT_EQ(s.result(), QDialog::Rejected);
+  EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "Typed");
 }
 
 // A save writes every key in one replacement of the file, one rename into its folder, so that

@@ -2,6 +2,7 @@
 
 #include "tests/support/QtApp.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
@@ -101,6 +102,32 @@ TEST_F(GfxBtnTest, AutoSizeFollowsTheUpBitmap) {
   button.setBitmapGray(filled(Qt::yellow));
   button.setEnabled(false);
   EXPECT_EQ(shown(), QColor(Qt::blue));
+}
+
+// From the keyboard: the button takes the focus and shows it, Space holds it down and clicks at
+// its release, Return clicks at once; to a screen reader it is a push button whose press action
+// clicks it.
+TEST_F(GfxBtnTest, KeyboardAndScreenReader) {
+  EXPECT_TRUE(button.focusPolicy() & Qt::TabFocus);
+  button.setFocus();
+  QApplication::setActiveWindow(&button);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return button.hasFocus(); }));
+  EXPECT_NE(button.grab().toImage().pixelColor(3, 3), QColor(Qt::red)) << "no focus mark";
+  QTest::keyPress(&button, Qt::Key_Space);
+  EXPECT_TRUE(button.isPressed());
+  EXPECT_EQ(shown(), QColor(Qt::green));
+  EXPECT_TRUE(log.empty());
+  QTest::keyRelease(&button, Qt::Key_Space);
+  QTest::keyClick(&button, Qt::Key_Return);
+  EXPECT_EQ(log, (std::vector<std::string>{"click", "click"}));
+
+  button.setAccessibleName("OK");
+  QAccessibleInterface* screenReader = QAccessible::queryAccessibleInterface(&button);
+  ASSERT_TRUE(screenReader);
+  EXPECT_EQ(screenReader->role(), QAccessible::Button);
+  EXPECT_EQ(screenReader->text(QAccessible::Name), "OK");
+  screenReader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(log.size(), 3u);
 }
 
 } // namespace

@@ -61,7 +61,9 @@ TEST(PlayOrderTest, ShuffledRounds) {
   for (int round = 0; round < 4; ++round) {
     std::set<int32_t> songs(played.begin() + 5 * round, played.begin() + 5 * round + 5);
     EXPECT_EQ(songs.size(), 5u) << "round " << round;
-    if (round > 0) EXPECT_NE(played[5 * round], played[5 * round - 1]);
+    if (round > 0) {
+      EXPECT_NE(played[5 * round], played[5 * round - 1]);
+    }
   }
   EXPECT_EQ(take(3, [&] { return order.Previous(); }), (Songs{played[18], played[17], played[16]}));
   EXPECT_EQ(take(3, [&] { return order.Next(); }), (Songs{played[17], played[18], played[19]}));

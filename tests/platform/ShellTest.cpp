@@ -1,39 +1,25 @@
 #include "platform/shell.h"
 
+#include "tests/support/StandInOpener.h"
+
 #include <gtest/gtest.h>
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
-#include <QTextDocument>
-#include <QUrl>
+#include <QTest>
 
+#include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
-// A GUI application whose desktop handlers for "vorka-test" and "file" addresses record what
-// they are asked to open. The receiver is a QTextDocument: its baseUrlChanged signal takes a
-// QUrl, and the handler invokes it by name.
 class ShellTest : public ::testing::Test {
 protected:
   int m_argc = 1;
   char m_name[16] = "tests_platform";
   char* m_argv[2] = {m_name, nullptr};
   QGuiApplication m_app{m_argc, m_argv};
-  QTextDocument m_handler;
-  std::vector<QUrl> m_opened;
-
-  void SetUp() override {
-    QObject::connect(&m_handler, &QTextDocument::baseUrlChanged,
-                     [this](const QUrl& url) { m_opened.push_back(url); });
-    QDesktopServices::setUrlHandler("vorka-test", &m_handler, "baseUrlChanged");
-    QDesktopServices::setUrlHandler("file", &m_handler, "baseUrlChanged");
-  }
-  void TearDown() override {
-    QDesktopServices::unsetUrlHandler("vorka-test");
-    QDesktopServices::unsetUrlHandler("file");
-  }
 };
 
 } // namespace
@@ -51,18 +37,41 @@ TEST(ShellUrlTest, OtherTextIsALocalFile) {
   EXPECT_EQ(ShellUrl("notes:1.txt"), QUrl::fromLocalFile(QDir::currentPath() + "/notes:1.txt"));
 }
 
-// ShellExecute hands the trimmed address to the desktop's handler for its scheme.
+// ShellExecute hands the trimmed address to the opener; its output never reaches ours; a
+// failure is told when the opener ends in failure or is not there at all, success never.
 TEST_F(ShellTest, ExecuteOpensTheAddress) {
-  ShellExecute(" \tvorka-test://open/help\r\n");
-  ShellExecute("tune.mod");
-  ASSERT_EQ(m_opened.size(), 2u);
-  EXPECT_EQ(m_opened[0], QUrl("vorka-test://open/help"));
-  EXPECT_EQ(m_opened[1], QUrl::fromLocalFile(QDir::currentPath() + "/tune.mod"));
+  int failures = 0;
+  {
+    StandInOpener opener;
+    testing::internal::CaptureStdout();
+    ShellExecute(" \tvorka-test://open/help\r\n", [&] { ++failures; });
+    ShellExecute("tune.mod");
+    std::vector<std::string> opened = opener.opened(2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    std::sort(opened.begin(), opened.end()); // the two openers run side by side
+    EXPECT_EQ(opened, (std::vector<std::string>{(QDir::currentPath() + "/tune.mod").toStdString(),
+                                                "vorka-test://open/help"}));
+    EXPECT_EQ(failures, 0);
+  }
+  {
+    StandInOpener opener(3);
+    ShellExecute("/no/such/page.htm", [&] { ++failures; });
+    EXPECT_EQ(opener.opened(1).size(), 1u);
+    EXPECT_EQ(failures, 1);
+  }
+  const char* path = std::getenv("PATH");
+  const std::string saved = path ? path : "";
+  setenv("PATH", "/nonexistent", 1);
+  ShellExecute("/no/such/page.htm", [&] { ++failures; });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return failures == 2; }, 5000));
+  setenv("PATH", saved.c_str(), 1);
+  EXPECT_EQ(failures, 2);
 }
 
 // An empty or blank text opens nothing.
 TEST_F(ShellTest, BlankTextOpensNothing) {
+  StandInOpener opener;
   ShellExecute("");
   ShellExecute(" \t\r\n\x01");
-  EXPECT_TRUE(m_opened.empty());
+  EXPECT_TRUE(opener.opened(1).empty());
 }

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -245,6 +246,44 @@ TEST_F(PlaylistDialogTest, OkCancelAndCloseBox) {
   EXPECT_TRUE(d.Playlist().empty());
   d.FormDestroy();
   EXPECT_EQ(stored(), "");
+}
+
+// From the keyboard alone: Tab reaches the folder field, OK and Cancel; Return in the field
+// lists the folder typed and says when there is none, without closing; Alt+C cancels without
+// typing into the field, and a folder that was not found is not kept; Return on a control that
+// does not use it confirms, as OK does.
+TEST_F(PlaylistDialogTest, KeyboardOnly) {
+  TfrmPlayList& d = open(root);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  std::vector<QWidget*> chain;
+  for (QWidget* w = d.nextInFocusChain(); w != &d; w = w->nextInFocusChain())
+    if (w->focusPolicy() & Qt::TabFocus) chain.push_back(w);
+  for (QWidget* w : {static_cast<QWidget*>(d.eDir), static_cast<QWidget*>(d.btnOk), static_cast<QWidget*>(d.btnCancel)})
+    EXPECT_NE(std::find(chain.begin(), chain.end(), w), chain.end()) << w->accessibleName().toStdString();
+
+  const std::string missing = root + "no such folder/";
+  d.eDir->setFocus();
+  d.eDir->setText(QString::fromStdString(missing));
+  QTest::keyClick(d.eDir, Qt::Key_Return);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_TRUE(listed().empty());
+  auto* notFound = d.lbDir->viewport()->findChild<QLabel*>();
+  ASSERT_TRUE(notFound);
+  EXPECT_TRUE(notFound->isVisible());
+  EXPECT_EQ(notFound->text(), "Folder not found");
+  QTest::keyClick(d.eDir, Qt::Key_C, Qt::AltModifier);
+  EXPECT_EQ(d.result(), QDialog::Rejected);
+  EXPECT_EQ(d.eDir->text().toStdString(), missing);
+  EXPECT_EQ(lastDir, root);
+
+  open(root);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  EXPECT_FALSE(d.lbDir->viewport()->findChild<QLabel*>()->isVisible());
+  d.btnAddAll->setFocus();
+  QTest::keyClick(d.btnAddAll, Qt::Key_Space);
+  QTest::keyClick(d.btnAddAll, Qt::Key_Return);
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  EXPECT_EQ(d.Playlist().size(), 3u);
 }
 
 // The stored playlist is loaded when the dialog is made, an entry whose file is gone kept and

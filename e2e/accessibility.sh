@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# What a screen reader finds (AT-SPI, Qt's accessibility on as a screen reader turns it on):
+# every control that takes the focus in the main window, in Setup (both pages) and in the
+# playlist dialog has a name, the high scores read as whole sentences, and the bitmap OK and
+# Cancel are push buttons that a screen reader can press.
+#
+# usage: accessibility.sh <build folder> <e2e_modules program> <folder for screenshots>
+set -euo pipefail
+
+source "$(dirname "$0")/lib.sh"
+[ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || fail "no session bus: run under dbus-run-session"
+install_program "$build"
+"$make_modules" "$work/music" "$prog/highscore.dat"
+mkdir -p "$XDG_CONFIG_HOME/vorka"
+printf '[generaloptions]\nFIRSTTIME=0\n' >"$XDG_CONFIG_HOME/vorka/vorka.ini"
+gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress >/dev/null
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+
+# Prints "unnamed: <role> in <window>" for every focusable, showing object without a name in the
+# program's window called $1, and the names of the objects with role $2 (if given).
+walk() {
+  /usr/bin/python3 - "$1" "${2:-}" <<'PY'
+import pyatspi, sys
+title, role = sys.argv[1], sys.argv[2]
+def visit(node, window):
+    try:
+        states = node.getState()
+        if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING) and not node.name:
+            print(f'unnamed: {node.getRoleName()} under {node.parent.getRoleName()} {node.parent.name!r} in {window}')
+        if role and node.getRoleName() == role:
+            print(f'{role}: {node.name}')
+        for i in range(node.childCount):
+            visit(node.getChildAtIndex(i), window)
+    except Exception as error:
+        print(f'unreadable: {error}')
+for app in pyatspi.Registry.getDesktop(0):
+    if app is not None and app.name == 'vorka':
+        for window in app:
+            if window is not None and window.name == title:
+                visit(window, title)
+PY
+}
+# Fails with the unnamed controls that `walk` found.
+all_named() {
+  local found
+  found=$(walk "$1" | grep '^unnamed\|^unreadable' || true)
+  [ -z "$found" ] || fail "$2: $found"
+}
+
+start_program
+main=$(window '^VORKA$' NORMAL) || fail "no main window"
+sleep 1
+all_named VORKA "main window"
+rows=$(walk VORKA "list item")
+grep -qE '^list item: 1\. Player 1, 20[,.]?000 points, level 20$' <<<"$rows" ||
+  fail "the first high score does not read whole: $(head -2 <<<"$rows")"
+grep -qE '^list item: 20\. Player 20, 1[,.]?000 points, level 1$' <<<"$rows" || fail "the last high score: $rows"
+
+xdotool windowfocus --sync "$main"
+xdotool key alt+o
+sleep 0.3
+xdotool key s
+setup=$(window '^Setup$' 'DIALOG|UTILITY|NORMAL') || fail "Options > Setup opened nothing"
+sleep 0.5
+all_named Setup "Setup, first page"
+buttons=$(walk Setup "push button")
+grep -qx 'push button: OK' <<<"$buttons" || fail "Setup's OK is no push button: $buttons"
+xdotool key ctrl+Tab
+sleep 0.5
+import -window "$setup" "$shots/setup-sound.png"
+all_named Setup "Setup, second page"
+xdotool key Escape
+closed "$setup" || fail "Escape did not close Setup"
+
+keys "$main" ctrl+p
+dialog=$(window '^Playlist$' UTILITY) || fail "Ctrl+P opened no playlist dialog"
+sleep 0.5
+all_named Playlist "the playlist dialog"
+buttons=$(walk Playlist "push button")
+grep -qx 'push button: Cancel' <<<"$buttons" || fail "the playlist's Cancel is no push button: $buttons"
+xdotool key Escape
+closed "$dialog" || fail "Escape did not close the playlist dialog"
+exit_program "$main"
+echo "PASS: accessibility"
