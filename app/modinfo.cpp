@@ -44,6 +44,7 @@ TfrmInfo::TfrmInfo(TfrmMain* mainWindow)
   Notebook->addTab(buildGeneralPage(), "General");
   auto* instruments = new QWidget;
   mInst = memo(instruments);
+  mInst->setAccessibleName("Instruments");
   mInst->setGeometry(4, 4, 242, 248);
   Notebook->addTab(instruments, "Instruments");
   btnOk = TGfxBtn::okButton(this, {176, 291});
@@ -62,7 +63,9 @@ QWidget* TfrmInfo::buildGeneralPage() {
   eName->setReadOnly(true);
   eName->setPalette(buttonFace(eName->palette()));
   eName->setGeometry(52, 54, 185, 21);
+  nameLabel->setBuddy(eName);
   mModInfo = memo(page);
+  mModInfo->setAccessibleName("Module details");
   mModInfo->setGeometry(8, 84, 234, 164);
   return page;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What a screen reader finds (AT-SPI, Qt's accessibility on as a screen reader turns it on):
-# every control that takes the focus in the main window, in Setup (both pages) and in the
-# playlist dialog has a name, the high scores read as whole sentences, and the bitmap OK and
+# every control that takes the focus in the main window, in Setup (both pages), in the
+# playlist dialog and in the module information has a name, the high scores read as whole sentences, and the bitmap OK and
 # Cancel are push buttons that a screen reader can press.
 #
 # usage: accessibility.sh <build folder> <e2e_modules program> <folder for screenshots>
@@ -11,6 +11,7 @@ source "$(dirname "$0")/lib.sh"
 [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || fail "no session bus: run under dbus-run-session"
 install_program "$build"
 "$make_modules" "$work/music" "$prog/highscore.dat"
+printf '%s\r\n' "$work/music/Alpha Tune.mod" >"$prog/playlist.dat"
 mkdir -p "$XDG_CONFIG_HOME/vorka"
 printf '[generaloptions]\nFIRSTTIME=0\n' >"$XDG_CONFIG_HOME/vorka/vorka.ini"
 gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus --method org.a11y.Bus.GetAddress >/dev/null
@@ -80,5 +81,16 @@ buttons=$(walk Playlist "push button")
 grep -qx 'push button: Cancel' <<<"$buttons" || fail "the playlist's Cancel is no push button: $buttons"
 xdotool key Escape
 closed "$dialog" || fail "Escape did not close the playlist dialog"
+
+# The module information opens while a song plays.
+gdbus call --session --dest org.mpris.MediaPlayer2.vorka --object-path /org/mpris/MediaPlayer2 \
+  --method org.mpris.MediaPlayer2.Player.Play >/dev/null
+wait_caption "$main" "VORKA - Alpha Tune" || fail "Play did not play the song"
+keys "$main" F8
+info=$(window '^Module Info$' 'DIALOG|UTILITY|NORMAL') || fail "F8 opened no module information"
+sleep 0.5
+all_named "Module Info" "the module information"
+xdotool key Return
+closed "$info" || fail "Return did not confirm the module information"
 exit_program "$main"
 echo "PASS: accessibility"
