@@ -26,6 +26,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -57,6 +58,7 @@ constexpr int32_t kHighScorePlaces = 20;
 constexpr double kSeekStepSeconds = 5;
 constexpr int32_t kVolumeStep = 5;
 constexpr int kMilliseconds = 1000;
+constexpr int kSkippedMessageMs = 6000;
 
 QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
@@ -372,6 +374,15 @@ void TfrmMain::showSong() {
   StatusBar->setFileText(fromBytes(Player->FileName));
   showTime();
   showState();
+  showSkipped();
+}
+
+void TfrmMain::showSkipped() {
+  QStringList lines;
+  for (const TSkippedSong& song : Player->TakeSkipped())
+    lines << "Skipped " + QFileInfo(fromBytes(song.Path)).fileName() + ": " + QString::fromStdString(song.Reason);
+  // With nothing left to play the file panel already says why.
+  if (!lines.isEmpty() && Player->State == psPlaying) StatusBar->showMessage(lines.join("  "), kSkippedMessageMs);
 }
 
 void TfrmMain::showLoadFailure() {

@@ -160,6 +160,9 @@ private:
   void handOverPlaylist();
   void showSong();
   void showLoadFailure();
+  // Names the files the player passed over, with the library's reasons, in the status bar for
+  // a few seconds, when a song plays after them.
+  void showSkipped();
   // Saves the high scores once more, a failure going to standard error, and frees them.
   void storeHighScoresAtEnd();
   void showState();

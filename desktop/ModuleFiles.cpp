@@ -1,5 +1,6 @@
 #include "desktop/ModuleFiles.h"
 
+#include "music/ModuleFormats.h"
 #include "playlist/DirBrowser.h"
 #include "playlist/PlaylistFile.h"
 
@@ -28,11 +29,14 @@ std::vector<std::string> modulesIn(std::string folder) {
   return modules;
 }
 
-void addModule(TModuleFiles& files, const std::string& path) {
-  if (TPlaylistFile::CanHold(path))
-    files.Modules.push_back(path);
-  else
+// `path` (a regular file) when it holds a module; `given` is how the problem names it.
+void addModule(TModuleFiles& files, const std::string& path, const std::string& given) {
+  if (!TPlaylistFile::CanHold(path))
     files.Problems.push_back(TPlaylistFile::Refusal(path));
+  else if (!TModuleFormats::HoldsModule(path))
+    files.Problems.push_back(given + " is not a module the player can read.");
+  else
+    files.Modules.push_back(path);
 }
 
 void addPath(TModuleFiles& files, const std::string& given) {
@@ -51,12 +55,12 @@ void addPath(TModuleFiles& files, const std::string& given) {
   } else if (S_ISDIR(info.st_mode)) {
     std::vector<std::string> modules = modulesIn(path);
     if (modules.empty()) files.Problems.push_back(given + " holds no module files.");
-    for (const std::string& module : modules) addModule(files, module);
-  } else if (!S_ISREG(info.st_mode) ||
-             !TDirBrowser::IsModuleName(path.substr(path.rfind('/') + 1))) {
-    files.Problems.push_back(given + " is not a module file (mod, it, s3m or xm).");
+    for (const std::string& module : modules) addModule(files, module, module);
+  } else if (!S_ISREG(info.st_mode)) {
+    files.Problems.push_back(given + " is not a module the player can read.");
   } else {
-    addModule(files, path);
+    // A module is known by what it holds: a wrong extension does not keep it out.
+    addModule(files, path, given);
   }
 }
 

@@ -11,8 +11,9 @@ struct TModuleFiles {
   // One sentence for each path that was left out, naming it and why.
   std::vector<std::string> Problems;
 
-  // A module file (by its name: mod, it, s3m or xm) stands for itself and a folder for the
-  // module files directly in it; anything else is left out with a problem, and so is every path
+  // A file that holds a module (whatever its name) stands for itself and a folder for the
+  // module files directly in it (by their names); anything else, a file named as a module that
+  // holds none included, is left out with a problem, and so is every path
   // that the playlist file cannot hold (a line break or Ctrl-Z in its name) or that holds a zero
   // byte. Relative paths are taken against the current folder.
   static TModuleFiles of(const std::vector<std::string>& paths);

@@ -2,6 +2,7 @@
 
 #include "desktop/MprisService.h"
 #include "desktop/SingleInstance.h"
+#include "music/ModuleFormats.h"
 
 #include <QMetaClassInfo>
 
@@ -14,7 +15,9 @@ QString TMprisRootAdaptor::desktopEntry() const {
 }
 
 QStringList TMprisRootAdaptor::supportedMimeTypes() const {
-  return {"audio/x-mod", "audio/x-s3m", "audio/x-xm", "audio/x-it"};
+  QStringList types;
+  for (const std::string& type : TModuleFormats::MimeTypes()) types << QString::fromStdString(type);
+  return types;
 }
 
 void TMprisRootAdaptor::Raise() { m_service->raise(); }

@@ -103,7 +103,7 @@ refusal() {
 vorka_bus=(--dest example.vorka.Vorka --object-path /example/vorka/Vorka --method example.vorka.Vorka.Open)
 out=$(refusal "${vorka_bus[@]}" "[b'relative.mod', b'', b'/dev/zero', b'/etc/shadow', b'$work/odd/line\nfeed.mod', b'$work/odd/ctrl\032z.mod']")
 for text in "relative.mod is not an absolute path." "An empty path names no file." \
-  "/dev/zero is not a module file" "/etc/shadow is not a module file" \
+  "/dev/zero is not a module the player can read" "/etc/shadow is not a module the player can read" \
   'odd/line\nfeed.mod cannot be kept in the playlist' 'odd/ctrl\x1Az.mod cannot be kept in the playlist'; do
   grep -qF -- "$text" <<<"$out" || fail "Open's refusal does not say '$text': $out"
 done

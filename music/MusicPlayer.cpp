@@ -4,6 +4,7 @@
 #include "platform/msgbox.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -127,7 +128,9 @@ bool TMusicPlayer::LoadSong(const std::string& path) {
   }
   Module = MIDASloadModule(path.c_str());
   if (!Module) {
-    LoadError = path + ": " + MIDASgetErrorMessage(MIDASgetLastError());
+    const std::string reason = MIDASgetErrorMessage(MIDASgetLastError());
+    LoadError = path + ": " + reason;
+    m_skipped.push_back({path, reason});
     ModuleInfo = {};
     Duration = 0;
     FileName.clear();
@@ -166,6 +169,7 @@ bool TMusicPlayer::adoptFollower() {
   Module = next->Module;
   SongIndex = next->Index;
   m_order = std::move(next->Order);
+  m_skipped.insert(m_skipped.end(), next->Skipped.begin(), next->Skipped.end());
   if (!MIDASgetModuleInfo(Module, &ModuleInfo)) FatalSoundError();
   if (!MIDASgetModuleDuration(Module, &Duration)) FatalSoundError();
   FileName = Songs[SongIndex];
@@ -289,6 +293,12 @@ void TMusicPlayer::Rewind(int32_t step) {
   RefreshPlayStatus();
   int32_t target = static_cast<int32_t>(PlayStatus.Position) - step;
   MIDASsetPosition(PlayHandle, target < 0 ? 0 : target);
+}
+
+std::vector<TSkippedSong> TMusicPlayer::TakeSkipped() {
+  std::lock_guard lock(m_lock);
+  adoptFollower();
+  return std::exchange(m_skipped, {});
 }
 
 double TMusicPlayer::PlaySeconds() {

@@ -115,6 +115,9 @@ public:
   // it started a song.
   std::string LoadError;
 
+  // The files passed over since the last call, in order, because they did not load.
+  std::vector<TSkippedSong> TakeSkipped();
+
 private:
   // Plays `first`, or when it cannot be loaded the songs `next` gives, at most once around
   // the list; -1 from either ends the search and stops the player.
@@ -135,6 +138,7 @@ private:
   bool m_failed = false;
   TPlayOrder m_order;
   TSongQueue m_queue;
+  std::vector<TSkippedSong> m_skipped;
   bool m_planned = false; // the song to follow has been planned since the last change
   uint32_t m_endsSeen = 0; // passes of the playing song already followed
   int32_t m_volume = 100;

@@ -61,10 +61,12 @@ void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<st
   lock.unlock();
   MIDASmodule module = 0;
   int32_t index = -1;
+  std::vector<TSkippedSong> skipped;
   for (std::size_t tried = 0; tried < request.Songs.size() && !module; ++tried) {
     index = request.Order.AfterEnd();
     if (index < 0) break;
     module = MIDASloadModule(request.Songs[index].c_str());
+    if (!module) skipped.push_back({request.Songs[index], MIDASgetErrorMessage(MIDASgetLastError())});
   }
   lock.lock();
   if (!module) return;
@@ -74,5 +76,5 @@ void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<st
     MIDASfreeModule(module);
     return;
   }
-  m_queued = TQueued{handle, module, index, std::move(request.Order), request.Loops};
+  m_queued = TQueued{handle, module, index, std::move(request.Order), request.Loops, std::move(skipped)};
 }

@@ -12,6 +12,13 @@
 #include <utility>
 #include <vector>
 
+// A file the player passed over because the library could not load it, and the library's
+// reason.
+struct TSkippedSong {
+  std::string Path;
+  std::string Reason;
+};
+
 // The song that is to follow the playing one, made ready while that one plays: a thread of its
 // own loads it (skipping files that do not load, at most once around the list) and queues it in
 // the sound library behind the playing song, so that it sounds from the very sample that song
@@ -25,6 +32,7 @@ public:
     int32_t Index = -1;      // into the list planned from
     TPlayOrder Order;        // the play order standing at this song
     uint32_t AfterLoops = 0; // the playing song's loop count when it was queued
+    std::vector<TSkippedSong> Skipped; // passed over on the way to it
   };
 
   TSongQueue();

@@ -1,5 +1,6 @@
 #include "playlist/DirBrowser.h"
 
+#include "music/ModuleFormats.h"
 #include "platform/filesys.h"
 
 namespace {
@@ -15,12 +16,13 @@ void TDirBrowser::ChangeDir(const std::string& piece) {
     CurDir += piece;
   ClearDirList();
   ScanDir(CurDir, "*.*", faDirectory);
-  for (const char* mask : ModuleMasks) ScanDir(CurDir, mask, faArchive);
+  ScanDir(CurDir, "*", faArchive, TModuleFormats::IsModuleName);
 }
 
-void TDirBrowser::ScanDir(const std::string& folder, const std::string& mask, int32_t attr) {
+void TDirBrowser::ScanDir(const std::string& folder, const std::string& mask, int32_t attr,
+                          const std::function<bool(const std::string&)>& keep) {
   for (const TSearchRec& found : FindFiles(folder + mask, attr)) {
-    if (found.Name == ".") continue;
+    if (found.Name == "." || (keep && !keep(found.Name))) continue;
     if (found.Attr != attr && found.Attr != attr + 1 && found.Attr != attr + 32) continue;
     insertSorted({found.Name, found.Size, found.Attr});
   }
@@ -49,10 +51,4 @@ std::string TDirBrowser::ParentDir(const std::string& path) {
 
 bool TDirBrowser::IsFolder(const TDirEntry& entry) {
   return entry.Attr == 0x10 || entry.Attr == 0x11 || entry.Attr == 0x30;
-}
-
-bool TDirBrowser::IsModuleName(const std::string& name) {
-  for (const char* mask : ModuleMasks)
-    if (MatchesMask(name, mask)) return true;
-  return false;
 }

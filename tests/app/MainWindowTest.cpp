@@ -171,7 +171,8 @@ TEST_F(MainWindowTest, CommandsFromAnotherThreadAreQueued) {
   ASSERT_TRUE(processUntil([] { return frmMain->StatePanelText() == "Paused"; }));
 }
 
-// When no file of the playlist loads, playback stops and the status bar says why.
+// When no file of the playlist loads, playback stops and the status bar says why; a file
+// passed over on the way to one that plays is named in the status bar with the reason.
 TEST_F(MainWindowTest, UnloadableSongIsShownInTheStatusBar) {
   std::string broken = music.write("broken.xm", "this is no module");
   storePlaylist({broken});
@@ -181,6 +182,13 @@ TEST_F(MainWindowTest, UnloadableSongIsShownInTheStatusBar) {
   EXPECT_EQ(frmMain->FilePanelText().toStdString(),
             "Cannot play " + broken + ": Unable to load module: the file is not a module");
   EXPECT_TRUE(boxes.empty());
+
+  frmMain->OpenFiles({song("Alpha")});
+  EXPECT_EQ(frmMain->Player->State, psPlaying);
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(caption(), "VORKA - Alpha");
+  EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
+            "Skipped broken.xm: Unable to load module: the file is not a module");
 }
 
 // OK in the playlist dialog hands the new playlist to the player; Cancel leaves the player's
@@ -255,7 +263,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(caption(), "VORKA - Beta");
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
-            notes + " is not a module file (mod, it, s3m or xm).");
+            notes + " is not a module the player can read.");
   frmMain->btnPlayNextClick();
   EXPECT_EQ(frmMain->Player->FileName, latin1);
   EXPECT_EQ(frmMain->Player->State, psPlaying);

@@ -1,7 +1,9 @@
 #include "desktop/CommandLine.h"
 
 #include "desktop/SingleInstance.h"
+#include "music/ModuleFormats.h"
 #include "platform/filesys.h"
+#include "tests/support/ModuleWriter.h"
 #include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
@@ -9,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -36,25 +41,34 @@ TEST(CommandLineTest, OptionsAnswerLikeQtPrograms) {
   EXPECT_EQ(unknown.Text, "vorka: Unknown option 'shuffle'.");
 }
 
-// Module files stand for themselves and folders for their modules in the playlist dialog's
-// order, all made absolute; everything else is left out with one sentence each.
+// Files that hold modules stand for themselves, whatever their names, and folders for the
+// modules named so in them (Amiga names too) in the playlist dialog's order, all made absolute;
+// everything else, a file named as a module that holds none included, is left out with one
+// sentence each.
 TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
   TempDir dir;
   const std::string root = dir.path().string() + "/";
+  const std::string module = testmod::writeXm(testmod::simpleSong("Tune", 4, 1, 16, {"Lead"}));
   std::filesystem::create_directories(dir.path() / "set" / "deeper");
-  for (const char* name : {"set/b.XM", "set/a.mod", "set/c.it", "set/notes.txt", "set/deeper/d.s3m",
-                           "single.S3M", "readme.txt"})
-    dir.write(name, "x");
+  for (const char* name : {"set/b.XM", "set/a.mod", "set/c.it", "set/mod.beastii", "set/notes.txt",
+                           "set/deeper/d.s3m", "single.S3M", "renamed.dat"})
+    dir.write(name, module);
+  dir.write("readme.txt", "x");
+  dir.write("text.xm", "just some words, no module");
+  dir.write("empty.it", "");
   const std::string startDir = GetCurrentDir();
   ASSERT_TRUE(SetCurrentDir(root));
-  TCommandLine line = parse({"single.S3M", root + "set", "readme.txt", "gone.it", root + "empty"});
+  TCommandLine line = parse({"single.S3M", root + "set", "readme.txt", "gone.it", root + "empty", "renamed.dat",
+                             "text.xm", "empty.it"});
   SetCurrentDir(startDir);
   EXPECT_EQ(line.Action, TCommandLine::TAction::Run);
   EXPECT_EQ(line.Files.Modules, (Paths{root + "single.S3M", root + "set/a.mod", root + "set/b.XM",
-                                       root + "set/c.it"}));
-  EXPECT_EQ(line.Files.Problems, (Paths{"readme.txt is not a module file (mod, it, s3m or xm).",
+                                       root + "set/c.it", root + "set/mod.beastii", root + "renamed.dat"}));
+  EXPECT_EQ(line.Files.Problems, (Paths{"readme.txt is not a module the player can read.",
                                         "gone.it: No such file or directory",
-                                        root + "empty: No such file or directory"}));
+                                        root + "empty: No such file or directory",
+                                        "text.xm is not a module the player can read.",
+                                        "empty.it is not a module the player can read."}));
   std::filesystem::create_directory(dir.path() / "empty");
   EXPECT_EQ(parse({root + "empty"}).Files.Problems, Paths{root + "empty holds no module files."});
   EXPECT_TRUE(parse({}).Files.Modules.empty());
@@ -66,11 +80,12 @@ TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
 TEST(CommandLineTest, OnlyNamesThePlaylistCanHoldAreTaken) {
   TempDir dir;
   const std::string root = dir.path().string() + "/";
-  const std::string latin1 = dir.write("J\xf6rg.mod", "x");
-  const std::string lineFeed = dir.write("odd\nname.mod", "x");
+  const std::string module = testmod::writeXm(testmod::simpleSong("Tune", 4, 1, 16, {"Lead"}));
+  const std::string latin1 = dir.write("J\xf6rg.mod", module);
+  const std::string lineFeed = dir.write("odd\nname.mod", module);
   std::filesystem::create_directory(dir.path() / "set");
-  dir.write("set/ctrl\x1az.xm", "x");
-  dir.write("set/fine.it", "x");
+  dir.write("set/ctrl\x1az.xm", module);
+  dir.write("set/fine.it", module);
   const std::string ending = " cannot be kept in the playlist: its name holds a line break or Ctrl-Z character.";
   TCommandLine line = parse({"--", latin1, lineFeed, root + "set", root + "gone\r.s3m"});
   EXPECT_EQ(line.Files.Modules, (Paths{latin1, root + "set/fine.it"}));
@@ -82,8 +97,23 @@ TEST(CommandLineTest, OnlyNamesThePlaylistCanHoldAreTaken) {
   EXPECT_EQ(fromBus.Modules, (Paths{root + "set/fine.it"}));
   EXPECT_EQ(fromBus.Problems, (Paths{"An empty path names no file.", "fine.it is not an absolute path.",
                                      "A path holds a zero byte, which no file name can.",
-                                     "/dev/zero is not a module file (mod, it, s3m or xm).",
+                                     "/dev/zero is not a module the player can read.",
                                      root + "set/ctrl\\x1Az.xm" + ending}));
+}
+
+// The desktop entry offers the program for the sound types that shared-mime-info gives the
+// library's extensions, as MPRIS does.
+TEST(CommandLineTest, DesktopEntryListsTheModuleTypes) {
+  std::ifstream entry(VORKA_DESKTOP_ENTRY);
+  std::string line;
+  while (std::getline(entry, line) && !line.starts_with("MimeType=")) {
+  }
+  std::vector<std::string> listed;
+  std::stringstream types(line.substr(line.find('=') + 1));
+  for (std::string type; std::getline(types, type, ';');) listed.push_back(type);
+  EXPECT_EQ(listed, TModuleFormats::MimeTypes());
+  for (const char* type : {"audio/x-mod", "audio/x-s3m", "audio/x-xm", "audio/x-it"})
+    EXPECT_NE(std::find(listed.begin(), listed.end(), type), listed.end()) << type;
 }
 
 // The single-instance interface is the program's id, the name its desktop entry has.

@@ -1,0 +1,64 @@
+#include "music/ModuleFormats.h"
+
+#include <QMimeDatabase>
+#include <QMimeType>
+
+#include <libopenmpt/libopenmpt.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <fstream>
+
+namespace {
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+bool known(const std::string& extension) {
+  const std::vector<std::string>& all = TModuleFormats::Extensions();
+  return std::find(all.begin(), all.end(), lowerCase(extension)) != all.end();
+}
+
+} // namespace
+
+const std::vector<std::string>& TModuleFormats::Extensions() {
+  static const std::vector<std::string> extensions = [] {
+    std::vector<std::string> all;
+    for (const std::string& extension : openmpt::get_supported_extensions()) all.push_back(lowerCase(extension));
+    return all;
+  }();
+  return extensions;
+}
+
+bool TModuleFormats::IsModuleName(const std::string& name) {
+  const std::size_t last = name.rfind('.'), first = name.find('.');
+  if (last == std::string::npos) return false;
+  return (last + 1 < name.size() && known(name.substr(last + 1))) || (first > 0 && known(name.substr(0, first)));
+}
+
+bool TModuleFormats::HoldsModule(const std::string& path) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return false;
+  const auto size = static_cast<std::uint64_t>(file.tellg());
+  if (size == 0) return false;
+  std::vector<std::byte> head(std::min<std::uint64_t>(size, openmpt::probe_file_header_get_recommended_size()));
+  file.seekg(0);
+  if (!file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()))) return false;
+  return openmpt::probe_file_header(openmpt::probe_file_header_flags_default2, head.data(), head.size(), size) ==
+         openmpt::probe_file_header_result_success;
+}
+
+std::vector<std::string> TModuleFormats::MimeTypes() {
+  std::vector<std::string> types;
+  const QMimeDatabase database;
+  for (const std::string& extension : Extensions())
+    for (const QMimeType& type : database.mimeTypesForFileName(QString::fromStdString("x." + extension))) {
+      const std::string name = type.name().toStdString();
+      if (name.starts_with("audio/") && std::find(types.begin(), types.end(), name) == types.end())
+        types.push_back(name);
+    }
+  return types;
+}
