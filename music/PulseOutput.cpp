@@ -55,11 +55,11 @@ bool TPulseOutput::connect(const TOutputFormat& format) {
     pa_threaded_mainloop_wait(m_loop);
   }
 
-  pa_sample_spec spec{};
-  spec.format = format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16NE;
-  spec.rate = static_cast<uint32_t>(format.rate);
-  spec.channels = static_cast<uint8_t>(format.channels);
-  m_stream = pa_stream_new(m_context, "Music", &spec, nullptr);
+  pa_sample_spec sampleFormat{};
+  sampleFormat.format = format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16NE;
+  sampleFormat.rate = static_cast<uint32_t>(format.rate);
+  sampleFormat.channels = static_cast<uint8_t>(format.channels);
+  m_stream = pa_stream_new(m_context, "Music", &sampleFormat, nullptr);
   if (!m_stream) return false;
   pa_stream_set_state_callback(
       m_stream, [](pa_stream*, void* loop) { signalLoop(loop); }, m_loop);

@@ -86,10 +86,10 @@ private:
 class TRecorder {
 public:
   TRecorder() {
-    pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 2};
+    pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, 44100, 2};
     pa_buffer_attr attr{static_cast<uint32_t>(-1), 0, 0, 0, 4 * 441};
     m_simple = pa_simple_new(nullptr, "vorka-test", PA_STREAM_RECORD, "null.monitor", "monitor",
-                             &spec, nullptr, &attr, nullptr);
+                             &sampleFormat, nullptr, &attr, nullptr);
   }
   ~TRecorder() {
     if (m_simple) pa_simple_free(m_simple);
