@@ -3,6 +3,8 @@
 #include "controls/ElidedLabel.h"
 #include "music/PlayTime.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSignalBlocker>
@@ -14,6 +16,7 @@ constexpr int kHeight = 19;
 constexpr int kStateWidth = 50;
 constexpr int kVolumeWidth = 56;
 constexpr int kVolumeStep = 5;
+constexpr int kSkippedMessageMs = 6000;
 
 } // namespace
 
@@ -72,6 +75,14 @@ void TPlayerStatusBar::clearTimes() {
 }
 
 QString TPlayerStatusBar::timeText() const { return m_time->text(); }
+
+void TPlayerStatusBar::showSkipped(const std::vector<TSkippedSong>& skipped) {
+  QStringList lines;
+  for (const TSkippedSong& song : skipped)
+    lines << "Skipped " + QFileInfo(QFile::decodeName(QByteArray::fromStdString(song.Path))).fileName() + ": " +
+                 QString::fromStdString(song.Reason);
+  if (!lines.isEmpty()) showMessage(lines.join("  "), kSkippedMessageMs);
+}
 
 void TPlayerStatusBar::showVolume(int percent, bool muted) {
   const QSignalBlocker quiet(VolumeSlider);

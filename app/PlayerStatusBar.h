@@ -1,6 +1,10 @@
 #pragma once
 
+#include "music/SongQueue.h"
+
 #include <QStatusBar>
+
+#include <vector>
 
 class QLabel;
 class QSlider;
@@ -25,6 +29,8 @@ public:
   void clearTimes();
   QString timeText() const;
   void showVolume(int percent, bool muted);
+  // Names the files passed over ("Skipped x.it: <reason>") for a few seconds; nothing for none.
+  void showSkipped(const std::vector<TSkippedSong>& skipped);
 
   QSlider* VolumeSlider;
 

@@ -26,7 +26,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -58,7 +57,6 @@ constexpr int32_t kHighScorePlaces = 20;
 constexpr double kSeekStepSeconds = 5;
 constexpr int32_t kVolumeStep = 5;
 constexpr int kMilliseconds = 1000;
-constexpr int kSkippedMessageMs = 6000;
 
 QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
@@ -378,11 +376,9 @@ void TfrmMain::showSong() {
 }
 
 void TfrmMain::showSkipped() {
-  QStringList lines;
-  for (const TSkippedSong& song : Player->TakeSkipped())
-    lines << "Skipped " + QFileInfo(fromBytes(song.Path)).fileName() + ": " + QString::fromStdString(song.Reason);
+  const std::vector<TSkippedSong> skipped = Player->TakeSkipped();
   // With nothing left to play the file panel already says why.
-  if (!lines.isEmpty() && Player->State == psPlaying) StatusBar->showMessage(lines.join("  "), kSkippedMessageMs);
+  if (Player->State == psPlaying) StatusBar->showSkipped(skipped);
 }
 
 void TfrmMain::showLoadFailure() {

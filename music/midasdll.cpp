@@ -9,15 +9,15 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <optional>
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -25,8 +25,8 @@ namespace {
 
 constexpr int32_t kMinRate = 5000;
 constexpr int32_t kMaxRate = 192000;
-// The device's buffer, at most this long (about 93 ms at 44100 Hz, in whole powers of two of
-// frames). SDL cannot drop what a sound server has buffered, so this bounds how soon a command
+// The device's buffer, at most this long (2048 frames, about 46 ms, at 44100 Hz: a whole power
+// of two of frames). SDL cannot drop what a sound server has buffered, so this bounds how soon a command
 // is heard; it is as large as that allows, since each buffer wakes the server.
 constexpr double kDeviceSeconds = 0.05;
 // How long the device stays open with nothing to be heard, so that the pause between two songs
