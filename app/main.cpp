@@ -2,6 +2,7 @@
 
 #include "app/HighScoreDelegate.h"
 #include "app/PlayerStatusBar.h"
+#include "app/SubsongMenu.h"
 #include "app/about.h"
 #include "app/modinfo.h"
 #include "app/setup.h"
@@ -234,6 +235,9 @@ void TfrmMain::buildMusicMenu() {
   mnuPause = command("Pa&use", &TfrmMain::btnPauseClick, Qt::Key_U);
   mnuFwd = command("&Forward", &TfrmMain::btnFfwdClick, Qt::Key_F);
   mnuRew = command("&Rewind", &TfrmMain::btnRewClick, Qt::Key_R);
+  mnuSubsong = new TSubsongMenu(music);
+  music->addMenu(mnuSubsong);
+  connect(mnuSubsong, &TSubsongMenu::subsongChosen, this, &TfrmMain::PlaySubsong);
   music->addSeparator();
   mnuSeekForward = music->addAction("Seek for&ward 5 s", this, [this] { SeekBy(kSeekStepSeconds); });
   mnuSeekForward->setShortcut(Qt::CTRL | Qt::Key_Right);
@@ -367,8 +371,12 @@ bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
 
 void TfrmMain::showSong() {
   std::string title = std::string(kTitle) + " - " + songName(Player->ModuleInfo);
+  const auto subsongs = static_cast<int32_t>(Player->Details.Subsongs.size());
+  if (subsongs > 1)
+    title += " (" + std::to_string(Player->Subsong + 1) + "/" + std::to_string(subsongs) + ")";
   setWindowTitle(QString::fromStdString(title));
   SetApplicationTitle(title);
+  mnuSubsong->showSubsongs(Player->Details.Subsongs, Player->Subsong);
   StatusBar->setFileText(fromBytes(Player->FileName));
   showTime();
   showState();
@@ -448,6 +456,12 @@ void TfrmMain::PlaySong(int32_t index) {
   Player->PlaySong(index);
   showSong();
   showLoadFailure();
+}
+
+void TfrmMain::PlaySubsong(int32_t index) {
+  if (!Player) return;
+  Player->PlaySubsong(index);
+  showSong();
 }
 
 void TfrmMain::btnStopClick() {
@@ -578,6 +592,10 @@ TPlayerView TfrmMain::PlayerView() const {
   view.State = Player->State;
   view.SongIndex = Player->SongIndex;
   view.SongName = songName(Player->ModuleInfo);
+  view.Subsong = Player->Subsong;
+  view.Subsongs = std::max(1, static_cast<int32_t>(Player->Details.Subsongs.size()));
+  view.Artist = Player->Details.Artist;
+  view.Message = Player->Details.Message;
   view.FileName = Player->FileName;
   view.Duration = Player->Duration;
   view.Volume = Player->Muted() ? 0.0 : Player->Volume() / 100.0;

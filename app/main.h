@@ -17,6 +17,7 @@ class QTimer;
 class QToolButton;
 class TPlayerStatusBar;
 class TSeekBar;
+class TSubsongMenu;
 
 // The main window: the transport buttons and menu of the music player (with keys), the
 // progress bar of the playing song (click or drag it to seek), the time played, the volume, the
@@ -72,6 +73,8 @@ public:
   void RaiseWindow();
   // Plays song `index` of the playlist at once.
   void PlaySong(int32_t index);
+  // Plays subsong `index` (from 0) of the loaded module at once.
+  void PlaySubsong(int32_t index);
   // Goes `seconds` into the song playing or paused, or `delta` seconds on from where it is.
   void SeekTo(double seconds);
   void SeekBy(double delta);
@@ -116,6 +119,7 @@ public:
   QAction* mnuPause;
   QAction* mnuFwd;
   QAction* mnuRew;
+  TSubsongMenu* mnuSubsong;
   QAction* mnuSeekForward;
   QAction* mnuSeekBack;
   QAction* mnuVolumeUp;

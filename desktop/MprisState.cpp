@@ -27,7 +27,11 @@ QVariantMap metadata(const TPlayerView& view) {
   if (view.FileName.empty()) return map;
   QString file = QFile::decodeName(QByteArray::fromStdString(view.FileName));
   QString title = QString::fromStdString(AsUtf8(view.SongName));
-  map["xesam:title"] = title.isEmpty() ? file.section('/', -1) : title;
+  if (title.isEmpty()) title = file.section('/', -1);
+  if (view.Subsongs > 1) title += QString(" (%1/%2)").arg(view.Subsong + 1).arg(view.Subsongs);
+  map["xesam:title"] = title;
+  if (!view.Artist.empty()) map["xesam:artist"] = QStringList{QString::fromStdString(view.Artist)};
+  if (!view.Message.empty()) map["xesam:comment"] = QStringList{QString::fromStdString(view.Message)};
   map["xesam:url"] = AddressOfPath(view.FileName);
   map["mpris:length"] = static_cast<qlonglong>(TMprisState::microseconds(view.Duration));
   return map;
@@ -38,7 +42,7 @@ QVariantMap metadata(const TPlayerView& view) {
 QString TMprisState::trackId(const TPlayerView& view) {
   if (view.FileName.empty()) return "/org/mpris/MediaPlayer2/TrackList/NoTrack";
   // Paths below /org/mpris are MPRIS's own; the tracks live below the program's id.
-  return "/example/vorka/Vorka/Track/" + QString::number(view.SongIndex);
+  return QString("/example/vorka/Vorka/Track/%1/%2").arg(view.SongIndex).arg(view.Subsong);
 }
 
 QVariantMap TMprisState::playerProperties(const TPlayerView& view) {

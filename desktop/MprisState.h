@@ -14,7 +14,11 @@ struct TPlayerView {
   TPlayerState State = psIdle;
   bool HasSongs = false;   // the playlist is not empty
   int32_t SongIndex = -1;  // of the loaded song in the playlist; -1 = none
+  int32_t Subsong = 0;     // of the loaded module that plays, from 0
+  int32_t Subsongs = 1;    // of the loaded module
   std::string SongName;    // of the loaded module (may be empty)
+  std::string Artist;      // of the loaded module (UTF-8; may be empty)
+  std::string Message;     // the loaded module's message (UTF-8; may be empty)
   std::string FileName;    // of the loaded module; empty while none is loaded
   double Duration = 0;     // seconds of one pass of the loaded song
   double Volume = 1;       // 0 (silent or muted) to 1
@@ -26,12 +30,13 @@ struct TPlayerView {
 class TMprisState {
 public:
   // The properties that change with the player: PlaybackStatus ("Playing", "Paused" or
-  // "Stopped"), Metadata (mpris:trackid, and for a loaded song xesam:title, xesam:url and
-  // mpris:length in microseconds), Volume, LoopStatus, Shuffle, CanPlay, CanPause, CanGoNext,
+  // "Stopped"), Metadata (mpris:trackid, and for a loaded song xesam:title with "(2/5)" for
+  // one of several subsongs, xesam:url, mpris:length in microseconds, and where the module has
+  // them xesam:artist and xesam:comment, its message), Volume, LoopStatus, Shuffle, CanPlay, CanPause, CanGoNext,
   // CanGoPrevious and CanSeek.
   static QVariantMap playerProperties(const TPlayerView& view);
 
-  // The track id of the loaded song, or MPRIS's "no track" path.
+  // The track id of the loaded subsong, or MPRIS's "no track" path.
   static QString trackId(const TPlayerView& view);
 
   // LoopStatus: "Playlist" (repeat all), "Track" (repeat one) or "None"; and back, nothing for

@@ -87,7 +87,36 @@ void TMidasSong::readFacts() {
   else
     m_instrumentNames = m_module->get_sample_names();
   m_info.InstrumentCount = static_cast<uint32_t>(m_instrumentNames.size());
+  readDetails();
+  // Which subsong plays by default is the library's choice; the first one is ours.
+  selectSubsong(0);
+}
+
+void TMidasSong::readDetails() {
+  m_details.Title = m_module->get_metadata("title");
+  m_details.Artist = m_module->get_metadata("artist");
+  m_details.Format = m_module->get_metadata("type_long");
+  m_details.Tracker = m_module->get_metadata("tracker");
+  m_details.Date = m_module->get_metadata("date");
+  m_details.Message = m_module->get_metadata("message");
+  m_details.Instruments = m_module->get_instrument_names();
+  m_details.Samples = m_module->get_sample_names();
+  const std::vector<std::string> names = m_module->get_subsong_names();
+  for (int32_t i = 0; i < m_module->get_num_subsongs(); ++i) {
+    m_module->select_subsong(i);
+    m_details.Subsongs.push_back(
+        {i < static_cast<int32_t>(names.size()) ? names[i] : std::string(),
+         std::max(0.0, m_module->get_duration_seconds())});
+  }
+  if (m_details.Subsongs.empty()) m_details.Subsongs.push_back({{}, 0.0});
+}
+
+void TMidasSong::selectSubsong(int32_t subsong) {
+  if (subsong < 0 || subsong >= static_cast<int32_t>(m_details.Subsongs.size()))
+    throw std::out_of_range("no subsong " + std::to_string(subsong));
+  if (m_module->get_num_subsongs() > 0) m_module->select_subsong(subsong);
   m_duration = std::max(0.0, m_module->get_duration_seconds());
+  m_ended = false;
 }
 
 void TMidasSong::start(bool loop, int interpolationTaps) {

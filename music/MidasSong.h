@@ -1,5 +1,6 @@
 #pragma once
 
+#include "music/ModuleDetails.h"
 #include "music/midasdll.h"
 
 #include <cstddef>
@@ -28,6 +29,10 @@ public:
   const ModuleInfo& info() const { return m_info; }
   // Instrument names, or sample names for a module without instruments.
   const std::vector<std::string>& instrumentNames() const { return m_instrumentNames; }
+  const TModuleDetails& details() const { return m_details; }
+  // Plays subsong `subsong` (0 to the number of subsongs less one) from now on, from its start;
+  // duration() is then its own. Throws std::out_of_range for another number.
+  void selectSubsong(int32_t subsong);
 
   // Starts from the beginning; `interpolationTaps` is libopenmpt's filter length (1, 2, 4, 8).
   void start(bool loop, int interpolationTaps);
@@ -66,6 +71,7 @@ public:
 
 private:
   void readFacts();
+  void readDetails();
   void reachEnd();
   void handOver(int32_t rate, int channels, int16_t* out, std::size_t frames);
 
@@ -73,6 +79,7 @@ private:
   ModuleInfo m_info{};
   double m_duration = 0;
   std::vector<std::string> m_instrumentNames;
+  TModuleDetails m_details;
   bool m_playing = false;
   bool m_paused = false;
   bool m_waiting = false;

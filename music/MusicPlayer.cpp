@@ -59,6 +59,7 @@ void TMusicPlayer::PlayNext() {
   std::lock_guard lock(m_lock);
   if (m_failed || Songs.empty()) return;
   adoptFollower();
+  if (int32_t subsong = nextSubsong(); subsong > 0) return startSubsong(subsong);
   playFrom(m_order.Next(), [this] { return m_order.Next(); });
 }
 
@@ -71,7 +72,8 @@ void TMusicPlayer::PlayPrevious() {
     if (State == psPaused) Resume();
     return;
   }
-  playFrom(m_order.Previous(), [this] { return m_order.Previous(); });
+  if (Module && Subsong > 0) return startSubsong(Subsong - 1);
+  playFrom(m_order.Previous(), [this] { return m_order.Previous(); }, LastSubsong);
 }
 
 void TMusicPlayer::PlaySong(int32_t index) {
@@ -80,6 +82,27 @@ void TMusicPlayer::PlaySong(int32_t index) {
   adoptFollower();
   m_order.Choose(index);
   playFrom(index, [this] { return m_order.Next(); });
+}
+
+void TMusicPlayer::PlaySubsong(int32_t subsong) {
+  std::lock_guard lock(m_lock);
+  if (m_failed || !Module || subsong < 0 || subsong >= static_cast<int32_t>(Details.Subsongs.size()))
+    return;
+  startSubsong(subsong);
+}
+
+int32_t TMusicPlayer::nextSubsong() const {
+  if (!Module || Subsong + 1 >= static_cast<int32_t>(Details.Subsongs.size())) return -1;
+  return Subsong + 1;
+}
+
+void TMusicPlayer::startSubsong(int32_t subsong) {
+  m_queue.Withdraw();
+  StopLocked();
+  if (!MIDASselectSubsong(Module, subsong)) FatalSoundError();
+  Subsong = subsong;
+  readModule();
+  StartSong();
 }
 
 bool TMusicPlayer::SongHasEnded() {
@@ -95,19 +118,22 @@ bool TMusicPlayer::SongHasEnded() {
 void TMusicPlayer::PlayAfterEnd() {
   std::lock_guard lock(m_lock);
   if (m_failed || Songs.empty() || adoptFollower()) return;
+  // Under Repeat one the library has already started the subsong over.
+  if (PlayHandle && m_order.Repeat == TRepeatMode::One) return;
+  if (int32_t subsong = nextSubsong(); subsong > 0) return startSubsong(subsong);
   int32_t next = m_order.AfterEnd();
   // Under Repeat one the library has already started the song over.
   if (next == SongIndex && PlayHandle && m_order.Repeat == TRepeatMode::One) return;
   playFrom(next, [this] { return m_order.AfterEnd(); });
 }
 
-void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next) {
+void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next, int32_t subsong) {
   m_queue.Withdraw();
   if (State == psPlaying || State == psPaused) StopLocked();
   const int32_t count = static_cast<int32_t>(Songs.size());
   for (int32_t index = first, tried = 0; index >= 0; index = next()) {
     SongIndex = index;
-    if (LoadSong(Songs[index])) {
+    if (LoadSong(Songs[index], subsong)) {
       LoadError.clear();
       StartSong();
       return;
@@ -117,7 +143,7 @@ void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next)
   State = psStopped;
 }
 
-bool TMusicPlayer::LoadSong(const std::string& path) {
+bool TMusicPlayer::LoadSong(const std::string& path, int32_t subsong) {
   if (PlayHandle) {
     if (!MIDASstopModule(PlayHandle)) FatalSoundError();
     PlayHandle = 0;
@@ -132,14 +158,27 @@ bool TMusicPlayer::LoadSong(const std::string& path) {
     LoadError = path + ": " + reason;
     m_skipped.push_back({path, reason});
     ModuleInfo = {};
+    Details = {};
+    Subsong = 0;
     Duration = 0;
     FileName.clear();
     return false;
   }
-  if (!MIDASgetModuleInfo(Module, &ModuleInfo)) FatalSoundError();
-  if (!MIDASgetModuleDuration(Module, &Duration)) FatalSoundError();
+  if (subsong == LastSubsong) {
+    if (!MIDASgetModuleDetails(Module, &Details)) FatalSoundError();
+    subsong = static_cast<int32_t>(Details.Subsongs.size()) - 1;
+  }
+  if (!MIDASselectSubsong(Module, subsong)) FatalSoundError();
+  Subsong = subsong;
+  readModule();
   FileName = path;
   return true;
+}
+
+void TMusicPlayer::readModule() {
+  if (!MIDASgetModuleInfo(Module, &ModuleInfo) || !MIDASgetModuleDetails(Module, &Details) ||
+      !MIDASgetModuleDuration(Module, &Duration))
+    FatalSoundError();
 }
 
 void TMusicPlayer::StartSong() {
@@ -155,7 +194,7 @@ void TMusicPlayer::planNext() {
   m_planned = true;
   if (!PlayHandle || m_order.Repeat == TRepeatMode::One || Songs.empty()) return m_queue.Withdraw();
   RefreshPlayStatus();
-  m_queue.Plan(PlayHandle, PlayStatus.LoopCount, m_order, Songs);
+  m_queue.Plan(PlayHandle, PlayStatus.LoopCount, m_order, Songs, nextSubsong());
 }
 
 bool TMusicPlayer::adoptFollower() {
@@ -169,9 +208,9 @@ bool TMusicPlayer::adoptFollower() {
   Module = next->Module;
   SongIndex = next->Index;
   m_order = std::move(next->Order);
+  Subsong = next->Subsong;
   m_skipped.insert(m_skipped.end(), next->Skipped.begin(), next->Skipped.end());
-  if (!MIDASgetModuleInfo(Module, &ModuleInfo)) FatalSoundError();
-  if (!MIDASgetModuleDuration(Module, &Duration)) FatalSoundError();
+  readModule();
   FileName = Songs[SongIndex];
   LoadError.clear();
   m_endsSeen = 0;

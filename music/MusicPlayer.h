@@ -28,7 +28,8 @@ public:
 
 // Plays a list of module files one at a time through the sound library, in the order its
 // play order gives (list order or shuffled; after the last song the first again, the same song,
-// or a stop, as its repeat mode says). The song that is to follow is loaded while one plays
+// or a stop, as its repeat mode says). A module with several subsongs plays them one after
+// another, in their order, as if each were a song of the list; shuffling moves whole files. The song that is to follow is loaded while one plays
 // and queued behind it in the library, so that it follows without a gap; the player takes it
 // over (as if it had started it) at its next operation. There is one player for the life of the
 // main window.
@@ -53,23 +54,28 @@ public:
   void AddSong(const std::string& path);
   // Empties the list; the current song plays on.
   void ClearSongs();
-  // Loads the next song of the play order (after the last, the first of a new round) and
-  // starts it. A file that cannot be loaded is skipped, at most once around the list; when
+  // Starts the next subsong of the loaded module, or after its last one loads the next song
+  // of the play order (after the last, the first of a new round) and starts its first. A file that cannot be loaded is skipped, at most once around the list; when
   // none loads, the player is stopped with the reason in LoadError. Nothing happens with an
   // empty list.
   void PlayNext();
-  // Within TPlayOrder::RestartAfterSeconds of a song's start, the song played before it (in
-  // play order); later, the current song from its start, playing. Skips as PlayNext does.
+  // Within TPlayOrder::RestartAfterSeconds of a song's start, the subsong before it, or before
+  // the first the last subsong of the song played before (in play order); later, the current
+  // subsong from its start, playing. Skips as PlayNext does.
   void PlayPrevious();
-  // Plays song `index` of the list (0 to its size - 1) at once; the order goes on from it.
+  // Plays song `index` of the list (0 to its size - 1) at once from its first subsong; the
+  // order goes on from it.
   void PlaySong(int32_t index);
+  // Plays subsong `subsong` (0 to Details.Subsongs.size() - 1) of the loaded module at once;
+  // nothing for another number or with no module loaded.
+  void PlaySubsong(int32_t subsong);
   // True once each time the playing song has played through (the status's LoopCount went up).
   // Also makes ready the song to follow when that is still to do (the main window's timer
   // calls it while a song plays).
   bool SongHasEnded();
-  // What follows a song that has played through: the next song of the order (already sounding
-  // when it was queued in time), or under Repeat one the same song (which the library has
-  // started over), or under No repeat after the last song a stop.
+  // What follows a song that has played through: its next subsong or the next song of the
+  // order (already sounding when it was queued in time), or under Repeat one the same subsong
+  // (which the library has started over), or under No repeat after the last song a stop.
   void PlayAfterEnd();
   // Stops the song; nothing while paused.
   void Stop();
@@ -101,7 +107,9 @@ public:
   bool Shuffle() const;
 
   ::ModuleInfo ModuleInfo{};  // of the loaded module; all zero until the first load
-  double Duration = 0;        // seconds of one pass of the loaded module's song; 0 = none
+  TModuleDetails Details;     // of the loaded module; empty while none is loaded
+  int32_t Subsong = 0;        // of the loaded module that plays, from 0
+  double Duration = 0;        // seconds of one pass of the loaded subsong; 0 = none
   int32_t PausePosition = 0;  // position saved by Pause
   MIDASmodule Module = 0;     // loaded module; 0 = none
   MIDASmodulePlayHandle PlayHandle = 0; // non-zero exactly while State is psPlaying or psPaused
@@ -119,10 +127,19 @@ public:
   std::vector<TSkippedSong> TakeSkipped();
 
 private:
+  static constexpr int32_t LastSubsong = -1;
+
   // Plays `first`, or when it cannot be loaded the songs `next` gives, at most once around
-  // the list; -1 from either ends the search and stops the player.
-  void playFrom(int32_t first, const std::function<int32_t()>& next);
-  bool LoadSong(const std::string& path);
+  // the list; -1 from either ends the search and stops the player. Each song starts at
+  // `subsong`, or its last with LastSubsong.
+  void playFrom(int32_t first, const std::function<int32_t()>& next, int32_t subsong = 0);
+  bool LoadSong(const std::string& path, int32_t subsong);
+  // Starts subsong `subsong` of the loaded module from its beginning.
+  void startSubsong(int32_t subsong);
+  // The subsong after the playing one, or -1 after the last.
+  int32_t nextSubsong() const;
+  // Reads the facts of the loaded module and the subsong it plays.
+  void readModule();
   void StartSong();
   void StopLocked();
   // Takes over the queued song once it sounds; true when it did.

@@ -5,12 +5,12 @@ TSongQueue::TSongQueue() : m_thread([this] { run(); }) {}
 TSongQueue::~TSongQueue() { Shutdown(); }
 
 void TSongQueue::Plan(MIDASmodulePlayHandle playing, uint32_t loops, TPlayOrder order,
-                      std::vector<std::string> songs) {
+                      std::vector<std::string> songs, int32_t subsong) {
   std::lock_guard lock(m_lock);
   if (m_quit) return;
   ++m_generation;
   dropQueued();
-  m_request = TRequest{playing, loops, std::move(order), std::move(songs)};
+  m_request = TRequest{playing, loops, std::move(order), std::move(songs), subsong};
   m_wake.notify_one();
 }
 
@@ -60,8 +60,17 @@ void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<st
   // The files are read and decoded without the lock, so that planning anew never waits on it.
   lock.unlock();
   MIDASmodule module = 0;
-  int32_t index = -1;
+  int32_t index = request.Order.Current();
+  int32_t subsong = request.Subsong;
   std::vector<TSkippedSong> skipped;
+  if (subsong > 0 && index >= 0) {
+    module = MIDASloadModule(request.Songs[index].c_str());
+    if (module && !MIDASselectSubsong(module, subsong)) {
+      MIDASfreeModule(module);
+      module = 0;
+    }
+  }
+  if (!module) subsong = 0;
   for (std::size_t tried = 0; tried < request.Songs.size() && !module; ++tried) {
     index = request.Order.AfterEnd();
     if (index < 0) break;
@@ -76,5 +85,6 @@ void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<st
     MIDASfreeModule(module);
     return;
   }
-  m_queued = TQueued{handle, module, index, std::move(request.Order), request.Loops, std::move(skipped)};
+  m_queued = TQueued{handle, module, index, subsong, std::move(request.Order), request.Loops,
+                     std::move(skipped)};
 }

@@ -30,6 +30,7 @@ public:
     MIDASmodulePlayHandle Handle = 0;
     MIDASmodule Module = 0;
     int32_t Index = -1;      // into the list planned from
+    int32_t Subsong = 0;     // of the module, which has it selected
     TPlayOrder Order;        // the play order standing at this song
     uint32_t AfterLoops = 0; // the playing song's loop count when it was queued
     std::vector<TSkippedSong> Skipped; // passed over on the way to it
@@ -42,10 +43,12 @@ public:
   TSongQueue& operator=(const TSongQueue&) = delete;
 
   // Plans the song after the one playing under `playing`, whose loop count is `loops` now:
-  // `order` stands at the playing song and its AfterEnd() names the candidates from `songs`.
-  // Withdraws whatever was planned or queued before.
+  // `order` stands at the playing song's file. With `subsong` above 0 it is that subsong of the
+  // same file; otherwise (or when the file no longer loads) order.AfterEnd() names the
+  // candidates from `songs`, each from its first subsong. Withdraws whatever was planned or
+  // queued before.
   void Plan(MIDASmodulePlayHandle playing, uint32_t loops, TPlayOrder order,
-            std::vector<std::string> songs);
+            std::vector<std::string> songs, int32_t subsong = 0);
   // Withdraws the plan: a song being loaded is dropped, a queued one stopped and freed.
   void Withdraw();
   // The queued song, once the playing song's loop count `loops` shows that it has begun; the
@@ -60,6 +63,7 @@ private:
     uint32_t Loops = 0;
     TPlayOrder Order;
     std::vector<std::string> Songs;
+    int32_t Subsong = 0;
   };
 
   void run();

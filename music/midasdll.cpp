@@ -431,6 +431,29 @@ bool MIDASgetModuleInfo(MIDASmodule module, ModuleInfo* info) {
   return true;
 }
 
+bool MIDASgetModuleDetails(MIDASmodule module, TModuleDetails* details) {
+  if (!details) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findModule(lib, module);
+  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
+  *details = song->details();
+  return true;
+}
+
+bool MIDASselectSubsong(MIDASmodule module, int32_t subsong) {
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findModule(lib, module);
+  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
+  try {
+    song->selectSubsong(subsong);
+  } catch (const std::out_of_range& e) {
+    return fail(MIDAS_ERROR_INVALID_ARGUMENT, e.what());
+  }
+  return true;
+}
+
 bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* info) {
   if (!info) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
   Library& lib = library();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "music/ModuleDetails.h"
+
 #include <cstdint>
 #include <string>
 
@@ -121,6 +123,14 @@ MIDASmodule MIDASloadModule(const char* fileName);
 
 // Fills `info` with the facts of `module`.
 bool MIDASgetModuleInfo(MIDASmodule module, ModuleInfo* info);
+
+// Fills `details` with all `module` tells of itself.
+bool MIDASgetModuleDetails(MIDASmodule module, TModuleDetails* details);
+
+// Chooses which subsong of `module` plays, from 0 to the number of its subsongs less one; a new
+// module has subsong 0. The module's duration is then that subsong's, and a play starts (and a
+// looping song starts over) at that subsong's beginning; a module that plays goes there at once.
+bool MIDASselectSubsong(MIDASmodule module, int32_t subsong);
 
 // Fills `info` with the name of instrument `index` of `module`, counted from 0 below
 // InstrumentCount.

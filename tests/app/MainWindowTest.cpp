@@ -1,6 +1,7 @@
 #include "app/main.h"
 
 #include "tests/app/ProgramTest.h"
+#include "app/SubsongMenu.h"
 #include "app/setup.h"
 #include "controls/ElidedLabel.h"
 #include "controls/SeekBar.h"
@@ -99,6 +100,29 @@ TEST_F(MainWindowTest, PlayShowsTheSong) {
   frmMain->setWindowTitle("changed");
   QApplication::sendPostedEvents(frmMain);
   EXPECT_EQ(caption(), "VORKA - Alpha");
+}
+
+// A module with several subsongs shows the one playing in the caption and lists them in the
+// Music menu, where choosing one plays it; a module with one has the menu disabled.
+TEST_F(MainWindowTest, SubsongsInTheCaptionAndMenu) {
+  testmod::Module multi = testmod::simpleSong("Multi", 4, 2, 64, {"Square"});
+  multi.patterns[0].notes.push_back({63, 1, 0, 0, testmod::kEffectJump, 0});
+  storePlaylist({music.write("multi.mod", testmod::writeMod(multi)), song("Beta")});
+  start();
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(caption(), "VORKA - Multi (1/2)");
+  ASSERT_TRUE(frmMain->mnuSubsong->isEnabled());
+  const QList<QAction*> items = frmMain->mnuSubsong->actions();
+  ASSERT_EQ(items.size(), 2);
+  EXPECT_EQ(items[1]->text(), "Subsong 2\t0:07");
+  EXPECT_TRUE(items[0]->isChecked());
+  items[1]->trigger();
+  EXPECT_EQ(caption(), "VORKA - Multi (2/2)");
+  EXPECT_TRUE(items[1]->isChecked());
+  EXPECT_EQ(frmMain->PlayerView().Subsong, 1);
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(caption(), "VORKA - Beta");
+  EXPECT_FALSE(frmMain->mnuSubsong->isEnabled());
 }
 
 // Pause twice pauses and resumes; Stop while paused changes nothing; Play while paused starts

@@ -43,11 +43,14 @@ TEST(MprisStateTest, StatesAndAbilities) {
   EXPECT_EQ(TMprisState::playerProperties(pausedView)["CanPause"], false);
 }
 
-// The loaded song's metadata: its own track id, title (the file's name when the module has
-// none), file URL and length in microseconds.
+// The loaded song's metadata: its own track id per subsong, title (the file's name when the
+// module has none; the subsong when it has several), file URL, length in microseconds, and the
+// artist and message only where the module has them.
 TEST(MprisStateTest, Metadata) {
   QVariantMap meta = TMprisState::playerProperties(playing())["Metadata"].toMap();
-  EXPECT_EQ(meta["mpris:trackid"].value<QDBusObjectPath>().path(), "/example/vorka/Vorka/Track/2");
+  EXPECT_EQ(meta["mpris:trackid"].value<QDBusObjectPath>().path(), "/example/vorka/Vorka/Track/2/0");
+  EXPECT_FALSE(meta.contains("xesam:artist"));
+  EXPECT_FALSE(meta.contains("xesam:comment"));
   EXPECT_EQ(meta["xesam:title"], "Alpha Tune");
   EXPECT_EQ(meta["xesam:url"], "file:///music/Alpha%20Tune.mod");
   EXPECT_EQ(meta["mpris:length"].typeId(), QMetaType::LongLong);
@@ -55,6 +58,16 @@ TEST(MprisStateTest, Metadata) {
   TPlayerView untitled = playing();
   untitled.SongName.clear();
   EXPECT_EQ(TMprisState::playerProperties(untitled)["Metadata"].toMap()["xesam:title"], "Alpha Tune.mod");
+  TPlayerView told = playing();
+  told.Subsong = 1;
+  told.Subsongs = 3;
+  told.Artist = "Jörg";
+  told.Message = "line one\nline two";
+  meta = TMprisState::playerProperties(told)["Metadata"].toMap();
+  EXPECT_EQ(meta["mpris:trackid"].value<QDBusObjectPath>().path(), "/example/vorka/Vorka/Track/2/1");
+  EXPECT_EQ(meta["xesam:title"], "Alpha Tune (2/3)");
+  EXPECT_EQ(meta["xesam:artist"].toStringList(), QStringList{"Jörg"});
+  EXPECT_EQ(meta["xesam:comment"].toStringList(), QStringList{"line one\nline two"});
 }
 
 // Volume, LoopStatus and Shuffle read the player's own; LoopStatus maps both ways and refuses

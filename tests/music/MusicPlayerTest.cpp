@@ -215,6 +215,52 @@ TEST_F(MusicPlayerTest, PlayOrderAndTime) {
   EXPECT_EQ(player->State, psPlaying);
 }
 
+// A module's subsongs play as songs of the list: Next goes through them and then to the next
+// file, Previous back to the last subsong of the file before, a chosen subsong plays at once,
+// and at a subsong's end the next one follows, after the last the next file.
+TEST_F(MusicPlayerTest, SubsongsPlayAsSongs) {
+  start();
+  // Pattern 0 jumps back to itself, so order 1 is a second song: 4 and 8 rows of 120 ms.
+  testmod::Module m = testmod::simpleSong("Multi", 4, 2, 4, {"Square"});
+  m.patterns[1].rows = 8;
+  m.patterns[0].notes.push_back({3, 1, 0, 0, testmod::kEffectJump, 0});
+  player->AddSong(dir.write("multi.mod", testmod::writeMod(m)));
+  player->AddSong(song("Single"));
+  auto at = [&](const char* title, int32_t subsong) {
+    EXPECT_STREQ(player->ModuleInfo.SongName, title);
+    EXPECT_EQ(player->Subsong, subsong);
+    EXPECT_EQ(player->State, psPlaying);
+  };
+  player->PlaySong(0);
+  at("Multi", 0);
+  ASSERT_EQ(player->Details.Subsongs.size(), 2u);
+  EXPECT_NEAR(player->Details.Subsongs[1].Seconds, 0.96, 0.001);
+  EXPECT_NEAR(player->Duration, 0.48, 0.001);
+  player->PlayNext();
+  at("Multi", 1);
+  EXPECT_NEAR(player->Duration, 0.96, 0.001);
+  player->PlayNext();
+  at("Single", 0);
+  EXPECT_EQ(player->Details.Subsongs.size(), 1u);
+  player->PlayPrevious();
+  at("Multi", 1);
+  player->PlayPrevious();
+  at("Multi", 0);
+  player->PlaySubsong(1);
+  at("Multi", 1);
+  player->PlaySubsong(2);
+  at("Multi", 1);
+
+  player->PlaySong(0);
+  const char* titles[] = {"Multi", "Single"};
+  for (int32_t expected : {1, 0}) {
+    for (int i = 0; i < 500 && !player->SongHasEnded(); ++i) std::this_thread::sleep_for(10ms);
+    player->PlayAfterEnd();
+    at(titles[1 - expected], expected);
+  }
+  EXPECT_EQ(delivered(), 9);
+}
+
 // A player with nothing to be heard, stopped or paused, closes the audio device within about a
 // second, so that the sound server may rest; playing opens it again.
 TEST_F(MusicPlayerTest, SilentPlayerClosesTheDevice) {
