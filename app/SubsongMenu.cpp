@@ -10,11 +10,6 @@ TSubsongMenu::TSubsongMenu(QWidget* parent) : QMenu("Subson&g", parent), m_group
   setEnabled(false);
 }
 
-QString TSubsongMenu::subsongName(const TSubsong& subsong, int32_t index) {
-  QString name = QString::fromStdString(subsong.Name).trimmed();
-  return name.isEmpty() ? QString("Subsong %1").arg(index + 1) : name;
-}
-
 void TSubsongMenu::showSubsongs(const std::vector<TSubsong>& subsongs, int32_t playing) {
   const bool same = subsongs.size() == m_shown.size() &&
                     std::equal(subsongs.begin(), subsongs.end(), m_shown.begin(),
@@ -25,8 +20,10 @@ void TSubsongMenu::showSubsongs(const std::vector<TSubsong>& subsongs, int32_t p
     clear();
     m_shown = subsongs;
     for (int32_t i = 0; i < static_cast<int32_t>(subsongs.size()); ++i) {
-      // The tab puts the length where a menu shows keys.
-      QAction* action = addAction(subsongName(subsongs[i], i) + '\t' +
+      // A "&" in a name is shown, not taken for a key; the tab puts the length where a menu
+      // shows keys.
+      QString name = QString::fromStdString(SubsongName(subsongs[i], i)).replace('&', "&&");
+      QAction* action = addAction(name + '\t' +
                                   QString::fromStdString(FormatPlayTime(subsongs[i].Seconds, subsongs[i].Seconds >= 3600)));
       action->setCheckable(true);
       m_group->addAction(action);

@@ -20,8 +20,6 @@ public:
 
   // Lists `subsongs`, `playing` (from 0) checked; nothing listed for none.
   void showSubsongs(const std::vector<TSubsong>& subsongs, int32_t playing);
-  // The item's text of subsong `index` (from 0): its name, or "Subsong n" without one.
-  static QString subsongName(const TSubsong& subsong, int32_t index);
 
 signals:
   // The user chose subsong `index` (from 0).

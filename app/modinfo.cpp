@@ -5,6 +5,7 @@
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
+#include "music/PlayTime.h"
 
 #include <QFile>
 #include <QLabel>
@@ -18,6 +19,10 @@
 TfrmInfo* frmInfo = nullptr;
 
 namespace {
+
+// The dialog is this much wider than the two-page original, so that the tabs of all four pages
+// show; the pages' texts grow with it.
+constexpr int kWider = 40;
 
 QPalette buttonFace(QPalette palette) {
   palette.setColor(QPalette::Base, palette.color(QPalette::Button));
@@ -37,17 +42,16 @@ TfrmInfo::TfrmInfo(TfrmMain* mainWindow)
     : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_mainWindow(mainWindow) {
   setWindowTitle("Module Info");
-  setFixedSize(256, 320);
+  setFixedSize(256 + kWider, 320);
   Notebook = new QTabWidget(this);
-  Notebook->setGeometry(0, 0, 256, 285);
+  Notebook->setGeometry(0, 0, 256 + kWider, 285);
   Notebook->setAccessibleName("Module information pages");
   Notebook->addTab(buildGeneralPage(), "General");
-  auto* instruments = new QWidget;
-  mInst = memo(instruments);
-  mInst->setAccessibleName("Instruments");
-  mInst->setGeometry(4, 4, 242, 248);
-  Notebook->addTab(instruments, "Instruments");
-  btnOk = TGfxBtn::okButton(this, {176, 291});
+  mInst = memoPage("Instruments", "Instruments");
+  mMessage = memoPage("Message", "Message");
+  mMessage->setPlaceholderText("This module has no message.");
+  mDetails = memoPage("Details", "Details");
+  btnOk = TGfxBtn::okButton(this, {176 + kWider, 291});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmInfo::btnOkClick);
 }
 
@@ -55,18 +59,18 @@ QWidget* TfrmInfo::buildGeneralPage() {
   auto* page = new QWidget;
   NewPicture(page, "infoicon.bmp", {8, 6, 32, 32});
   NewPicture(page, "infotitle.bmp", {48, 8, 86, 27});
-  NewBevel(page, {8, 42, 234, 4});
+  NewBevel(page, {8, 42, 234 + kWider, 4});
   auto* nameLabel = new QLabel("Name:", page);
   nameLabel->move(8, 57);
   nameLabel->adjustSize();
   eName = new QLineEdit(page);
   eName->setReadOnly(true);
   eName->setPalette(buttonFace(eName->palette()));
-  eName->setGeometry(52, 54, 185, 21);
+  eName->setGeometry(52, 54, 185 + kWider, 21);
   nameLabel->setBuddy(eName);
   mModInfo = memo(page);
   mModInfo->setAccessibleName("Module details");
-  mModInfo->setGeometry(8, 84, 234, 164);
+  mModInfo->setGeometry(8, 84, 234 + kWider, 164);
   return page;
 }
 
@@ -82,6 +86,15 @@ QPlainTextEdit* TfrmInfo::memo(QWidget* parent) {
   return m;
 }
 
+QPlainTextEdit* TfrmInfo::memoPage(const QString& title, const QString& name) {
+  auto* page = new QWidget;
+  QPlainTextEdit* text = memo(page);
+  text->setAccessibleName(name);
+  text->setGeometry(4, 4, 242 + kWider, 248);
+  Notebook->addTab(page, title);
+  return text;
+}
+
 std::string TfrmInfo::FileNamePart(const std::string& path) {
   std::size_t cut = path.find_last_of("/\\:");
   return cut == std::string::npos ? path : path.substr(cut + 1);
@@ -93,6 +106,27 @@ std::vector<std::string> TfrmInfo::InfoLines(const ::ModuleInfo& info, const std
           line("Instruments", std::to_string(info.InstrumentCount)),
           line("Channels", std::to_string(info.ChannelCount)),
           line("Filename", FileNamePart(fileName))};
+}
+
+std::vector<std::string> TfrmInfo::DetailLines(const TModuleDetails& details) {
+  std::vector<std::string> lines = {line("Title", details.Title), line("Artist", details.Artist),
+                                    line("Format", details.Format), line("Tracker", details.Tracker),
+                                    line("Date", details.Date)};
+  auto numbered = [&](std::size_t index, const std::string& text) {
+    std::string number = std::to_string(index + 1);
+    lines.push_back(std::string(number.size() < 4 ? 4 - number.size() : 0, ' ') + number + "  " + text);
+  };
+  lines.push_back(line("Subsongs", std::to_string(details.Subsongs.size())));
+  for (std::size_t i = 0; i < details.Subsongs.size(); ++i) {
+    const double seconds = details.Subsongs[i].Seconds;
+    numbered(i, FormatPlayTime(seconds, seconds >= 3600) + "  " +
+                    SubsongName(details.Subsongs[i], static_cast<int32_t>(i)));
+  }
+  lines.push_back(line("Instruments", std::to_string(details.Instruments.size())));
+  for (std::size_t i = 0; i < details.Instruments.size(); ++i) numbered(i, details.Instruments[i]);
+  lines.push_back(line("Samples", std::to_string(details.Samples.size())));
+  for (std::size_t i = 0; i < details.Samples.size(); ++i) numbered(i, details.Samples[i]);
+  return lines;
 }
 
 void TfrmInfo::showEvent(QShowEvent* event) {
@@ -115,6 +149,9 @@ void TfrmInfo::FormShow() {
     mInst->appendPlainText(QString::fromStdString(
         std::string(instrument.InstrumentName, strnlen(instrument.InstrumentName, sizeof instrument.InstrumentName))));
   }
-  mModInfo->moveCursor(QTextCursor::Start);
-  mInst->moveCursor(QTextCursor::Start);
+  mMessage->setPlainText(QString::fromStdString(player.Details.Message));
+  QStringList details;
+  for (const std::string& text : DetailLines(player.Details)) details << QString::fromStdString(text);
+  mDetails->setPlainText(details.join('\n'));
+  for (QPlainTextEdit* text : {mModInfo, mInst, mMessage, mDetails}) text->moveCursor(QTextCursor::Start);
 }

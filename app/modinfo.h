@@ -14,8 +14,9 @@ class TfrmMain;
 class TGfxBtn;
 
 // The module information dialog: the playing module's name, length, patterns, instruments,
-// channels and file name, and its instrument names; a snapshot taken each time it is shown.
-// GUI thread only.
+// channels and file name, its instrument names, its message, and the details of what it tells
+// (format, tracker, artist, date, subsongs, instruments and samples, whole); a snapshot taken
+// each time it is shown. GUI thread only.
 class TfrmInfo : public QDialog {
   Q_OBJECT
 
@@ -29,6 +30,8 @@ public:
   QLineEdit* eName;
   QPlainTextEdit* mModInfo;
   QPlainTextEdit* mInst;
+  QPlainTextEdit* mMessage;
+  QPlainTextEdit* mDetails;
   TGfxBtn* btnOk;
 
   void btnOkClick() { accept(); }
@@ -37,6 +40,9 @@ public:
   static std::string FileNamePart(const std::string& path);
   // The five lines of the General page, values lined up behind 12-character labels.
   static std::vector<std::string> InfoLines(const ::ModuleInfo& info, const std::string& fileName);
+  // The lines of the Details page: title, artist, format, tracker and date behind 12-character
+  // labels, then the subsongs with their lengths, the instruments and the samples, numbered.
+  static std::vector<std::string> DetailLines(const TModuleDetails& details);
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -44,6 +50,8 @@ protected:
 private:
   QWidget* buildGeneralPage();
   QPlainTextEdit* memo(QWidget* parent);
+  // A page holding one memo named `name`.
+  QPlainTextEdit* memoPage(const QString& title, const QString& name);
   void FormShow();
 
   TfrmMain* m_mainWindow;

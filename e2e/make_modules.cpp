@@ -2,7 +2,8 @@
 // `e2e_modules <folder> [<high-score file> | --short]` makes "Alpha Tune.mod", "Beta Tune.s3m",
 // "Gamma Tune.xm" and "Delta Tune.it" in the folder (about 30 s each, or about 3 s with
 // --short), and with a high-score file also that file with 20 results, "Player 1" with 20000
-// points on level 20 down to "Player 20" with 1000 on level 1.
+// points on level 20 down to "Player 20" with 1000 on level 1. `e2e_modules <folder> --told`
+// makes only "Told Tune.it", which holds a message (kMessage below) and two subsongs.
 
 #include "scores/Score.h"
 #include "tests/support/ModuleWriter.h"
@@ -11,13 +12,34 @@
 #include <fstream>
 #include <string>
 
+namespace {
+
+const char* const kMessage = "Told Tune\nwritten for the checks,\n  with a second song.";
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  if (out) return true;
+  std::fprintf(stderr, "cannot write %s\n", path.c_str());
+  return false;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: e2e_modules <folder> [<high-score file> | --short]\n");
+    std::fprintf(stderr, "usage: e2e_modules <folder> [<high-score file> | --short | --told]\n");
     return 2;
   }
   const std::string folder = std::string(argv[1]) + "/";
   const bool short_ = argc == 3 && std::string(argv[2]) == "--short";
+  if (argc == 3 && std::string(argv[2]) == "--told") {
+    // The first pattern jumps back to itself: the second is a song of its own.
+    testmod::Module m = testmod::simpleSong("Told Tune", 4, 2, 64, {"Lead", "Bass"});
+    m.patterns[0].notes.push_back({63, 1, 0, 0, testmod::kEffectJump, 0});
+    m.message = kMessage;
+    return writeFile(folder + "Told Tune.it", testmod::writeIt(m)) ? 0 : 1;
+  }
   struct Song {
     const char* file;
     const char* title;
@@ -30,12 +52,7 @@ int main(int argc, char** argv) {
   for (const Song& s : songs) {
     testmod::Module m = short_ ? testmod::simpleSong(s.title, 4, 4, 16, {"Lead", "Bass"}, 3, 150)
                                : testmod::simpleSong(s.title, 4, 4, 64, {"Lead", "Bass"});
-    std::ofstream out(folder + s.file, std::ios::binary);
-    out << s.write(m);
-    if (!out) {
-      std::fprintf(stderr, "cannot write %s%s\n", folder.c_str(), s.file);
-      return 1;
-    }
+    if (!writeFile(folder + s.file, s.write(m))) return 1;
   }
   if (argc == 3 && !short_) {
     THighScoreList scores(argv[2], 20);

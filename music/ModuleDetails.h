@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,3 +23,7 @@ struct TModuleDetails {
   std::vector<std::string> Instruments; // empty for a module without instruments
   std::vector<std::string> Samples;
 };
+
+// How subsong `index` (from 0) is called: its name without surrounding blanks, or "Subsong n"
+// (n from 1) when it has none.
+std::string SubsongName(const TSubsong& subsong, int32_t index);

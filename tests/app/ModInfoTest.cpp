@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -92,6 +93,25 @@ TEST_F(ModInfoTest, ShowsThePlayingModule) {
   EXPECT_TRUE(frmInfo->mModInfo->font().fixedPitch());
 }
 
+// The Message page shows the module's message as written; the Details page lists what the
+// module tells: its format and tracker, its subsongs with their lengths, instruments and samples.
+TEST_F(ModInfoTest, MessageAndDetailsPages) {
+  testmod::Module m = testmod::simpleSong("Told", 4, 2, 16, {"Lead", "Bass"});
+  m.patterns[0].notes.push_back({15, 1, 0, 0, testmod::kEffectJump, 0});
+  m.message = "Greetings to all\nwho listen.\n  -- the composer";
+  start({music.write("told.it", testmod::writeIt(m))});
+  frmMain->btnPlayNextClick();
+  EXPECT_TRUE(f8Shows());
+  EXPECT_EQ(frmInfo->Notebook->tabText(2), "Message");
+  EXPECT_EQ(frmInfo->mMessage->toPlainText().toStdString(), m.message);
+  EXPECT_TRUE(frmInfo->mMessage->font().fixedPitch());
+  EXPECT_EQ(lines(frmInfo->mDetails),
+            (QStringList{"Title       : Told", "Artist      : ", "Format      : Impulse Tracker 2.14",
+                         "Tracker     : Impulse Tracker 2.14", "Date        : ", "Subsongs    : 2",
+                         "   1  0:01  Subsong 1", "   2  0:01  Subsong 2", "Instruments : 2",
+                         "   1  Lead", "   2  Bass", "Samples     : 2", "   1  Lead", "   2  Bass"}));
+}
+
 // The dialog is a snapshot: a song change while it is open does not alter it; showing it
 // again shows the new song. A module without instruments leaves the Instruments page empty.
 TEST_F(ModInfoTest, SnapshotOfEachShowing) {
@@ -111,6 +131,7 @@ TEST_F(ModInfoTest, SnapshotOfEachShowing) {
   EXPECT_EQ(frmInfo->mInst->toPlainText(), "");
   EXPECT_EQ(lines(frmInfo->mModInfo)[2], "Instruments : 0");
   EXPECT_EQ(lines(frmInfo->mModInfo)[4], "Filename    : bare.s3m");
+  EXPECT_EQ(frmInfo->mMessage->toPlainText(), "");
   frmInfo->hide();
 }
 

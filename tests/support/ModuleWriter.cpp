@@ -482,7 +482,7 @@ std::string writeIt(const Module& m) {
   b.le16(0x0214);
   b.le16(0x0214);
   b.le16(1 | 8 | (instruments ? 4 : 0)); // stereo, linear slides, instrument mode
-  b.le16(0);
+  b.le16(m.message.empty() ? 0 : 1);      // a message is attached
   b.u8(128);
   b.u8(48);
   b.u8(m.speed);
@@ -528,6 +528,15 @@ std::string writeIt(const Module& m) {
     itSampleHeader(header, m.samples[i], offset);
     for (std::size_t k = 0; k < header.size(); ++k)
       b.patch8(sampleHeaders[i] + k, header.str()[k]);
+  }
+  if (!m.message.empty()) {
+    // Impulse Tracker ends the message's lines with a carriage return.
+    std::string text = m.message;
+    std::replace(text.begin(), text.end(), '\n', '\r');
+    b.patchLe16(0x36, static_cast<uint32_t>(text.size() + 1));
+    b.patchLe32(0x38, static_cast<uint32_t>(b.size()));
+    b.raw(text);
+    b.u8(0);
   }
   return b.str();
 }

@@ -54,6 +54,8 @@ struct Module {
   // IT module is written in sample mode; XM always has instruments (named after the samples
   // when no names are given).
   std::vector<std::string> instrumentNames;
+  // IT only: the song message, lines separated by '\n' (at most 8000 bytes).
+  std::string message;
 };
 
 // A looping square wave of `period` bytes, `cycles` times, at amplitude `amplitude`.

@@ -1,0 +1,7 @@
+#include "music/ModuleDetails.h"
+
+std::string SubsongName(const TSubsong& subsong, int32_t index) {
+  const auto start = subsong.Name.find_first_not_of(" \t");
+  if (start == std::string::npos) return "Subsong " + std::to_string(index + 1);
+  return subsong.Name.substr(start, subsong.Name.find_last_not_of(" \t") - start + 1);
+}
