@@ -1,6 +1,7 @@
 #include "app/main.h"
 
 #include "app/HighScoreDelegate.h"
+#include "app/MixingPage.h"
 #include "app/PlayerStatusBar.h"
 #include "app/SubsongMenu.h"
 #include "app/about.h"
@@ -313,6 +314,10 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::applyPlaySettings() {
   if (!frmSetup) return;
+  // Mixing choices are heard at once, before OK; Cancel brings back the stored ones.
+  connect(frmSetup->Mixing, &TMixingPage::optionsChanged, this, [this](const TRenderOptions& options) {
+    if (Player) Player->ApplyRenderOptions(options);
+  });
   Player->SetVolume(frmSetup->Volume);
   Player->SetRepeat(frmSetup->Repeat);
   Player->SetShuffle(frmSetup->Shuffle);

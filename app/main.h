@@ -154,7 +154,8 @@ private:
   void buildMenu();
   void buildMusicMenu();
   void buildStatusBar();
-  // Applies the run's volume, repeat mode and shuffling from the settings to the new player.
+  // Applies the run's volume, repeat mode and shuffling from the settings to the new player,
+  // and has it follow the Mixing choices of the setup dialog.
   void applyPlaySettings();
   void showTime();
   void showVolume();

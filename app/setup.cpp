@@ -1,5 +1,6 @@
 #include "app/setup.h"
 
+#include "app/MixingPage.h"
 #include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
@@ -72,6 +73,8 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
   Notebook->setAccessibleName("Setup pages");
   Notebook->addTab(buildGeneralPage(), "General");
   Notebook->addTab(buildSoundPage(), "Sound");
+  Mixing = new TMixingPage;
+  Notebook->addTab(Mixing, "Mixing");
   btnOk = TGfxBtn::okButton(this, {188, 306});
   btnCancel = TGfxBtn::cancelButton(this, {268, 306});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmSetup::btnOkClick);
@@ -176,6 +179,7 @@ void TfrmSetup::LoadSettings() {
   m_storedPlayerName = m_settings.readText(settings::PlayerName);
   ePlayername->setText(QString::fromStdString(AsUtf8(m_storedPlayerName)));
   cbFullscreen->setChecked(m_settings.readTruth(settings::FullScreen));
+  Mixing->showOptions(m_settings.readRenderOptions());
   if (m_settings.readTruth(settings::FirstTime))
     ShowMessageBox(kWelcomeMessage, "", TMessageKind::Information);
   LastDir = Utf8Prefix(m_settings.readText(settings::LastDir), kLastDirBytes);
@@ -188,6 +192,10 @@ void TfrmSetup::SaveSettings() {
     m_settings.writeInteger(settings::MixingMode, cbHighQuality->checkState() == Qt::Checked ? 1 : 0);
     m_settings.writeText(settings::PlayerName, PlayerName());
     m_settings.writeTruth(settings::FullScreen, cbFullscreen->isChecked());
+    const TRenderOptions mixing = Mixing->options();
+    m_settings.writeInteger(settings::StereoSeparation, mixing.StereoSeparation);
+    m_settings.writeInteger(settings::VolumeRamping, mixing.VolumeRamping);
+    m_settings.writeInteger(settings::AmigaResampler, static_cast<int32_t>(mixing.Amiga));
     m_settings.writeTruth(settings::FirstTime, false);
     m_settings.writeText(settings::LastDir, LastDir);
     m_settings.writeInteger(settings::Volume, Volume);

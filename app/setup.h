@@ -14,6 +14,7 @@ class QLineEdit;
 class QSlider;
 class QTabWidget;
 class TGfxBtn;
+class TMixingPage;
 
 // The setup dialog, and for the whole run the holder of the current settings: the game reads
 // its player name and full-screen box, the playlist dialog its LastDir. It loads the settings
@@ -65,6 +66,7 @@ public:
   QSlider* TrackBar;
   QLineEdit* eMixFreq;
   QCheckBox* cbHighQuality;
+  TMixingPage* Mixing;
   TGfxBtn* btnOk;
   TGfxBtn* btnCancel;
 

@@ -42,7 +42,8 @@ template <typename Render> double secondsFor(Render render) {
 
 double libraryPath(const std::string& data) {
   TMidasSong song(data);
-  song.start(true, 8);
+  song.setRenderOptions({});
+  song.start(true);
   TMidasMixer mixer({kRate, 2, 16});
   std::vector<TMidasSong*> playing{&song};
   std::vector<uint8_t> out(kFrames * 4);

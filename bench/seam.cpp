@@ -59,8 +59,10 @@ int main() {
   const std::size_t end1 = alone1.size() / 2;
 
   TMidasSong song1(first), song2(second);
-  song1.start(false, 8);
-  song2.start(false, 8);
+  song1.setRenderOptions({});
+  song1.start(false);
+  song2.setRenderOptions({});
+  song2.start(false);
   song1.follow(&song2);
   TMidasMixer mixer(TOutputFormat{kRate, 2, 16});
   Samples out(2 * (end1 + alone2.size() / 2 + kRate));

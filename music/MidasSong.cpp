@@ -119,9 +119,21 @@ void TMidasSong::selectSubsong(int32_t subsong) {
   m_ended = false;
 }
 
-void TMidasSong::start(bool loop, int interpolationTaps) {
-  m_module->set_render_param(openmpt::module::RENDER_INTERPOLATIONFILTER_LENGTH,
-                             interpolationTaps);
+void TMidasSong::setRenderOptions(const TRenderOptions& options) {
+  using openmpt::module;
+  m_module->set_render_param(module::RENDER_INTERPOLATIONFILTER_LENGTH, options.InterpolationTaps);
+  m_module->set_render_param(module::RENDER_STEREOSEPARATION_PERCENT,
+                             std::clamp(options.StereoSeparation, 0, 200));
+  m_module->set_render_param(module::RENDER_VOLUMERAMPING_STRENGTH,
+                             std::clamp(options.VolumeRamping, -1, 10));
+  m_module->ctl_set_boolean("render.resampler.emulate_amiga", options.Amiga != TAmigaResampler::Off);
+  const char* model = options.Amiga == TAmigaResampler::A500    ? "a500"
+                      : options.Amiga == TAmigaResampler::A1200 ? "a1200"
+                                                                : "auto";
+  m_module->ctl_set_text("render.resampler.emulate_amiga_type", model);
+}
+
+void TMidasSong::start(bool loop) {
   m_module->set_position_seconds(0.0);
   m_loop = loop;
   m_ended = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "music/ModuleDetails.h"
+#include "music/RenderOptions.h"
 #include "music/midasdll.h"
 
 #include <cstddef>
@@ -34,8 +35,10 @@ public:
   // duration() is then its own. Throws std::out_of_range for another number.
   void selectSubsong(int32_t subsong);
 
-  // Starts from the beginning; `interpolationTaps` is libopenmpt's filter length (1, 2, 4, 8).
-  void start(bool loop, int interpolationTaps);
+  // Starts from the beginning.
+  void start(bool loop);
+  // Renders from now on as `options` say.
+  void setRenderOptions(const TRenderOptions& options);
   void stop();
   bool playing() const { return m_playing; }
   // Whether the song starts over from its beginning at its end; otherwise it falls silent there

@@ -25,6 +25,15 @@ TMusicPlayer::TMusicPlayer(QObject* window) : NotifyWindow(window) {
   if (!MIDASinit()) FatalSoundError();
   if (!MIDASstartBackgroundPlay(0)) FatalSoundError();
   applyVolume();
+  ApplyRenderOptions(settingsFile.readRenderOptions());
+}
+
+void TMusicPlayer::ApplyRenderOptions(const TRenderOptions& options) {
+  std::lock_guard lock(m_lock);
+  if (m_failed) return;
+  MIDASsetOption(MIDAS_OPTION_STEREO_SEPARATION, options.StereoSeparation);
+  MIDASsetOption(MIDAS_OPTION_VOLUME_RAMPING, options.VolumeRamping);
+  MIDASsetOption(MIDAS_OPTION_AMIGA_RESAMPLER, static_cast<int32_t>(options.Amiga));
 }
 
 TMusicPlayer::~TMusicPlayer() {

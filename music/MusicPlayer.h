@@ -100,6 +100,10 @@ public:
   int32_t Volume() const;
   void SetMuted(bool muted);
   bool Muted() const;
+  // Renders every song from now on, the playing one too, with the stereo separation, volume
+  // ramping and Amiga resampler of `options`; the interpolation stays the one the player
+  // started with.
+  void ApplyRenderOptions(const TRenderOptions& options);
   // The repeat mode and shuffling of the play order.
   void SetRepeat(TRepeatMode repeat);
   TRepeatMode Repeat() const;

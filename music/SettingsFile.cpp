@@ -2,6 +2,7 @@
 
 #include "platform/profile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <limits>
 #include <stdexcept>
@@ -90,4 +91,13 @@ void TSettingsFile::writeInteger(const TIntegerSetting& key, int32_t value) cons
 
 void TSettingsFile::writeTruth(const TTruthSetting& key, bool value) const {
   writeRaw(key.Section, key.Key, value ? "1" : "0");
+}
+
+TRenderOptions TSettingsFile::readRenderOptions() const {
+  TRenderOptions options;
+  options.InterpolationTaps = readInteger(settings::MixingMode) != 0 ? 8 : 2;
+  options.StereoSeparation = std::clamp(readInteger(settings::StereoSeparation), 0, 200);
+  options.VolumeRamping = std::clamp(readInteger(settings::VolumeRamping), -1, 10);
+  options.Amiga = static_cast<TAmigaResampler>(std::clamp(readInteger(settings::AmigaResampler), 0, 3));
+  return options;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "music/RenderOptions.h"
 #include "music/SettingsKeys.h"
 
 #include <cstdint>
@@ -24,6 +25,11 @@ public:
   int32_t readInteger(const TIntegerSetting& key) const;
   // An integer with default 1 (true) or 0 (false); anything but 0 is true.
   bool readTruth(const TTruthSetting& key) const;
+
+  // How modules are rendered: the mixing mode's interpolation (8 taps for high quality, 2
+  // otherwise), the stereo separation, volume ramping and Amiga resampler, each brought into
+  // its range.
+  TRenderOptions readRenderOptions() const;
 
   // Text unchanged, integers in decimal, truth as "1" or "0". Each throws std::runtime_error
   // "Unable to write to <path>" when the file cannot be written.

@@ -44,6 +44,12 @@ inline constexpr TIntegerSetting Volume{"soundoptions", "VOLUME", 100};
 inline constexpr TIntegerSetting Repeat{"soundoptions", "REPEAT", 0};
 // The songs play shuffled (true) or in list order.
 inline constexpr TTruthSetting Shuffle{"soundoptions", "SHUFFLE", false};
+// Stereo separation in percent, 0 (mono) to 200.
+inline constexpr TIntegerSetting StereoSeparation{"soundoptions", "STEREOSEPARATION", 100};
+// Volume ramping: -1 = the sound library's default, 0 = off, 1 to 10 ever softer.
+inline constexpr TIntegerSetting VolumeRamping{"soundoptions", "VOLUMERAMPING", -1};
+// The Amiga resampler for Amiga modules: 0 = automatic, 1 = Amiga 500, 2 = Amiga 1200, 3 = off.
+inline constexpr TIntegerSetting AmigaResampler{"soundoptions", "AMIGARESAMPLER", 0};
 // Where the main window was, "left,top"; empty: centred on the screen.
 inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
 // Where the playlist dialog was and its size, "left,top,width,height"; empty: centred on the

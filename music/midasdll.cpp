@@ -84,7 +84,7 @@ struct Library {
   std::map<MIDASmodule, std::unique_ptr<TMidasSong>> modules;
   std::map<MIDASmodulePlayHandle, Play> plays;
   std::vector<TMidasSong*> playing;
-  int interpolationTaps = 8;
+  TRenderOptions render; // the mixing mode's filter from MIDASinit on
   int32_t volume = 100;
   uint32_t lastModule = 0;
   uint32_t lastPlay = 0;
@@ -294,12 +294,27 @@ bool isOutputMode(int32_t mode) {
          mode == MIDAS_MODE_16BIT_MONO || mode == MIDAS_MODE_16BIT_STEREO;
 }
 
+// Sets one of the options that take effect at once, and applies it to every loaded module.
+bool setRenderOption(Library& lib, int option, int32_t value) {
+  std::lock_guard lock(lib.mix);
+  TRenderOptions& render = lib.render;
+  if (option == MIDAS_OPTION_STEREO_SEPARATION) render.StereoSeparation = std::clamp(value, 0, 200);
+  if (option == MIDAS_OPTION_VOLUME_RAMPING) render.VolumeRamping = std::clamp(value, -1, 10);
+  if (option == MIDAS_OPTION_AMIGA_RESAMPLER)
+    render.Amiga = static_cast<TAmigaResampler>(std::clamp(value, 0, 3));
+  for (const auto& [handle, song] : lib.modules) song->setRenderOptions(render);
+  return true;
+}
+
 } // namespace
 
 bool MIDASstartup() {
   Library& lib = library();
   std::lock_guard lock(lib.api);
-  if (!lib.initialised) lib.options = Options{};
+  if (lib.initialised) return true;
+  lib.options = Options{};
+  std::lock_guard mixLock(lib.mix);
+  lib.render = TRenderOptions{};
   return true;
 }
 
@@ -315,6 +330,9 @@ bool MIDASsetOption(int option, int32_t value) {
   case MIDAS_OPTION_DEVICE_MODE: o.deviceMode = value; return true;
   case MIDAS_OPTION_FILTER_MODE: o.filterMode = value; return true;
   case MIDAS_OPTION_MIXING_MODE: o.mixingMode = value != 0 ? 1 : 0; return true;
+  case MIDAS_OPTION_STEREO_SEPARATION:
+  case MIDAS_OPTION_VOLUME_RAMPING:
+  case MIDAS_OPTION_AMIGA_RESAMPLER: return setRenderOption(lib, option, value);
   default: return fail(MIDAS_ERROR_UNKNOWN_OPTION, std::to_string(option));
   }
 }
@@ -329,7 +347,8 @@ bool MIDASinit() {
     std::lock_guard mixLock(lib.mix);
     lib.mixer = std::make_unique<TMidasMixer>(format);
     lib.mixer->setVolume(lib.volume);
-    lib.interpolationTaps = lib.options.mixingMode ? 8 : 2;
+    lib.render.InterpolationTaps = lib.options.mixingMode ? 8 : 2;
+    for (const auto& [handle, song] : lib.modules) song->setRenderOptions(lib.render);
   }
   if (wantsPulseAudio()) {
     lib.pulse = TPulseOutput::open(format, [&lib](uint8_t* out, std::size_t bytes) {
@@ -489,7 +508,8 @@ MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePl
     if (song->playing()) return fail(MIDAS_ERROR_ALREADY_PLAYING);
     TMidasSong* before = after ? findPlay(lib, after) : nullptr;
     if (after && !before) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-    song->start(loopSong, lib.interpolationTaps);
+    song->setRenderOptions(lib.render);
+    song->start(loopSong);
     if (before) before->follow(song);
     handle = nextHandle(lib.lastPlay, lib.plays);
     lib.plays[handle] = Play{module, after};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "music/ModuleDetails.h"
+#include "music/RenderOptions.h"
 
 #include <cstdint>
 #include <string>
@@ -45,7 +46,7 @@ struct InstrumentInfo {
 };
 static_assert(sizeof(InstrumentInfo) == 32);
 
-// Options of MIDASsetOption. Values take effect at MIDASinit.
+// Options of MIDASsetOption. Values take effect at MIDASinit unless said otherwise.
 enum : int {
   // Mixing rate in Hz, default 44100. Rates below 5000 play at 5000 and rates above 192000 at
   // 192000.
@@ -62,6 +63,13 @@ enum : int {
   // 1 = high quality mixing (libopenmpt's 8-tap interpolation filter), 0 = normal (linear
   // interpolation); default 1. Any other non-zero value counts as 1.
   MIDAS_OPTION_MIXING_MODE = 11,
+  // The three below take effect at once, on the modules that play too.
+  // Stereo separation in percent: 0 (mono) to 200, default 100.
+  MIDAS_OPTION_STEREO_SEPARATION = 20,
+  // Volume ramping: -1 the library's default (the default), 0 off, 1 to 10 ever softer.
+  MIDAS_OPTION_VOLUME_RAMPING = 21,
+  // The Amiga resampler for Amiga modules: a TAmigaResampler value (0 automatic, the default).
+  MIDAS_OPTION_AMIGA_RESAMPLER = 22,
 };
 
 // Output modes: 1 mono or 2 stereo, plus 4 for 8-bit or 8 for 16-bit samples.

@@ -1,5 +1,6 @@
 #include "app/setup.h"
 
+#include "app/MixingPage.h"
 #include "controls/GfxBtn.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
@@ -9,7 +10,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSlider>
@@ -140,6 +143,36 @@ TEST_F(SetupTest, MixingModeStates) {
   s.cbHighQuality->click();
   s.cbHighQuality->click();
   EXPECT_EQ(s.cbHighQuality->checkState(), Qt::Checked);
+}
+
+// The Mixing page shows the stored choices brought into range, announces every change at once,
+// stores them on OK, and Cancel brings back (and announces) the stored ones.
+TEST_F(SetupTest, MixingChoicesAreHeardAtOnceAndStoredOnOk) {
+  writeIni("[soundoptions]\nSTEREOSEPARATION=250\nVOLUMERAMPING=-7\nAMIGARESAMPLER=2\n");
+  TfrmSetup& s = make();
+  TMixingPage& page = *s.Mixing;
+  EXPECT_EQ(page.Separation->value(), 200);
+  EXPECT_EQ(page.SeparationValue->text(), "200 %");
+  EXPECT_EQ(page.Ramping->currentText(), "Library default");
+  EXPECT_EQ(page.Amiga->currentText(), "Amiga 1200");
+  std::vector<TRenderOptions> heard;
+  QObject::connect(&page, &TMixingPage::optionsChanged,
+                   [&](const TRenderOptions& options) { heard.push_back(options); });
+  page.Separation->setValue(40);
+  page.Ramping->setCurrentIndex(1);
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(heard.back().StereoSeparation, 40);
+  EXPECT_EQ(heard.back().VolumeRamping, 0);
+  EXPECT_EQ(heard.back().Amiga, TAmigaResampler::A1200);
+  s.btnCancelClick();
+  EXPECT_EQ(heard.back().StereoSeparation, 200);
+  EXPECT_EQ(heard.back().VolumeRamping, -1);
+  page.Ramping->setCurrentText("10");
+  page.Amiga->setCurrentText("Off");
+  s.btnOkClick();
+  EXPECT_EQ(stored("soundoptions", "STEREOSEPARATION"), "200");
+  EXPECT_EQ(stored("soundoptions", "VOLUMERAMPING"), "10");
+  EXPECT_EQ(stored("soundoptions", "AMIGARESAMPLER"), "3");
 }
 
 // An empty player name is saved empty and loads as empty, not as the default.

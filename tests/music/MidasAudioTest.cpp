@@ -147,6 +147,56 @@ TEST(MidasVolumeTest, VolumeScalesTheSound) {
   EXPECT_GT(atZero, 1.0);
 }
 
+// Stereo separation takes effect at once on the song that plays: a note panned hard left is
+// heard on the left only, and at 0 % in the middle, left and right alike.
+TEST(MidasRenderOptionsTest, StereoSeparationTakesEffectAtOnce) {
+  TempDir dir;
+  const std::string pcm = dir.file("out.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
+  const std::uintmax_t second = 44100u * 4;
+  MIDASstartup();
+  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
+  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+  // The first channel of a MOD is panned hard left.
+  testmod::Module m = testmod::simpleSong("Left", 4, 1, 64, {"Square"});
+  std::erase_if(m.patterns[0].notes, [](const testmod::Note& n) { return n.channel != 0; });
+  MIDASmodule module = MIDASloadModule(dir.write("left.mod", testmod::writeMod(m)).c_str());
+  ASSERT_NE(MIDASplayModule(module, true), 0u);
+  ASSERT_TRUE(waitForSize(pcm, second / 2));
+  const std::uintmax_t change = sizeOf(pcm);
+  ASSERT_TRUE(MIDASsetOption(MIDAS_OPTION_STEREO_SEPARATION, 0));
+  ASSERT_TRUE(waitForSize(pcm, change + second / 2));
+  MIDASclose();
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  unsetenv("SDL_DISKAUDIOFILE");
+
+  std::ifstream in(pcm, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto sample = [&](std::size_t frame, int channel) {
+    const std::size_t at = 4 * frame + 2 * channel;
+    return static_cast<int16_t>(static_cast<unsigned char>(data[at]) |
+                                (static_cast<unsigned char>(data[at + 1]) << 8));
+  };
+  // The sides' largest difference, and the loudest left sample, in frames [from, to).
+  auto measure = [&](std::size_t from, std::size_t to) {
+    int apart = 0, left = 0;
+    for (std::size_t f = from; f < to; ++f) {
+      apart = std::max(apart, std::abs(sample(f, 0) - sample(f, 1)));
+      left = std::max(left, std::abs(static_cast<int>(sample(f, 0))));
+    }
+    return std::pair{apart, left};
+  };
+  const std::size_t slack = 4 * 1024;
+  const auto [apartBefore, leftBefore] = measure(0, change / 4 - slack);
+  const auto [apartAfter, leftAfter] = measure(change / 4 + slack, data.size() / 4);
+  EXPECT_GT(leftBefore, 4000);
+  EXPECT_GT(apartBefore, leftBefore / 2);
+  EXPECT_GT(leftAfter, 2000);
+  // libopenmpt dithers each side on its own: a step or two apart.
+  EXPECT_LE(apartAfter, 2);
+}
+
 // A module rendered whole by libopenmpt on its own, as the library renders it (16-bit stereo at
 // 44100 Hz, 8-tap interpolation), up to the end of one pass.
 std::string renderedAlone(const std::string& data) {

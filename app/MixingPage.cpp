@@ -1,0 +1,84 @@
+#include "app/MixingPage.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSlider>
+
+#include <algorithm>
+
+namespace {
+
+QLabel* label(QWidget* parent, const QString& text, QWidget* buddy, QPoint where) {
+  auto* l = new QLabel(text, parent);
+  l->setBuddy(buddy);
+  l->move(where);
+  l->adjustSize();
+  return l;
+}
+
+} // namespace
+
+TMixingPage::TMixingPage(QWidget* parent) : QWidget(parent) {
+  Separation = new QSlider(Qt::Horizontal, this);
+  Separation->setGeometry(8, 30, 262, 28);
+  Separation->setRange(0, 200);
+  Separation->setSingleStep(5);
+  Separation->setPageStep(25);
+  Separation->setTickInterval(25);
+  Separation->setTickPosition(QSlider::TicksBelow);
+  Separation->setValue(100);
+  Separation->setAccessibleName("Stereo separation in percent");
+  label(this, "Stereo &separation:", Separation, {12, 12});
+  SeparationValue = new QLabel("100 %", this);
+  SeparationValue->setGeometry(278, 34, 52, 20);
+  connect(Separation, &QSlider::valueChanged, this, [this](int percent) {
+    SeparationValue->setText(QString("%1 %").arg(percent));
+    announce();
+  });
+
+  Ramping = new QComboBox(this);
+  Ramping->setGeometry(150, 76, 176, 24);
+  Ramping->addItem("Library default");
+  Ramping->addItem("Off");
+  for (int strength = 1; strength <= 10; ++strength) Ramping->addItem(QString::number(strength));
+  label(this, "&Volume ramping:", Ramping, {12, 80});
+  connect(Ramping, &QComboBox::currentIndexChanged, this, &TMixingPage::announce);
+
+  Amiga = new QComboBox(this);
+  Amiga->setGeometry(150, 108, 176, 24);
+  Amiga->addItems({"Automatic", "Amiga 500", "Amiga 1200", "Off"});
+  label(this, "&Amiga resampler:", Amiga, {12, 112});
+  connect(Amiga, &QComboBox::currentIndexChanged, this, &TMixingPage::announce);
+
+  auto* note = new QLabel(
+      "Less stereo separation brings channels panned hard left and right closer together, kinder "
+      "on headphones; 0 % is mono. Volume ramping smooths sudden changes of loudness, higher "
+      "numbers more softly. The Amiga resampler makes MOD and other Amiga modules sound as an "
+      "Amiga 500 or 1200 played them; Automatic picks the model the module was made for.\n\n"
+      "These settings take effect at once.",
+      this);
+  note->setWordWrap(true);
+  note->setGeometry(12, 146, 314, 116);
+  note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+TRenderOptions TMixingPage::options() const {
+  TRenderOptions options;
+  options.StereoSeparation = Separation->value();
+  options.VolumeRamping = Ramping->currentIndex() - 1;
+  options.Amiga = static_cast<TAmigaResampler>(Amiga->currentIndex());
+  return options;
+}
+
+void TMixingPage::showOptions(const TRenderOptions& options) {
+  Separation->setValue(std::clamp(options.StereoSeparation, 0, 200));
+  Ramping->setCurrentIndex(std::clamp(options.VolumeRamping, -1, 10) + 1);
+  Amiga->setCurrentIndex(std::clamp(static_cast<int>(options.Amiga), 0, 3));
+}
+
+void TMixingPage::announce() {
+  const TRenderOptions now = options();
+  if (now == m_announced) return;
+  m_announced = now;
+  emit optionsChanged(now);
+}

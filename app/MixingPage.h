@@ -1,0 +1,37 @@
+#pragma once
+
+#include "music/RenderOptions.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QSlider;
+
+// Setup's "Mixing" page: stereo separation (0 to 200 %), volume ramping (the library's default,
+// off, or 1 to 10) and the Amiga resampler (automatic, A500, A1200, off). Every change is
+// announced at once, so that the playing song follows it. GUI thread only.
+class TMixingPage : public QWidget {
+  Q_OBJECT
+
+public:
+  explicit TMixingPage(QWidget* parent = nullptr);
+
+  // The choices shown, in `options`' terms (InterpolationTaps left at its default).
+  TRenderOptions options() const;
+  // Shows `options`, each brought into its range; announces them when they differ.
+  void showOptions(const TRenderOptions& options);
+
+  QSlider* Separation;
+  QLabel* SeparationValue;
+  QComboBox* Ramping;
+  QComboBox* Amiga;
+
+signals:
+  void optionsChanged(const TRenderOptions& options);
+
+private:
+  void announce();
+
+  TRenderOptions m_announced;
+};

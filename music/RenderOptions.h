@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+// The emulation of the Amiga's sound chip for modules made on the Amiga (MOD and the like);
+// other formats are not affected.
+enum class TAmigaResampler : int32_t {
+  Automatic = 0, // the library picks the Amiga model the module was made for
+  A500 = 1,
+  A1200 = 2,
+  Off = 3, // the interpolation filter as for every other format
+};
+
+// How a module is rendered: its interpolation, stereo image and volume changes.
+struct TRenderOptions {
+  int32_t InterpolationTaps = 8;  // 1, 2, 4 or 8
+  int32_t StereoSeparation = 100; // percent, 0 (mono) to 200
+  int32_t VolumeRamping = -1;     // -1 the library's default, 0 off, up to 10 (softest)
+  TAmigaResampler Amiga = TAmigaResampler::Automatic;
+
+  bool operator==(const TRenderOptions&) const = default;
+};
