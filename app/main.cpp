@@ -1,5 +1,6 @@
 #include "app/main.h"
 
+#include "app/ExportDialog.h"
 #include "app/HighScoreDelegate.h"
 #include "app/MixingPage.h"
 #include "app/PlayerStatusBar.h"
@@ -196,6 +197,9 @@ void TfrmMain::buildHighScoreTable(QWidget* client) {
 
 void TfrmMain::buildMenu() {
   QMenu* file = menuBar()->addMenu("&File");
+  mnuExport = file->addAction("&Export to audio file...", this, &TfrmMain::mnuExportClick);
+  mnuExport->setShortcut(Qt::CTRL | Qt::Key_E);
+  file->addSeparator();
   mnuExit = file->addAction("E&xit", this, &TfrmMain::mnuExitClick);
 
   QMenu* view = menuBar()->addMenu("&View");
@@ -649,6 +653,22 @@ void TfrmMain::btnPlayGameClick() {
 
 void TfrmMain::mnuModinfoClick() {
   if (Player && Player->State == psPlaying) frmInfo->exec();
+}
+
+void TfrmMain::mnuExportClick() {
+  std::string module;
+  int32_t subsong = 0;
+  if (Player && (Player->State == psPlaying || Player->State == psPaused)) {
+    module = Player->FileName;
+    subsong = Player->Subsong;
+  } else if (!frmPlayList->Playlist().empty()) {
+    module = frmPlayList->Playlist().front();
+  } else {
+    ShowMessageBox("There is no module to export: add one to the playlist first.", "", TMessageKind::Information);
+    return;
+  }
+  if (std::optional<QString> saved = TExportDialog::exportModule(this, module, subsong))
+    StatusBar->showMessage("Saved as " + saved->section('/', -1), 6000);
 }
 
 void TfrmMain::mnuSetupClick() { frmSetup->exec(); }

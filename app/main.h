@@ -53,6 +53,9 @@ public:
   void btnPlayListClick();
   void btnPlayGameClick();
   void mnuModinfoClick();
+  // Saves the playing or paused module's subsong, or with none the playlist's first module,
+  // as an audio file.
+  void mnuExportClick();
   void mnuSetupClick();
   void mnuAboutClick();
   void mnuContentsClick();
@@ -108,6 +111,7 @@ public:
   TPlayerStatusBar* StatusBar;
   QTimer* Timer;
 
+  QAction* mnuExport;
   QAction* mnuExit;
   QAction* mnuModinfo;
   QAction* mnuPlayGame;

@@ -1,6 +1,7 @@
 // VORKA: start-up and end of the program.
 
 #include "app/Application.h"
+#include "app/ExportCommand.h"
 #include "app/Startup.h"
 #include "app/main.h"
 #include "desktop/CommandLine.h"
@@ -14,6 +15,7 @@
 #include <QSessionManager>
 
 #include <iostream>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
   // The command line is read before the application object is made, so that --help and
@@ -25,9 +27,14 @@ int main(int argc, char** argv) {
   case TCommandLine::TAction::ShowHelp:
   case TCommandLine::TAction::ShowVersion: std::cout << line.Text; return 0;
   case TCommandLine::TAction::Fail: std::cerr << line.Text << '\n'; return 1;
-  case TCommandLine::TAction::Run: break;
+  case TCommandLine::TAction::Run:
+  case TCommandLine::TAction::Export: break;
   }
   for (const std::string& problem : line.Files.Problems) std::cerr << "vorka: " << problem << '\n';
+  if (line.Action == TCommandLine::TAction::Export) {
+    if (line.Files.Modules.empty()) return 1;
+    return TExportCommand::run(line.Files.Modules.front(), line.ExportTo, std::cerr, isatty(STDERR_FILENO));
+  }
 
   TApplication app(argc, argv);
   QGuiApplication::setDesktopFileName(VORKA_APP_ID);

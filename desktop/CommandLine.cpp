@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <filesystem>
+
 namespace {
 
 // The bytes of the arguments that the parser took as files: each is the next argument whose
@@ -20,6 +22,16 @@ std::vector<std::string> fileArguments(const QStringList& files, const QStringLi
   return bytes;
 }
 
+// The bytes of the value of option `--name`, given as "--name VALUE" or "--name=VALUE".
+std::string optionBytes(const std::string& name, const std::vector<std::string>& arguments) {
+  const std::string flag = "--" + name;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == flag && i + 1 < arguments.size()) return arguments[i + 1];
+    if (arguments[i].starts_with(flag + "=")) return arguments[i].substr(flag.size() + 1);
+  }
+  return {};
+}
+
 } // namespace
 
 TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
@@ -33,6 +45,12 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
       "them is played; a VORKA that already runs gets them instead.");
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption exportTo(
+      "export",
+      "Saves MODULE (its first subsong, one pass, with the sound settings of Setup) as the audio "
+      "file FILE, WAV or FLAC by its name, and ends; no window is opened.",
+      "FILE");
+  parser.addOption(exportTo);
   parser.addPositionalArgument("files", "Module files, or folders of them, to add and play.",
                                "[FILE|FOLDER...]");
 
@@ -51,7 +69,18 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
     line.Text = (QCoreApplication::applicationName() + " " +
                  QCoreApplication::applicationVersion() + "\n").toStdString();
   } else {
-    line.Files = TModuleFiles::of(fileArguments(parser.positionalArguments(), decoded, arguments));
+    const std::vector<std::string> files = fileArguments(parser.positionalArguments(), decoded, arguments);
+    line.Files = TModuleFiles::of(files);
+    if (parser.isSet(exportTo)) {
+      line.Action = TAction::Export;
+      line.ExportTo = optionBytes("export", arguments);
+      std::error_code error;
+      if (files.size() != 1 || std::filesystem::is_directory(files.front(), error)) {
+        line.Action = TAction::Fail;
+        line.Text = QCoreApplication::applicationName().toStdString() +
+                    ": --export saves one module: give one module file after the audio file.";
+      }
+    }
   }
   return line;
 }

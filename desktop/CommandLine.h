@@ -7,14 +7,18 @@
 
 // What the program is asked on its command line, `vorka [FILE|FOLDER]...`, read the way
 // QCommandLineParser reads it: --help and --version print and end, an unknown option ends
-// with one line on standard error, and files and folders become the modules to add and play.
-// Needs the application's name and version set.
+// with one line on standard error, and files and folders become the modules to add and play;
+// `vorka --export OUT MODULE` asks for MODULE saved as the audio file OUT. Needs the
+// application's name and version set.
 struct TCommandLine {
-  enum class TAction { Run, ShowHelp, ShowVersion, Fail };
+  enum class TAction { Run, Export, ShowHelp, ShowVersion, Fail };
 
   TAction Action = TAction::Run;
   // Run: the modules of the files and folders given, and a line for each one left out.
+  // Export: the one module.
   TModuleFiles Files;
+  // Export: the audio file to write, in the file system's bytes.
+  std::string ExportTo;
   // ShowHelp and ShowVersion: the text for standard output; Fail: the line for standard error.
   std::string Text;
 

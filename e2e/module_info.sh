@@ -4,7 +4,8 @@
 # "Module Info" with the song's facts and instrument names (read back through the clipboard,
 # as a user copying them would); a module with a message and two subsongs shows which subsong
 # plays in the caption, its message on the Message page, and plays the subsong chosen in
-# Music > Subsong; Help > About shows its guide.
+# Music > Subsong; Help > About shows its guide. At the end the module is saved as FLAC from the
+# command line.
 #
 # usage: module_info.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
@@ -84,4 +85,14 @@ gone '^About VORKA$' || fail "OK did not close the about box"
 
 exit_program "$main"
 [ "$(stat -c %s "$prog/highscore.dat")" -eq $((20 * 89)) ] || fail "highscore.dat lost its results"
+
+# The same module saved as FLAC from the command line, with no display: a whole FLAC file and
+# status 0; a name without an audio type fails with status 1 and leaves nothing.
+env -u DISPLAY "$prog/vorka" --export "$work/told.flac" "$work/music/Told Tune.it" ||
+  fail "vorka --export failed"
+[ "$(head -c 4 "$work/told.flac")" = fLaC ] || fail "vorka --export wrote no FLAC file"
+if env -u DISPLAY "$prog/vorka" --export "$work/told.mp3" "$work/music/Told Tune.it" 2>/dev/null; then
+  fail "vorka --export to an .mp3 name succeeded"
+fi
+[ ! -e "$work/told.mp3" ] || fail "a failed export left a file"
 echo "PASS: module information, high scores and about box (screenshots in $shots)"

@@ -185,8 +185,7 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
   std::vector<int16_t> unheard(std::min<std::size_t>(frames, 4096) * channels);
   while (frames > 0) {
     std::size_t chunk = std::min(frames, unheard.size() / channels);
-    std::size_t got = channels == 2 ? m_module->read_interleaved_stereo(rate, chunk, unheard.data())
-                                    : m_module->read(rate, chunk, unheard.data());
+    std::size_t got = renderPass(rate, channels, unheard.data(), chunk);
     if (got == 0) break;
     frames -= got;
   }
@@ -222,14 +221,18 @@ void TMidasSong::handOver(int32_t rate, int channels, int16_t* out, std::size_t 
   m_next->render(rate, channels, out, frames);
 }
 
+std::size_t TMidasSong::renderPass(int32_t rate, int channels, int16_t* out, std::size_t frames) {
+  return channels == 2 ? m_module->read_interleaved_stereo(rate, frames, out)
+                       : m_module->read(rate, frames, out);
+}
+
 void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t frames) {
   if (m_ended && m_next) return handOver(rate, channels, out, frames);
   std::size_t done = 0;
   bool emptyBefore = false;
   while (done < frames && !m_ended) {
     int16_t* at = out + done * channels;
-    std::size_t n = channels == 2 ? m_module->read_interleaved_stereo(rate, frames - done, at)
-                                  : m_module->read(rate, frames - done, at);
+    std::size_t n = renderPass(rate, channels, at, frames - done);
     if (n > 0) {
       done += n;
       emptyBefore = false;

@@ -67,6 +67,10 @@ public:
   // too.
   void setGain(int32_t millibel);
 
+  // Renders up to `frames` frames of the current pass, as render() does, on a song that is not
+  // mixed by the library; returns how many, 0 once the pass has ended (the next call starts the
+  // song over).
+  std::size_t renderPass(int32_t rate, int channels, int16_t* out, std::size_t frames);
   // Renders `frames` frames of `channels` (1 or 2) interleaved 16-bit samples at `rate` Hz into
   // `out`, counting each end of the song; after the end of a song that does not loop, its
   // follower, or silence.

@@ -307,6 +307,14 @@ TFileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
 }
 
 TFileWrite ReplaceFile(const std::string& path, const std::string& bytes) {
+  return ReplaceFileWith(path, [&](int fd) -> std::optional<std::string> {
+    if (writeAll(fd, bytes)) return {};
+    return std::strerror(errno);
+  });
+}
+
+TFileWrite ReplaceFileWith(const std::string& path,
+                           const std::function<std::optional<std::string>(int fd)>& write) {
   const std::string target = finalTarget(path);
   struct stat old{};
   bool exists = stat(target.c_str(), &old) == 0;
@@ -317,15 +325,16 @@ TFileWrite ReplaceFile(const std::string& path, const std::string& bytes) {
   int fd = createTempBeside(target, tempPath);
   if (fd < 0) return notWritten(errno);
   if (exists) keepModeAndOwner(fd, old);
-  int error = writeAll(fd, bytes) && fsync(fd) == 0 ? 0 : errno;
-  if (close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && rename(tempPath.c_str(), target.c_str()) == 0) {
+  std::optional<std::string> failure = write(fd);
+  int error = failure || fsync(fd) == 0 ? 0 : errno;
+  if (close(fd) != 0 && error == 0 && !failure) error = errno;
+  if (!failure && error == 0 && rename(tempPath.c_str(), target.c_str()) == 0) {
     syncFolder(target);
     return {true, {}};
   }
-  if (error == 0) error = errno;
+  if (!failure && error == 0) error = errno;
   unlink(tempPath.c_str());
-  return notWritten(error);
+  return failure ? TFileWrite{false, *failure} : notWritten(error);
 }
 
 void RemoveStaleTempFiles(const std::string& path) {

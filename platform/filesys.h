@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +98,12 @@ struct TFileWrite {
 // with the old file untouched, when the target is a folder or a file whose permissions do not
 // let the user write it, or when the temporary file cannot be written or renamed.
 TFileWrite ReplaceFile(const std::string& path, const std::string& bytes);
+
+// ReplaceFile with the new content written by `write`, which gets the temporary file's open
+// descriptor (a regular file it may seek in; it must not close it) and returns nothing when it
+// wrote everything, or why not, the reason then given as the error and the old file untouched.
+TFileWrite ReplaceFileWith(const std::string& path,
+                           const std::function<std::optional<std::string>(int fd)>& write);
 
 // Removes the temporary files that ReplaceFile left beside `path` (links followed) when the
 // process writing them ended during the write; those of processes that still run are kept.

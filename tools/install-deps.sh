@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev libopenmpt-dev libsdl2-dev libpulse-dev zlib1g-dev
+  qt6-base-dev libopenmpt-dev libsdl2-dev libpulse-dev libsndfile1-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   console-setup-linux
   fonts-dejavu-core

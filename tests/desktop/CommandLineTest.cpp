@@ -74,6 +74,25 @@ TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
   EXPECT_TRUE(parse({}).Files.Modules.empty());
 }
 
+// --export takes the audio file's name as given (bytes, either way of writing it) and exactly
+// one module.
+TEST(CommandLineTest, ExportTakesOneModule) {
+  TempDir dir;
+  const std::string module = dir.write("tune.xm", testmod::writeXm(testmod::simpleSong("Tune", 4, 1, 16, {"Lead"})));
+  for (const Paths& arguments : {Paths{"--export", "J\xf6rg.flac", module}, Paths{"--export=J\xf6rg.flac", module}}) {
+    TCommandLine line = parse(arguments);
+    EXPECT_EQ(line.Action, TCommandLine::TAction::Export);
+    EXPECT_EQ(line.ExportTo, "J\xf6rg.flac");
+    EXPECT_EQ(line.Files.Modules, Paths{module});
+  }
+  for (const Paths& arguments : {Paths{"--export", "a.wav"}, Paths{"--export", "a.wav", module, module},
+                                 Paths{"--export", "a.wav", dir.path().string()}}) {
+    TCommandLine line = parse(arguments);
+    EXPECT_EQ(line.Action, TCommandLine::TAction::Fail);
+    EXPECT_EQ(line.Text, "vorka: --export saves one module: give one module file after the audio file.");
+  }
+}
+
 // Names are bytes: one that is not valid UTF-8 is kept as it is. A name that the playlist file
 // cannot hold (CR, LF, Ctrl-Z) is refused on one line, given or found in a folder, and so is a
 // zero byte. Paths from another program must be absolute.

@@ -1,0 +1,92 @@
+#include "app/ExportDialog.h"
+
+#include "platform/msgbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+constexpr int kSteps = 1000;
+constexpr int kFollowMs = 50;
+
+QString nameOf(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path)).section('/', -1);
+}
+
+constexpr const char* kFlacFilter = "FLAC audio (*.flac)";
+constexpr const char* kWavFilter = "WAV audio (*.wav)";
+
+// Where the save dialog starts: the user's music folder, or home, with the module's name.
+QString suggestedPath(const std::string& module, int32_t subsong) {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  QString name = nameOf(module);
+  if (name.contains('.')) name = name.section('.', 0, -2);
+  if (subsong > 0) name += QString(" (%1)").arg(subsong + 1);
+  return folder + '/' + name + ".flac";
+}
+
+} // namespace
+
+TExportDialog::TExportDialog(QWidget* parent, TExportJob job)
+    : QProgressDialog(parent), m_job(std::move(job)), m_timer(new QTimer(this)) {
+  setWindowTitle("Export to audio file");
+  setLabelText(QString("Saving %1 as %2...").arg(nameOf(m_job.Module), nameOf(m_job.Output)));
+  setRange(0, kSteps);
+  setMinimumDuration(0);
+  setAutoClose(false);
+  setAutoReset(false);
+  setWindowModality(Qt::ApplicationModal);
+  connect(this, &QProgressDialog::canceled, this, [this] { m_cancel = true; });
+  m_timer->setInterval(kFollowMs);
+  connect(m_timer, &QTimer::timeout, this, &TExportDialog::follow);
+}
+
+TExportDialog::~TExportDialog() {
+  m_cancel = true;
+  if (m_worker.joinable()) m_worker.join();
+}
+
+TAudioExport::TResult TExportDialog::run() {
+  m_worker = std::thread([this] {
+    m_result = TAudioExport::run(m_job, [this](double share) {
+      m_share = share;
+      return !m_cancel;
+    });
+    m_done = true;
+  });
+  m_timer->start();
+  exec();
+  m_timer->stop();
+  m_cancel = m_cancel || !m_done;
+  m_worker.join();
+  return m_result;
+}
+
+void TExportDialog::follow() {
+  // A pass may end a little before the length the library estimated for it.
+  setValue(m_done ? kSteps : static_cast<int>(m_share * kSteps));
+  if (m_done) accept();
+}
+
+std::optional<QString> TExportDialog::exportModule(QWidget* parent, const std::string& module, int32_t subsong) {
+  QString filter = kFlacFilter;
+  QString chosen = QFileDialog::getSaveFileName(parent, "Export to audio file", suggestedPath(module, subsong),
+                                                QString("%1;;%2").arg(kFlacFilter, kWavFilter), &filter);
+  if (chosen.isEmpty()) return {};
+  std::string output = QFile::encodeName(chosen).toStdString();
+  if (!TAudioExport::typeOf(output)) {
+    chosen += filter == kWavFilter ? ".wav" : ".flac";
+    output = QFile::encodeName(chosen).toStdString();
+  }
+  TExportDialog dialog(parent, TExportJob::withSettings(module, subsong, output));
+  const TAudioExport::TResult result = dialog.run();
+  if (result.Status == TAudioExport::TStatus::Failed)
+    ShowMessageBox(result.Error, "", TMessageKind::Error);
+  if (result.Status != TAudioExport::TStatus::Written) return {};
+  return chosen;
+}

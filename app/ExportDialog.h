@@ -1,0 +1,43 @@
+#pragma once
+
+#include "music/AudioExport.h"
+
+#include <QProgressDialog>
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <thread>
+
+class QTimer;
+
+// Saves a module as an audio file on a thread of its own behind a progress dialog; Cancel stops
+// the export, which then leaves no file. GUI thread only.
+class TExportDialog : public QProgressDialog {
+  Q_OBJECT
+
+public:
+  TExportDialog(QWidget* parent, TExportJob job);
+  // Cancels an export still running and waits for its thread.
+  ~TExportDialog() override;
+
+  // Shows the dialog, modal, until the export has ended; what it came to.
+  TAudioExport::TResult run();
+
+  // Asks where to save subsong `subsong` of `module` (FLAC or WAV, the type from the name or
+  // else the chosen filter), exports it with the sound settings behind the dialog and says in a
+  // box why when it fails. The file written; nothing when the user cancelled or it failed.
+  static std::optional<QString> exportModule(QWidget* parent, const std::string& module, int32_t subsong);
+
+private:
+  void follow();
+
+  TExportJob m_job;
+  std::atomic<double> m_share{0};
+  std::atomic<bool> m_cancel{false};
+  std::atomic<bool> m_done{false};
+  TAudioExport::TResult m_result;
+  std::thread m_worker;
+  QTimer* m_timer;
+};

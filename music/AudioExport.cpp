@@ -1,0 +1,99 @@
+#include "music/AudioExport.h"
+
+#include "music/MidasSong.h"
+#include "music/SettingsFile.h"
+#include "platform/filesys.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// libsndfile's words for a failure, without the full stop it sometimes ends them with.
+std::string sndfileError(SNDFILE* file) {
+  std::string text = sf_strerror(file);
+  while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+struct CloseSndfile {
+  void operator()(SNDFILE* file) const { sf_close(file); }
+};
+
+} // namespace
+
+TExportJob TExportJob::withSettings(const std::string& module, int32_t subsong, const std::string& output) {
+  TSettingsFile settingsFile;
+  TExportJob job;
+  job.Module = module;
+  job.Subsong = subsong;
+  job.Output = output;
+  job.Render = settingsFile.readRenderOptions();
+  job.Rate = std::clamp(settingsFile.readInteger(settings::MixRate), 5000, 192000);
+  const int32_t mode = settingsFile.readInteger(settings::OutputMode);
+  job.Channels = mode == 5 || mode == 9 ? 1 : 2; // the mono modes
+  return job;
+}
+
+std::optional<TAudioExport::TType> TAudioExport::typeOf(const std::string& path) {
+  const std::string name = lowerCase(path);
+  if (name.ends_with(".wav")) return TType::Wav;
+  if (name.ends_with(".flac")) return TType::Flac;
+  return {};
+}
+
+TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::function<bool(double)>& progress) {
+  const std::optional<TType> type = typeOf(job.Output);
+  if (!type) return {TStatus::Failed, job.Output + " names no audio file type: its name must end in .wav or .flac."};
+  std::unique_ptr<TMidasSong> song;
+  try {
+    song = TMidasSong::fromFile(job.Module);
+    song->selectSubsong(job.Subsong);
+  } catch (const std::exception& e) {
+    return {TStatus::Failed, "Could not read module: " + job.Module + ": " + e.what() + "."};
+  }
+  song->setRenderOptions(job.Render);
+  song->start(false);
+  const int channels = job.Channels == 1 ? 1 : 2;
+  const double total = std::max(1.0, song->duration() * job.Rate);
+  bool cancelled = false;
+
+  TFileWrite written = ReplaceFileWith(job.Output, [&](int fd) -> std::optional<std::string> {
+    SF_INFO info{};
+    info.samplerate = job.Rate;
+    info.channels = channels;
+    info.format = (*type == TType::Flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
+    std::unique_ptr<SNDFILE, CloseSndfile> file(sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE));
+    if (!file) return sndfileError(nullptr);
+    std::vector<int16_t> piece(static_cast<std::size_t>(job.Rate / 10) * channels);
+    double done = 0;
+    while (std::size_t frames = song->renderPass(job.Rate, channels, piece.data(), piece.size() / channels)) {
+      if (sf_writef_short(file.get(), piece.data(), static_cast<sf_count_t>(frames)) !=
+          static_cast<sf_count_t>(frames))
+        return sndfileError(file.get());
+      done += static_cast<double>(frames);
+      if (!progress(std::min(1.0, done / total))) {
+        cancelled = true;
+        return "cancelled";
+      }
+    }
+    // Closing writes what libsndfile still holds: the FLAC encoder's last frames and the
+    // WAV header's sizes.
+    if (sf_close(file.release()) != 0) return std::string("the audio file could not be finished");
+    return {};
+  });
+  if (cancelled) return {TStatus::Cancelled, {}};
+  if (!written) return {TStatus::Failed, "Could not write audio file: " + job.Output + ": " + written.Error + "."};
+  return {TStatus::Written, {}};
+}
