@@ -3,6 +3,7 @@
 // rounds each. Prints the median time and how many times faster than real time it is.
 
 #include "music/AudioExport.h"
+#include "bench/BusySong.h"
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/TempDir.h"
 
@@ -15,23 +16,12 @@ namespace {
 
 constexpr int kRounds = 5;
 
-std::string benchmarkModule() {
-  std::vector<std::string> names;
-  for (int i = 0; i < 8; ++i) names.push_back("Voice " + std::to_string(i + 1));
-  testmod::Module m = testmod::simpleSong("Benchmark", 8, 8, 64, names);
-  // A note on every channel every fourth row keeps all eight voices busy.
-  for (auto& p : m.patterns)
-    for (int row = 4; row < 64; row += 4)
-      for (int ch = 0; ch < 8; ++ch) p.notes.push_back({row, ch, 37 + (row + ch * 5) % 36, ch + 1});
-  return testmod::writeXm(m);
-}
-
 } // namespace
 
 int main() {
   TempDir dir;
   TExportJob job;
-  job.Module = dir.write("bench.xm", benchmarkModule());
+  job.Module = dir.write("bench.xm", BusySong(8));
   const double songSeconds = 8 * 64 * testmod::rowSeconds(6, 125);
   for (const char* name : {"bench.wav", "bench.flac"}) {
     job.Output = dir.file(name);

@@ -5,7 +5,7 @@
 
 #include "music/MidasMixer.h"
 #include "music/MidasSong.h"
-#include "tests/support/ModuleWriter.h"
+#include "bench/BusySong.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 
@@ -21,17 +21,6 @@ constexpr int kRate = 44100;
 constexpr int kFrames = 2048;
 constexpr double kSeconds = 60.0;
 constexpr int kRounds = 5;
-
-std::string benchmarkModule() {
-  std::vector<std::string> names;
-  for (int i = 0; i < 8; ++i) names.push_back("Voice " + std::to_string(i + 1));
-  testmod::Module m = testmod::simpleSong("Benchmark", 8, 4, 64, names);
-  // A note on every channel every fourth row keeps all eight voices busy.
-  for (auto& p : m.patterns)
-    for (int row = 4; row < 64; row += 4)
-      for (int ch = 0; ch < 8; ++ch) p.notes.push_back({row, ch, 37 + (row + ch * 5) % 36, ch + 1});
-  return testmod::writeXm(m);
-}
 
 template <typename Render> double secondsFor(Render render) {
   const int buffers = static_cast<int>(kSeconds * kRate / kFrames);
@@ -65,7 +54,7 @@ double barePath(const std::string& data) {
 } // namespace
 
 int main() {
-  const std::string data = benchmarkModule();
+  const std::string data = BusySong(4);
   double library = 1e9, bare = 1e9;
   for (int round = 0; round < kRounds; ++round) {
     library = std::min(library, libraryPath(data));

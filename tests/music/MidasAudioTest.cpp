@@ -71,6 +71,40 @@ protected:
   TempDir dir;
 };
 
+// The library started on SDL's disk driver, whose file keeps everything that was heard:
+// 16-bit stereo at 44100 Hz.
+class MidasDiskTest : public ::testing::Test {
+protected:
+  static constexpr std::uintmax_t second = 44100u * 4;
+
+  void SetUp() override {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
+    MIDASstartup();
+    ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
+    ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+  }
+  void TearDown() override {
+    MIDASclose();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    unsetenv("SDL_DISKAUDIOFILE");
+  }
+  // Closes the library; all it played.
+  std::string heard() {
+    MIDASclose();
+    std::ifstream in(pcm, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  // Sample `index` (frames times two, plus the channel) of 16-bit stereo `data`.
+  static int16_t sample(const std::string& data, std::size_t index) {
+    return static_cast<int16_t>(static_cast<unsigned char>(data[2 * index]) |
+                                (static_cast<unsigned char>(data[2 * index + 1]) << 8));
+  }
+
+  TempDir dir;
+  const std::string pcm = dir.file("out.raw");
+};
+
 // Through SDL's disk driver the mixed sound is audible while a module plays and silent after
 // it stops, in 8-bit mono and in 16-bit stereo.
 TEST_P(MidasAudioTest, SoundWhilePlayingSilenceAfterStop) {
@@ -109,15 +143,7 @@ TEST_P(MidasAudioTest, SoundWhilePlayingSilenceAfterStop) {
 
 // The master volume scales what is heard at once: half the amplitude at 50 %, silence at 0 %
 // while the song plays on, and no song is ever made louder than it is.
-TEST(MidasVolumeTest, VolumeScalesTheSound) {
-  TempDir dir;
-  const std::string pcm = dir.file("out.raw");
-  setenv("SDL_AUDIODRIVER", "disk", 1);
-  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
-  const std::uintmax_t second = 44100u * 4;
-  MIDASstartup();
-  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
-  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+TEST_F(MidasDiskTest, VolumeScalesTheSound) {
   testmod::Module m = testmod::simpleSong("Loud", 4, 1, 64, {"Square"});
   MIDASmodule module = MIDASloadModule(dir.write("loud.mod", testmod::writeMod(m)).c_str());
   MIDASmodulePlayHandle h = MIDASplayModule(module, true);
@@ -131,12 +157,7 @@ TEST(MidasVolumeTest, VolumeScalesTheSound) {
   ASSERT_TRUE(waitForSize(pcm, marks.back() + second / 2));
   double atZero = 0;
   EXPECT_TRUE(MIDASgetPlayTime(h, &atZero));
-  MIDASclose();
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  unsetenv("SDL_DISKAUDIOFILE");
-
-  std::ifstream in(pcm, std::ios::binary);
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string data = heard();
   const std::size_t slack = 4 * 1024 * 4;
   auto peak = [&](int part) { return loudness(data, marks[part] + slack, marks[part + 1] - slack, false); };
   const int full = peak(0);
@@ -149,15 +170,7 @@ TEST(MidasVolumeTest, VolumeScalesTheSound) {
 
 // Stereo separation takes effect at once on the song that plays: a note panned hard left is
 // heard on the left only, and at 0 % in the middle, left and right alike.
-TEST(MidasRenderOptionsTest, StereoSeparationTakesEffectAtOnce) {
-  TempDir dir;
-  const std::string pcm = dir.file("out.raw");
-  setenv("SDL_AUDIODRIVER", "disk", 1);
-  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
-  const std::uintmax_t second = 44100u * 4;
-  MIDASstartup();
-  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
-  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+TEST_F(MidasDiskTest, StereoSeparationTakesEffectAtOnce) {
   // The first channel of a MOD is panned hard left.
   testmod::Module m = testmod::simpleSong("Left", 4, 1, 64, {"Square"});
   std::erase_if(m.patterns[0].notes, [](const testmod::Note& n) { return n.channel != 0; });
@@ -167,23 +180,13 @@ TEST(MidasRenderOptionsTest, StereoSeparationTakesEffectAtOnce) {
   const std::uintmax_t change = sizeOf(pcm);
   ASSERT_TRUE(MIDASsetOption(MIDAS_OPTION_STEREO_SEPARATION, 0));
   ASSERT_TRUE(waitForSize(pcm, change + second / 2));
-  MIDASclose();
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  unsetenv("SDL_DISKAUDIOFILE");
-
-  std::ifstream in(pcm, std::ios::binary);
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto sample = [&](std::size_t frame, int channel) {
-    const std::size_t at = 4 * frame + 2 * channel;
-    return static_cast<int16_t>(static_cast<unsigned char>(data[at]) |
-                                (static_cast<unsigned char>(data[at + 1]) << 8));
-  };
+  const std::string data = heard();
   // The sides' largest difference, and the loudest left sample, in frames [from, to).
   auto measure = [&](std::size_t from, std::size_t to) {
     int apart = 0, left = 0;
     for (std::size_t f = from; f < to; ++f) {
-      apart = std::max(apart, std::abs(sample(f, 0) - sample(f, 1)));
-      left = std::max(left, std::abs(static_cast<int>(sample(f, 0))));
+      apart = std::max(apart, std::abs(sample(data, 2 * f) - sample(data, 2 * f + 1)));
+      left = std::max(left, std::abs(static_cast<int>(sample(data, 2 * f))));
     }
     return std::pair{apart, left};
   };
@@ -218,17 +221,10 @@ std::string withoutLeadingSilence(const std::string& pcm) {
 // A song queued behind another sounds from the very sample after the other's last: what comes
 // out is the first song as libopenmpt renders it alone, then the second, with no sample of the
 // first again and no silence between; then, as nothing follows, silence.
-TEST(MidasSeamTest, SongsFollowWithoutASeam) {
-  TempDir dir;
-  const std::string pcm = dir.file("out.raw");
-  setenv("SDL_AUDIODRIVER", "disk", 1);
-  setenv("SDL_DISKAUDIOFILE", pcm.c_str(), 1);
+TEST_F(MidasDiskTest, SongsFollowWithoutASeam) {
   const std::string first = testmod::writeXm(testmod::simpleSong("First", 4, 2, 8, {"Square"}, 3, 150));
   const std::string second = testmod::writeXm(testmod::simpleSong("Second", 4, 2, 8, {"Low", "High"}, 3, 150));
   const std::string expected = withoutLeadingSilence(renderedAlone(first) + renderedAlone(second));
-  MIDASstartup();
-  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
-  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
   MIDASsetMasterVolume(100);
   MIDASmodule a = MIDASloadModule(dir.write("first.xm", first).c_str());
   MIDASmodule b = MIDASloadModule(dir.write("second.xm", second).c_str());
@@ -242,24 +238,14 @@ TEST(MidasSeamTest, SongsFollowWithoutASeam) {
   ASSERT_TRUE(MIDASgetPlayStatus(ha, &status));
   EXPECT_EQ(status.LoopCount, 1u);
   ASSERT_TRUE(waitForSize(pcm, sizeOf(pcm) + 44100));
-  MIDASclose();
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  unsetenv("SDL_DISKAUDIOFILE");
-
-  std::ifstream in(pcm, std::ios::binary);
-  const std::string heard = withoutLeadingSilence(
-      std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
-  ASSERT_GT(heard.size(), expected.size());
+  const std::string played = withoutLeadingSilence(heard());
+  ASSERT_GT(played.size(), expected.size());
   // libopenmpt dithers its 16-bit output, so two renderings differ by a step at most.
-  auto sample = [](const std::string& pcm, std::size_t i) {
-    return static_cast<int16_t>(static_cast<unsigned char>(pcm[2 * i]) |
-                                (static_cast<unsigned char>(pcm[2 * i + 1]) << 8));
-  };
   std::size_t differs = 0;
-  while (differs < expected.size() / 2 && std::abs(sample(heard, differs) - sample(expected, differs)) <= 2)
+  while (differs < expected.size() / 2 && std::abs(sample(played, differs) - sample(expected, differs)) <= 2)
     ++differs;
   EXPECT_EQ(differs, expected.size() / 2) << "the sound differs from frame " << differs / 2;
-  EXPECT_EQ(loudness(heard, expected.size(), heard.size(), false), 0);
+  EXPECT_EQ(loudness(played, expected.size(), played.size(), false), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(OutputModes, MidasAudioTest,
