@@ -15,20 +15,28 @@ void TMidasMixer::setVolume(int32_t percent) {
 
 void TMidasMixer::mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::size_t bytes) {
   const uint8_t silence = m_format.bits == 8 ? 0x80 : 0;
-  std::size_t frames = bytes / m_format.bytesPerFrame();
-  std::size_t used = frames * m_format.bytesPerFrame();
+  const std::size_t frameBytes = m_format.bytesPerFrame();
+  std::size_t frames = bytes / frameBytes;
+  std::size_t used = frames * frameBytes;
   std::memset(out + used, silence, bytes - used);
   if (songs.empty()) {
     std::memset(out, silence, used);
+    if (m_observer && frames) m_observer(frames);
     return;
   }
   for (TMidasSong* song : songs) song->setGain(m_gainMillibel);
-  if (m_format.bits == 16) {
-    sumInto(songs, reinterpret_cast<int16_t*>(out), frames);
-  } else {
-    m_sum.resize(frames * m_format.channels);
-    sumInto(songs, m_sum.data(), frames);
-    toUnsigned8(m_sum.data(), out, m_sum.size());
+  for (std::size_t done = 0; done < frames;) {
+    const std::size_t block = std::min(kBlockFrames, frames - done);
+    uint8_t* at = out + done * frameBytes;
+    if (m_format.bits == 16) {
+      sumInto(songs, reinterpret_cast<int16_t*>(at), block);
+    } else {
+      m_sum.resize(block * m_format.channels);
+      sumInto(songs, m_sum.data(), block);
+      toUnsigned8(m_sum.data(), at, m_sum.size());
+    }
+    done += block;
+    if (m_observer) m_observer(block);
   }
   if (m_volume == 0) std::memset(out, silence, used);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class TMidasSong;
@@ -22,8 +23,11 @@ public:
   const TOutputFormat& format() const { return m_format; }
 
   // Fills `bytes` bytes (whole frames) of `out` with the sum of `songs`, each of which plays;
-  // silence when there is none.
+  // silence when there is none. The songs are rendered in blocks of at most kBlockFrames, and
+  // the block observer is told of each block's frames once it is rendered.
   void mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::size_t bytes);
+  static constexpr std::size_t kBlockFrames = 512;
+  void setBlockObserver(std::function<void(std::size_t frames)> observer) { m_observer = std::move(observer); }
 
   // The volume of the mix in percent, 0 to 100: each song's gain, and silence at 0 (the songs
   // still play on).
@@ -34,6 +38,7 @@ private:
   void toUnsigned8(const int16_t* in, uint8_t* out, std::size_t samples);
 
   TOutputFormat m_format;
+  std::function<void(std::size_t)> m_observer;
   int32_t m_volume = 100;
   int32_t m_gainMillibel = 0;
   std::vector<int16_t> m_song;

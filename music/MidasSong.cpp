@@ -4,6 +4,7 @@
 #include "platform/utf8.h"
 
 #include <libopenmpt/libopenmpt.hpp>
+#include <libopenmpt/libopenmpt_ext.hpp>
 
 #include <algorithm>
 #include <cerrno>
@@ -66,12 +67,14 @@ TMidasSong::TMidasSong(const std::string& data) {
   try {
     // A seek (in time or by position) brings the notes that sound there along, rather than
     // leaving every channel silent until its next note.
-    m_module = std::make_unique<openmpt::module>(
+    m_module = std::make_unique<openmpt::module_ext>(
         data.data(), data.size(), silentLog(),
         std::map<std::string, std::string>{{"play.at_end", "continue"}, {"seek.sync_samples", "1"}});
   } catch (const openmpt::exception&) {
     throw std::runtime_error("the file is not a module");
   }
+  m_interactive = static_cast<openmpt::ext::interactive*>(
+      m_module->get_interface(openmpt::ext::interactive_id));
   readFacts();
 }
 
@@ -134,6 +137,9 @@ void TMidasSong::setRenderOptions(const TRenderOptions& options) {
 }
 
 void TMidasSong::start(bool loop) {
+  m_preview = false;
+  for (int32_t channel = 0; channel < static_cast<int32_t>(m_info.ChannelCount); ++channel)
+    setChannelMute(channel, false);
   m_module->set_position_seconds(0.0);
   m_loop = loop;
   m_ended = false;
@@ -249,4 +255,54 @@ void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t fr
     if (m_loop) m_module->set_position_seconds(0.0);
   }
   std::fill(out + done * channels, out + frames * channels, int16_t{0});
+}
+
+void TMidasSong::startPreview(int32_t instrument, int32_t note) {
+  start(true);
+  for (int32_t channel = 0; channel < static_cast<int32_t>(m_info.ChannelCount); ++channel)
+    setChannelMute(channel, true);
+  m_preview = true;
+  if (!m_interactive) throw std::out_of_range("the module cannot play single notes");
+  try {
+    m_interactive->play_note(instrument, note, 1.0, 0.0);
+  } catch (const openmpt::exception&) {
+    throw std::out_of_range("no instrument " + std::to_string(instrument + 1) + " or note " +
+                            std::to_string(note));
+  }
+}
+
+void TMidasSong::setChannelMute(int32_t channel, bool muted) {
+  if (m_interactive && channel >= 0 && channel < static_cast<int32_t>(m_info.ChannelCount))
+    m_interactive->set_channel_mute_status(channel, muted);
+}
+
+void TMidasSong::fillView(TPlayView& view) const {
+  view.Module = m_handle;
+  view.Order = m_module->get_current_order();
+  view.Pattern = m_module->get_current_pattern();
+  view.Row = m_module->get_current_row();
+  view.Speed = m_module->get_current_speed();
+  view.Tempo = m_module->get_current_tempo();
+  view.Bpm = m_module->get_current_estimated_bpm();
+  view.Channels = static_cast<int32_t>(m_info.ChannelCount);
+  const int32_t kept = std::min(view.Channels, TPlayView::kMaxChannels);
+  for (int32_t channel = 0; channel < kept; ++channel) {
+    view.Left[channel] = m_module->get_current_channel_vu_left(channel);
+    view.Right[channel] = m_module->get_current_channel_vu_right(channel);
+  }
+}
+
+TPatternText TMidasSong::patternText(int32_t pattern) const {
+  TPatternText text;
+  if (pattern < 0 || pattern >= m_module->get_num_patterns()) return text;
+  text.Rows = m_module->get_pattern_num_rows(pattern);
+  text.Channels = static_cast<int32_t>(m_info.ChannelCount);
+  text.Cells.reserve(static_cast<std::size_t>(text.Rows * text.Channels));
+  text.Highlights.reserve(text.Cells.capacity());
+  for (int32_t row = 0; row < text.Rows; ++row)
+    for (int32_t channel = 0; channel < text.Channels; ++channel) {
+      text.Cells.push_back(m_module->format_pattern_row_channel(pattern, row, channel));
+      text.Highlights.push_back(m_module->highlight_pattern_row_channel(pattern, row, channel));
+    }
+  return text;
 }

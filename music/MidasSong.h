@@ -1,6 +1,7 @@
 #pragma once
 
 #include "music/ModuleDetails.h"
+#include "music/PlayView.h"
 #include "music/RenderOptions.h"
 #include "music/midasdll.h"
 
@@ -11,8 +12,11 @@
 #include <vector>
 
 namespace openmpt {
-class module;
+class module_ext;
+namespace ext {
+class interactive;
 }
+} // namespace openmpt
 
 // One loaded module of the sound library with its playback state. Not thread-safe: the
 // library holds its lock around every use, the mixing on SDL's audio thread included.
@@ -35,8 +39,25 @@ public:
   // duration() is then its own. Throws std::out_of_range for another number.
   void selectSubsong(int32_t subsong);
 
-  // Starts from the beginning.
+  // Starts from the beginning, every channel heard.
   void start(bool loop);
+  // Starts as a preview of instrument `instrument` (from 0; samples for a module without
+  // instruments) at `note` (0 to 119, 60 = C-5): the song runs on, looping, with every channel
+  // silent, and only the note sounds, until the song is stopped. Throws std::out_of_range for
+  // an instrument or note the module does not have.
+  void startPreview(int32_t instrument, int32_t note);
+  bool preview() const { return m_preview; }
+  // Channel `channel` (from 0) is silent (true) or heard; channels past the module's are ignored.
+  void setChannelMute(int32_t channel, bool muted);
+  // The handle the library knows this module by, for the views it publishes.
+  void setHandle(uint32_t handle) { m_handle = handle; }
+  // The song whose sound render() gives now: this one, or once it has ended the one following.
+  const TMidasSong& sounding() const { return m_ended && m_next ? m_next->sounding() : *this; }
+  // Fills `view` with where the song is and its channels' loudness after the last render.
+  void fillView(TPlayView& view) const;
+  // The text of pattern `pattern` (0 to the number of patterns less one; an empty text for
+  // another number).
+  TPatternText patternText(int32_t pattern) const;
   // Renders from now on as `options` say.
   void setRenderOptions(const TRenderOptions& options);
   void stop();
@@ -82,7 +103,10 @@ private:
   void reachEnd();
   void handOver(int32_t rate, int channels, int16_t* out, std::size_t frames);
 
-  std::unique_ptr<openmpt::module> m_module;
+  std::unique_ptr<openmpt::module_ext> m_module;
+  openmpt::ext::interactive* m_interactive = nullptr;
+  uint32_t m_handle = 0;
+  bool m_preview = false;
   ModuleInfo m_info{};
   double m_duration = 0;
   std::vector<std::string> m_instrumentNames;

@@ -73,7 +73,10 @@ bool TPulseOutput::connect(const TOutputFormat& format) {
   attr.prebuf = bytesFor(kStartSeconds);
   attr.minreq = bytesFor(kRequestSeconds);
   attr.fragsize = static_cast<uint32_t>(-1);
-  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+  // Timing is interpolated between the updates that latencySeconds asks for, so the server is
+  // only asked while something (the pattern view) wants to know.
+  const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY |
+                                                    PA_STREAM_INTERPOLATE_TIMING);
   if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) return false;
   for (pa_stream_state_t state; (state = pa_stream_get_state(m_stream)) != PA_STREAM_READY;) {
     if (!PA_STREAM_IS_GOOD(state)) return false;
@@ -137,4 +140,13 @@ void TPulseOutput::setVolume(int32_t percent) {
                  pa_sw_volume_from_linear(std::clamp(percent, 0, 100) / 100.0));
   done(pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &volume,
                                         nullptr, nullptr));
+}
+
+double TPulseOutput::latencySeconds() {
+  TLoopLock lock(m_loop);
+  done(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
+  pa_usec_t latency = 0;
+  int negative = 0;
+  if (pa_stream_get_latency(m_stream, &latency, &negative) < 0) return kBufferSeconds;
+  return negative ? 0.0 : static_cast<double>(latency) / 1e6;
 }

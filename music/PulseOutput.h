@@ -35,6 +35,9 @@ public:
   void flush();
   // The stream's volume at the server, 0 to 100 %: heard at once, whatever is buffered.
   void setVolume(int32_t percent);
+  // How long what is filled now takes to be heard, in seconds: the sound the stream and the
+  // server hold. Each call also asks the server for fresh timing, which the next call uses.
+  double latencySeconds();
 
 private:
   explicit TPulseOutput(TFill fill);

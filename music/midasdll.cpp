@@ -2,12 +2,14 @@
 
 #include "music/MidasMixer.h"
 #include "music/MidasSong.h"
+#include "music/PlayViewRing.h"
 #include "music/PulseOutput.h"
 #include "platform/utf8.h"
 
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -84,6 +86,10 @@ struct Library {
   std::map<MIDASmodule, std::unique_ptr<TMidasSong>> modules;
   std::map<MIDASmodulePlayHandle, Play> plays;
   std::vector<TMidasSong*> playing;
+  // What was heard block by block, by the output frame that ends each block.
+  TPlayViewRing views;
+  std::atomic<uint64_t> mixedFrames{0};
+  std::atomic<int32_t> deviceFrames{0}; // SDL's buffer, which holds this much ahead
   TRenderOptions render; // the mixing mode's filter from MIDASinit on
   int32_t volume = 100;
   uint32_t lastModule = 0;
@@ -180,6 +186,23 @@ TOutputFormat outputFormat(const Options& o) {
   return f;
 }
 
+// After each mixed block: counts its frames and notes what the song heard in it looks like.
+// Runs under the mix lock, on the thread that mixes.
+void publishView(Library& lib, std::size_t frames) {
+  const uint64_t end = lib.mixedFrames += frames;
+  auto heard = std::find_if(lib.playing.begin(), lib.playing.end(),
+                            [](const TMidasSong* song) { return !song->preview(); });
+  TPlayView view;
+  if (heard != lib.playing.end()) (*heard)->sounding().fillView(view);
+  lib.views.publish(view, end);
+}
+
+// How many frames the output holds that are mixed but not yet heard. Needs the api lock.
+uint64_t framesAhead(Library& lib) {
+  if (lib.pulse) return static_cast<uint64_t>(lib.pulse->latencySeconds() * lib.mixer->format().rate);
+  return static_cast<uint64_t>(lib.deviceFrames.load());
+}
+
 void audioCallback(void* userData, Uint8* stream, int length) {
   const DeviceUser& user = *static_cast<DeviceUser*>(userData);
   Library& lib = *user.lib;
@@ -208,6 +231,7 @@ SDL_AudioDeviceID openDevice(Library& lib) {
   SDL_AudioSpec have{};
   SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (!device) return 0;
+  lib.deviceFrames = have.samples;
   std::lock_guard mixLock(lib.mix);
   user->id = device;
   lib.users[device] = std::move(user);
@@ -346,6 +370,9 @@ bool MIDASinit() {
   {
     std::lock_guard mixLock(lib.mix);
     lib.mixer = std::make_unique<TMidasMixer>(format);
+    lib.mixer->setBlockObserver([&lib](std::size_t frames) { publishView(lib, frames); });
+    lib.views.clear();
+    lib.mixedFrames = 0;
     lib.mixer->setVolume(lib.volume);
     lib.render.InterpolationTaps = lib.options.mixingMode ? 8 : 2;
     for (const auto& [handle, song] : lib.modules) song->setRenderOptions(lib.render);
@@ -436,6 +463,7 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   Library& lib = library();
   std::lock_guard lock(lib.mix);
   MIDASmodule handle = nextHandle(lib.lastModule, lib.modules);
+  song->setHandle(handle);
   lib.modules[handle] = std::move(song);
   return handle;
 }
@@ -496,8 +524,16 @@ bool deviceFollows(Library& lib, bool flush = false) {
   return updateDevice(lib, flush);
 }
 
-// Starts `module` under a new handle, following `after` when that is not 0.
-MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePlayHandle after) {
+// A note for a preview: the instrument and the note.
+struct PreviewNote {
+  int32_t instrument;
+  int32_t note;
+};
+
+// Starts `module` under a new handle, following `after` when that is not 0; as a preview of
+// `preview`'s note when given.
+MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePlayHandle after,
+                                std::optional<PreviewNote> preview = {}) {
   Library& lib = library();
   MIDASmodulePlayHandle handle = 0;
   {
@@ -509,7 +545,16 @@ MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePl
     TMidasSong* before = after ? findPlay(lib, after) : nullptr;
     if (after && !before) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
     song->setRenderOptions(lib.render);
-    song->start(loopSong);
+    if (preview) {
+      try {
+        song->startPreview(preview->instrument, preview->note);
+      } catch (const std::out_of_range& e) {
+        song->stop();
+        return fail(MIDAS_ERROR_INVALID_ARGUMENT, e.what());
+      }
+    } else {
+      song->start(loopSong);
+    }
     if (before) before->follow(song);
     handle = nextHandle(lib.lastPlay, lib.plays);
     lib.plays[handle] = Play{module, after};
@@ -658,6 +703,58 @@ bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
     song->setPosition(position);
   }
   return deviceFollows(lib, true);
+}
+
+bool MIDASgetPlayView(TPlayView* view) {
+  if (!view) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  Library& lib = library();
+  std::lock_guard apiLock(lib.api);
+  if (!lib.initialised || !lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
+  const uint64_t mixed = lib.mixedFrames;
+  const uint64_t ahead = framesAhead(lib);
+  std::optional<TPlayView> heard = lib.views.at(mixed > ahead ? mixed - ahead : 0);
+  if (!heard) return fail(MIDAS_ERROR_UNDEFINED, "nothing has been heard yet");
+  *view = *heard;
+  return true;
+}
+
+bool MIDASgetPatternText(MIDASmodule module, int32_t pattern, TPatternText* text) {
+  if (!text) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findModule(lib, module);
+  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
+  *text = song->patternText(pattern);
+  return true;
+}
+
+bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
+  Library& lib = library();
+  std::lock_guard apiLock(lib.api);
+  bool heard = false;
+  {
+    std::lock_guard lock(lib.mix);
+    TMidasSong* song = findModule(lib, module);
+    if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
+    for (int32_t channel = 0; channel < static_cast<int32_t>(song->info().ChannelCount); ++channel)
+      song->setChannelMute(channel, channel < static_cast<int32_t>(muted.size()) && muted[channel]);
+    heard = lib.pulse && lib.mixer &&
+            std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
+  }
+  if (!heard) return true;
+  // PulseAudio holds a good part of a second already mixed: the song goes back to what is heard
+  // and what is held is dropped, so that the mutes are heard at once.
+  const double ahead = static_cast<double>(framesAhead(lib)) / lib.mixer->format().rate;
+  {
+    std::lock_guard lock(lib.mix);
+    if (TMidasSong* song = findModule(lib, module); song && song->playing() && !song->waiting())
+      song->seek(song->playTime() - ahead, lib.mixer->format().rate, lib.mixer->format().channels);
+  }
+  return updateDevice(lib, true);
+}
+
+MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {
+  return startPlay(module, true, 0, PreviewNote{instrument, note});
 }
 
 int MIDASgetLastError() { return t_lastError.code; }

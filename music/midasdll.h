@@ -1,10 +1,12 @@
 #pragma once
 
 #include "music/ModuleDetails.h"
+#include "music/PlayView.h"
 #include "music/RenderOptions.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The sound library: MIDAS-style calls that load tracker modules (mod, s3m, xm, it and the
 // other formats libopenmpt decodes) and mix them in the background through SDL2 audio.
@@ -196,6 +198,26 @@ bool MIDASsetMasterVolume(int32_t percent);
 // length counts as the end of the song: the loop count goes up and a looping song starts
 // over. A negative position fails.
 bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position);
+
+// Fills `view` with what is heard now: the place and channel loudness of the song that sounds
+// from the output at this moment (not the one being mixed ahead of it), as it stood after the
+// last block of at most 512 frames. False when nothing has been mixed since MIDASinit.
+bool MIDASgetPlayView(TPlayView* view);
+
+// Fills `text` with the text of pattern `pattern` of `module`; an empty text (0 rows) for a
+// pattern the module does not have.
+bool MIDASgetPatternText(MIDASmodule module, int32_t pattern, TPatternText* text);
+
+// Silences the channels of `module` that `muted` marks (from channel 0; the channels past it are
+// heard). Heard at once: a module that plays is played again from what the output is sounding,
+// with the new mutes. A play of the module starts with every channel heard.
+bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted);
+
+// Sounds instrument `instrument` of `module` (from 0; samples for a module without
+// instruments) at `note` (0 to 119, 60 = C-5) on a voice of its own, mixed over whatever else
+// plays, until the returned play is stopped with MIDASstopModule. `module` must not be playing
+// already; a second module loaded from the same file serves while the first plays.
+MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note);
 
 // The code of the last failure of a call on this thread.
 int MIDASgetLastError();

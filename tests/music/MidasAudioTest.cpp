@@ -168,10 +168,10 @@ TEST_F(MidasDiskTest, VolumeScalesTheSound) {
   EXPECT_GT(atZero, 1.0);
 }
 
-// Stereo separation takes effect at once on the song that plays: a note panned hard left is
-// heard on the left only, and at 0 % in the middle, left and right alike.
+// Stereo separation takes effect at once on the song that plays: a note panned to the left is
+// heard mostly there, and at 0 % in the middle, left and right alike.
 TEST_F(MidasDiskTest, StereoSeparationTakesEffectAtOnce) {
-  // The first channel of a MOD is panned hard left.
+  // The first channel of a MOD is panned to the left.
   testmod::Module m = testmod::simpleSong("Left", 4, 1, 64, {"Square"});
   std::erase_if(m.patterns[0].notes, [](const testmod::Note& n) { return n.channel != 0; });
   MIDASmodule module = MIDASloadModule(dir.write("left.mod", testmod::writeMod(m)).c_str());
@@ -198,6 +198,67 @@ TEST_F(MidasDiskTest, StereoSeparationTakesEffectAtOnce) {
   EXPECT_GT(leftAfter, 2000);
   // libopenmpt dithers each side on its own: a step or two apart.
   EXPECT_LE(apartAfter, 2);
+}
+
+// A muted channel is absent from what is heard (a MOD's first channel is panned left, its
+// second right); the view of what is heard follows the song's rows and channels, and a pattern's
+// text is the library's.
+TEST_F(MidasDiskTest, MutedChannelsAreSilentAndTheViewFollows) {
+  testmod::Module m = testmod::simpleSong("Sides", 4, 1, 64, {"Square"});
+  std::erase_if(m.patterns[0].notes, [](const testmod::Note& n) { return n.channel > 1; });
+  MIDASmodule module = MIDASloadModule(dir.write("sides.mod", testmod::writeMod(m)).c_str());
+  ASSERT_NE(MIDASplayModule(module, true), 0u);
+  ASSERT_TRUE(waitForSize(pcm, second / 2));
+  TPlayView view;
+  ASSERT_TRUE(MIDASgetPlayView(&view));
+  EXPECT_EQ(view.Module, module);
+  EXPECT_EQ(view.Channels, 4);
+  EXPECT_EQ(view.Speed, 6);
+  EXPECT_GT(view.Row, 0);
+  EXPECT_GT(view.Left[0], 0.1f);
+  EXPECT_EQ(view.Left[2], 0.0f);
+  const std::uintmax_t change = sizeOf(pcm);
+  ASSERT_TRUE(MIDASsetChannelMutes(module, {true}));
+  ASSERT_TRUE(waitForSize(pcm, change + second / 2));
+  ASSERT_TRUE(MIDASgetPlayView(&view));
+  EXPECT_EQ(view.Left[0], 0.0f);
+  TPatternText text;
+  ASSERT_TRUE(MIDASgetPatternText(module, 0, &text));
+  EXPECT_EQ(text.Rows, 64);
+  EXPECT_EQ(text.cell(0, 0).substr(0, 3), "C-5");
+  EXPECT_EQ(text.highlight(0, 0).substr(0, 3), "nnn");
+  EXPECT_EQ(text.cell(1, 2).substr(0, 3), "...");
+  const std::string data = heard();
+  auto peak = [&](std::size_t from, std::size_t to, int side) {
+    int loudest = 0;
+    for (std::size_t f = from; f < to; ++f) loudest = std::max(loudest, std::abs(static_cast<int>(sample(data, 2 * f + side))));
+    return loudest;
+  };
+  // libopenmpt pans a MOD's channels three quarters to their side: both together sound alike
+  // left and right, the second alone three times as loud on the right.
+  const std::size_t slack = 4 * 1024;
+  const int leftBefore = peak(0, change / 4 - slack, 0), rightBefore = peak(0, change / 4 - slack, 1);
+  const int leftAfter = peak(change / 4 + slack, data.size() / 4, 0);
+  const int rightAfter = peak(change / 4 + slack, data.size() / 4, 1);
+  EXPECT_GT(leftBefore, 4000);
+  EXPECT_GT(leftBefore, rightBefore * 8 / 10);
+  EXPECT_GT(rightAfter, 4000);
+  EXPECT_GT(rightAfter, leftAfter * 5 / 2);
+}
+
+// An instrument sounds on its own from a module that is not playing, until its play stops; a
+// note the module cannot play is refused.
+TEST_F(MidasDiskTest, InstrumentPreviewSoundsUntilStopped) {
+  testmod::Module m = testmod::simpleSong("Quiet", 4, 1, 64, {"Square"});
+  m.patterns[0].notes.clear();
+  MIDASmodule module = MIDASloadModule(dir.write("quiet.it", testmod::writeIt(m)).c_str());
+  EXPECT_EQ(MIDASplayInstrument(module, 5, 60), 0u);
+  MIDASmodulePlayHandle note = MIDASplayInstrument(module, 0, 60);
+  ASSERT_NE(note, 0u);
+  ASSERT_TRUE(waitForSize(pcm, second / 2));
+  TPlayView view;
+  EXPECT_TRUE(!MIDASgetPlayView(&view) || view.Module == 0) << "a preview is no song to view";
+  EXPECT_GT(loudness(heard(), 0, second / 2, false), 4000);
 }
 
 // A module rendered whole by libopenmpt on its own, as the library renders it (16-bit stereo at
