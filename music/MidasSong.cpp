@@ -137,6 +137,7 @@ void TMidasSong::setRenderOptions(const TRenderOptions& options) {
 }
 
 void TMidasSong::start(bool loop) {
+  ++m_starts;
   m_preview = false;
   for (int32_t channel = 0; channel < static_cast<int32_t>(m_info.ChannelCount); ++channel)
     setChannelMute(channel, false);
@@ -278,6 +279,8 @@ void TMidasSong::setChannelMute(int32_t channel, bool muted) {
 
 void TMidasSong::fillView(TPlayView& view) const {
   view.Module = m_handle;
+  view.Start = m_starts;
+  view.Orders = static_cast<int32_t>(m_info.SongLength);
   view.Order = m_module->get_current_order();
   view.Pattern = m_module->get_current_pattern();
   view.Row = m_module->get_current_row();

@@ -106,6 +106,7 @@ private:
   std::unique_ptr<openmpt::module_ext> m_module;
   openmpt::ext::interactive* m_interactive = nullptr;
   uint32_t m_handle = 0;
+  uint32_t m_starts = 0;
   bool m_preview = false;
   ModuleInfo m_info{};
   double m_duration = 0;

@@ -11,6 +11,8 @@ struct TPlayView {
   static constexpr int32_t kMaxChannels = 128;
 
   uint32_t Module = 0; // handle of the module heard; 0 = none
+  uint32_t Start = 0;  // counts the module's starts: a new one is a new play of it
+  int32_t Orders = 0;  // of the song
   int32_t Order = 0;
   int32_t Pattern = 0;
   int32_t Row = 0;
