@@ -8,6 +8,7 @@
 #include "app/about.h"
 #include "app/modinfo.h"
 #include "app/setup.h"
+#include "visual/PatternWindow.h"
 #include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "controls/SeekBar.h"
@@ -205,6 +206,8 @@ void TfrmMain::buildMenu() {
   QMenu* view = menuBar()->addMenu("&View");
   mnuModinfo = view->addAction("&Module info...", this, &TfrmMain::mnuModinfoClick);
   mnuModinfo->setShortcut(Qt::Key_F8);
+  mnuPattern = view->addAction("&Pattern view", this, &TfrmMain::mnuPatternClick);
+  mnuPattern->setShortcut(Qt::Key_F7);
 
   QMenu* options = menuBar()->addMenu("&Options");
   mnuPlayGame = options->addAction("&Play Game...", this, &TfrmMain::btnPlayGameClick);
@@ -336,6 +339,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::FormClose() {
   if (frmSetup) frmSetup->MainWindowPlace = PlaceOf(this, false);
+  if (frmSetup && PatternWindow) frmSetup->PatternPlace = PlaceOf(PatternWindow, true);
   Timer->stop();
   Player.reset();
   storeHighScoresAtEnd();
@@ -669,6 +673,17 @@ void TfrmMain::mnuExportClick() {
   }
   if (std::optional<QString> saved = TExportDialog::exportModule(this, module, subsong))
     StatusBar->showMessage("Saved as " + saved->section('/', -1), 6000);
+}
+
+void TfrmMain::mnuPatternClick() {
+  if (!PatternWindow) {
+    PatternWindow = new TPatternWindow([this] { return Player && Player->State == psPlaying; }, this);
+    if (frmSetup) RestorePlace(PatternWindow, frmSetup->PatternPlace);
+    connect(this, &TfrmMain::playerChanged, PatternWindow, &TPatternWindow::playerChanged);
+  }
+  PatternWindow->show();
+  PatternWindow->raise();
+  PatternWindow->activateWindow();
 }
 
 void TfrmMain::mnuSetupClick() { frmSetup->exec(); }

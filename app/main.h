@@ -18,6 +18,7 @@ class QToolButton;
 class TPlayerStatusBar;
 class TSeekBar;
 class TSubsongMenu;
+class TPatternWindow;
 
 // The main window: the transport buttons and menu of the music player (with keys), the
 // progress bar of the playing song (click or drag it to seek), the time played, the volume, the
@@ -53,6 +54,8 @@ public:
   void btnPlayListClick();
   void btnPlayGameClick();
   void mnuModinfoClick();
+  // Shows the pattern view, in front.
+  void mnuPatternClick();
   // Saves the playing or paused module's subsong, or with none the playlist's first module,
   // as an audio file.
   void mnuExportClick();
@@ -114,6 +117,8 @@ public:
   QAction* mnuExport;
   QAction* mnuExit;
   QAction* mnuModinfo;
+  QAction* mnuPattern;
+  TPatternWindow* PatternWindow = nullptr; // made when first shown
   QAction* mnuPlayGame;
   QAction* mnuSetup;
   QAction* mnuPlayList;

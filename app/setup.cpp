@@ -91,6 +91,7 @@ void TfrmSetup::loadRunSettings() {
   Shuffle = m_settings.readTruth(settings::Shuffle);
   MainWindowPlace = m_settings.readText(settings::MainWindowPlace);
   PlaylistPlace = m_settings.readText(settings::PlaylistPlace);
+  PatternPlace = m_settings.readText(settings::PatternPlace);
 }
 
 QWidget* TfrmSetup::buildGeneralPage() {
@@ -203,6 +204,7 @@ void TfrmSetup::SaveSettings() {
     m_settings.writeTruth(settings::Shuffle, Shuffle);
     m_settings.writeText(settings::MainWindowPlace, MainWindowPlace);
     m_settings.writeText(settings::PlaylistPlace, PlaylistPlace);
+    m_settings.writeText(settings::PatternPlace, PatternPlace);
   });
 }
 

@@ -57,6 +57,7 @@ public:
   bool Shuffle = false;
   std::string MainWindowPlace; // "left,top", or empty
   std::string PlaylistPlace;   // "left,top,width,height", or empty
+  std::string PatternPlace;    // "left,top,width,height", or empty
 
   QTabWidget* Notebook;
   QLineEdit* ePlayername;

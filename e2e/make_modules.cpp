@@ -3,7 +3,9 @@
 // "Gamma Tune.xm" and "Delta Tune.it" in the folder (about 30 s each, or about 3 s with
 // --short), and with a high-score file also that file with 20 results, "Player 1" with 20000
 // points on level 20 down to "Player 20" with 1000 on level 1. `e2e_modules <folder> --told`
-// makes only "Told Tune.it", which holds a message (kMessage below) and two subsongs.
+// makes only "Told Tune.it", which holds a message (kMessage below) and two subsongs, and
+// `e2e_modules <folder> --wide` only "Wide Tune.it": 32 channels, each with a note every other
+// row, eight patterns (about a minute).
 
 #include "scores/Score.h"
 #include "tests/support/ModuleWriter.h"
@@ -28,7 +30,7 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: e2e_modules <folder> [<high-score file> | --short | --told]\n");
+    std::fprintf(stderr, "usage: e2e_modules <folder> [<high-score file> | --short | --told | --wide]\n");
     return 2;
   }
   const std::string folder = std::string(argv[1]) + "/";
@@ -39,6 +41,13 @@ int main(int argc, char** argv) {
     m.patterns[0].notes.push_back({63, 1, 0, 0, testmod::kEffectJump, 0});
     m.message = kMessage;
     return writeFile(folder + "Told Tune.it", testmod::writeIt(m)) ? 0 : 1;
+  }
+  if (argc == 3 && std::string(argv[2]) == "--wide") {
+    testmod::Module m = testmod::simpleSong("Wide Tune", 32, 8, 64, {"Lead", "Bass"});
+    for (auto& p : m.patterns)
+      for (int row = 2; row < 64; row += 2)
+        for (int ch = 0; ch < 32; ++ch) p.notes.push_back({row, ch, 37 + (row + ch * 7) % 36, 1 + ch % 2});
+    return writeFile(folder + "Wide Tune.it", testmod::writeIt(m)) ? 0 : 1;
   }
   struct Song {
     const char* file;

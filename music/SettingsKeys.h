@@ -55,5 +55,7 @@ inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
 // Where the playlist dialog was and its size, "left,top,width,height"; empty: centred on the
 // main window at its smallest size.
 inline constexpr TTextSetting PlaylistPlace{"windows", "PLAYLIST", ""};
+// Where the pattern view was and its size, "left,top,width,height"; empty: its first place.
+inline constexpr TTextSetting PatternPlace{"windows", "PATTERN", ""};
 
 } // namespace settings

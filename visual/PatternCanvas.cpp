@@ -1,0 +1,247 @@
+#include "visual/PatternCanvas.h"
+
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kRowNumberChars = 4;
+
+const QColor kGround(18, 21, 28);
+const QColor kBeatGround(26, 31, 42);
+const QColor kHeadGround(30, 36, 50);
+const QColor kHeardBar(70, 120, 210, 110);
+const QColor kRowNumber(136, 147, 168);
+const QColor kHeardNumber(255, 255, 255);
+const QColor kHeadText(200, 208, 224);
+const QColor kDimmed(0, 0, 0, 150);
+const QColor kGreyed(60, 60, 60, 150);
+const QColor kChosen(255, 210, 90);
+
+QColor colourOf(TCellKind kind) {
+  switch (kind) {
+  case TCellKind::Note: return {232, 232, 232};
+  case TCellKind::SpecialNote: return {255, 110, 110};
+  case TCellKind::Instrument: return {127, 212, 255};
+  case TCellKind::VolumeCommand: return {126, 231, 135};
+  case TCellKind::VolumeValue: return {170, 240, 176};
+  case TCellKind::Effect: return {255, 180, 84};
+  case TCellKind::EffectValue: return {255, 216, 154};
+  case TCellKind::Empty: break;
+  }
+  return {74, 82, 98};
+}
+
+// Green up to two thirds, then yellow, red near full scale.
+QColor meterColour(double level) {
+  if (level > 0.9) return {240, 80, 70};
+  if (level > 0.66) return {240, 210, 80};
+  return {90, 210, 110};
+}
+
+} // namespace
+
+TPatternCanvas::TPatternCanvas(TPatternModel& model, QWidget* parent)
+    : QWidget(parent), m_model(model), m_font(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
+  m_font.setPointSize(10);
+  QFontMetrics metrics(m_font);
+  m_charWidth = metrics.horizontalAdvance('0');
+  m_lineHeight = metrics.height();
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAccessibleName("Pattern");
+  setMinimumSize(20 * m_charWidth, headHeight() + 5 * m_lineHeight);
+}
+
+int TPatternCanvas::columnWidth() const { return (std::max(m_cellChars, 3) + 1) * m_charWidth; }
+
+int TPatternCanvas::headHeight() const { return m_lineHeight + 12; }
+
+int32_t TPatternCanvas::columnsShown() const {
+  return std::max(1, (width() - kRowNumberChars * m_charWidth) / columnWidth());
+}
+
+void TPatternCanvas::setFirstChannel(int32_t channel) {
+  m_first = std::clamp(channel, 0, std::max(0, m_model.view().Channels - 1));
+  update();
+}
+
+void TPatternCanvas::setGreyed(bool greyed) {
+  if (greyed == m_greyed) return;
+  m_greyed = greyed;
+  update();
+}
+
+void TPatternCanvas::refresh(bool rowsChanged) {
+  if (rowsChanged) {
+    update();
+    setAccessibleDescription(QString::fromStdString(m_model.header()));
+  } else {
+    update(0, 0, width(), headHeight());
+  }
+}
+
+int32_t TPatternCanvas::headAt(QPoint point) const {
+  const int left = kRowNumberChars * m_charWidth;
+  if (point.y() < 0 || point.y() >= headHeight() || point.x() < left) return -1;
+  const int32_t channel = m_first + (point.x() - left) / columnWidth();
+  return channel < m_model.view().Channels ? channel : -1;
+}
+
+void TPatternCanvas::drawPattern() {
+  const TPatternText& text = m_model.text();
+  if (m_model.view().Module != m_drawnModule) m_cellChars = 0;
+  m_drawnText = &text;
+  m_drawnCells = text.Cells.size();
+  m_drawnModule = m_model.view().Module;
+  m_drawnPattern = m_model.view().Pattern;
+  for (const std::string& cell : text.Cells) m_cellChars = std::max(m_cellChars, static_cast<int>(cell.size()));
+  if (text.Rows <= 0 || text.Channels <= 0) {
+    m_pattern = QImage();
+    return;
+  }
+  const int column = columnWidth();
+  m_pattern = QImage(text.Channels * column, text.Rows * m_lineHeight, QImage::Format_RGB32);
+  QPainter painter(&m_pattern);
+  painter.setFont(m_font);
+  const int ascent = QFontMetrics(m_font).ascent();
+  for (int32_t row = 0; row < text.Rows; ++row) {
+    const int y = row * m_lineHeight;
+    painter.fillRect(0, y, m_pattern.width(), m_lineHeight, row % 4 == 0 ? kBeatGround : kGround);
+    for (int32_t channel = 0; channel < text.Channels; ++channel) {
+      const std::string& cell = text.cell(row, channel);
+      const std::string& kinds = text.highlight(row, channel);
+      // One run of characters of the same kind at a time.
+      for (std::size_t start = 0; start < cell.size();) {
+        const TCellKind kind = TPatternModel::kindOf(start < kinds.size() ? kinds[start] : ' ');
+        std::size_t end = start + 1;
+        while (end < cell.size() && TPatternModel::kindOf(end < kinds.size() ? kinds[end] : ' ') == kind) ++end;
+        painter.setPen(colourOf(kind));
+        painter.drawText(channel * column + static_cast<int>(start) * m_charWidth, y + ascent,
+                         QString::fromLatin1(cell.data() + start, static_cast<qsizetype>(end - start)));
+        start = end;
+      }
+    }
+  }
+}
+
+void TPatternCanvas::paintEvent(QPaintEvent*) {
+  const TPatternText& text = m_model.text();
+  if (&text != m_drawnText || text.Cells.size() != m_drawnCells || m_model.view().Module != m_drawnModule ||
+      m_model.view().Pattern != m_drawnPattern)
+    drawPattern();
+  QPainter painter(this);
+  painter.setFont(m_font);
+  paintRows(painter);
+  paintHeads(painter);
+  if (m_greyed) painter.fillRect(rect(), kGreyed);
+}
+
+void TPatternCanvas::paintHeads(QPainter& painter) {
+  const int left = kRowNumberChars * m_charWidth;
+  const int column = columnWidth();
+  const int head = headHeight();
+  painter.fillRect(0, 0, width(), head, kHeadGround);
+  const TChannelMeters& meters = m_model.meters();
+  const TChannelMutes& mutes = m_model.mutes();
+  const int ascent = QFontMetrics(m_font).ascent();
+  for (int32_t channel = m_first, x = left; channel < m_model.view().Channels && x < width();
+       ++channel, x += column) {
+    QString label = QString::number(channel + 1);
+    if (mutes.soloed() == channel) label += " S";
+    else if (mutes.muted(channel)) label += " M";
+    painter.setPen(mutes.muted(channel) ? kRowNumber : kHeadText);
+    painter.drawText(x + m_charWidth / 2, 3 + ascent, label);
+    if (hasFocus() && channel == m_chosen) {
+      painter.setPen(kChosen);
+      painter.drawRect(x, 0, column - 2, head - 1);
+    }
+    // Left and right meters, one above the other.
+    const int length = column - m_charWidth;
+    const int y = m_lineHeight + 4;
+    for (const auto& [level, dy] : {std::pair{meters.left(channel), 0}, std::pair{meters.right(channel), 4}}) {
+      painter.fillRect(x + m_charWidth / 2, y + dy, length, 3, kGround);
+      painter.fillRect(x + m_charWidth / 2, y + dy, static_cast<int>(level * length), 3, meterColour(level));
+    }
+  }
+}
+
+void TPatternCanvas::paintRows(QPainter& painter) {
+  const int left = kRowNumberChars * m_charWidth;
+  const int column = columnWidth();
+  const int head = headHeight();
+  painter.fillRect(0, head, width(), height() - head, kGround);
+  const int lines = std::max(1, (height() - head) / m_lineHeight);
+  const std::vector<int32_t> rows = m_model.rowsAround(lines);
+  const int middle = lines / 2;
+  const int ascent = QFontMetrics(m_font).ascent();
+  const int shownWidth = std::max(0, std::min(width() - left, m_pattern.width() - m_first * column));
+  for (int line = 0; line < lines; ++line) {
+    const int32_t row = rows[line];
+    if (row < 0) continue;
+    const int y = head + line * m_lineHeight;
+    painter.setPen(line == middle ? kHeardNumber : kRowNumber);
+    painter.drawText(0, y + ascent, QString::number(row).rightJustified(kRowNumberChars - 1));
+    if (!m_pattern.isNull())
+      painter.drawImage(QPoint(left, y), m_pattern, QRect(m_first * column, row * m_lineHeight, shownWidth, m_lineHeight));
+  }
+  painter.fillRect(0, head + middle * m_lineHeight, width(), m_lineHeight, kHeardBar);
+  const TChannelMutes& mutes = m_model.mutes();
+  for (int32_t channel = m_first, x = left; channel < m_model.view().Channels && x < width();
+       ++channel, x += column)
+    if (mutes.muted(channel)) painter.fillRect(x, head, column, height() - head, kDimmed);
+}
+
+void TPatternCanvas::toggle(int32_t channel, bool solo) {
+  if (channel < 0) return;
+  if (solo)
+    m_model.mutes().toggleSolo(channel);
+  else
+    m_model.mutes().toggleMute(channel);
+  emit mutesChanged();
+  update();
+}
+
+void TPatternCanvas::mousePressEvent(QMouseEvent* event) {
+  const int32_t channel = headAt(event->position().toPoint());
+  if (event->button() != Qt::LeftButton || channel < 0) return QWidget::mousePressEvent(event);
+  m_chosen = channel;
+  toggle(channel, event->modifiers() & Qt::ControlModifier);
+}
+
+void TPatternCanvas::contextMenuEvent(QContextMenuEvent* event) {
+  const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+  const int32_t channel = byKeyboard ? m_chosen : headAt(event->pos());
+  if (channel < 0 || channel >= m_model.view().Channels) return;
+  const TChannelMutes& mutes = m_model.mutes();
+  QMenu menu(this);
+  const QString number = QString::number(channel + 1);
+  menu.addAction(mutes.muted(channel) ? "&Hear channel " + number : "&Mute channel " + number, this,
+                 [this, channel] { toggle(channel, false); });
+  menu.addAction(mutes.soloed() == channel ? "End the &solo" : "&Solo channel " + number, this,
+                 [this, channel] { toggle(channel, true); });
+  menu.exec(event->globalPos());
+}
+
+void TPatternCanvas::keyPressEvent(QKeyEvent* event) {
+  const int32_t channels = m_model.view().Channels;
+  switch (event->key()) {
+  case Qt::Key_Left:
+  case Qt::Key_Right:
+    if (channels > 0) {
+      m_chosen = std::clamp(m_chosen + (event->key() == Qt::Key_Left ? -1 : 1), 0, channels - 1);
+      emit channelChosen(m_chosen);
+      update(0, 0, width(), headHeight());
+    }
+    return;
+  case Qt::Key_Space: return toggle(m_chosen < channels ? m_chosen : -1, false);
+  case Qt::Key_S: return toggle(m_chosen < channels ? m_chosen : -1, true);
+  default: QWidget::keyPressEvent(event);
+  }
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "visual/PatternModel.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+// Draws a TPatternModel as trackers do, on a dark ground in a fixed-width font: a head per
+// channel along the top with its number and meters, the rows below with the row heard on a
+// bar in the middle and the row numbers at the left. The channel columns start at the first
+// channel shown, so wide modules scroll sideways while the rows move. A click on a head mutes
+// the channel or lets it be heard, Ctrl+click (or its context menu) solos it or ends the solo;
+// from the keyboard Left and Right choose a channel, Space mutes it and S solos it. A muted
+// column is dimmed and its meters empty. GUI thread only.
+class TPatternCanvas : public QWidget {
+  Q_OBJECT
+
+public:
+  TPatternCanvas(TPatternModel& model, QWidget* parent = nullptr);
+
+  // The channel drawn in the first column (from 0).
+  void setFirstChannel(int32_t channel);
+  int32_t firstChannel() const { return m_first; }
+  // How many channel columns fit whole.
+  int32_t columnsShown() const;
+  // Draws what changed: everything after a change of rows, otherwise the heads' meters.
+  void refresh(bool rowsChanged);
+  // Greyed: nothing plays, and the last place heard is shown dimmed.
+  void setGreyed(bool greyed);
+  // The channel whose head is at `point`, or -1.
+  int32_t headAt(QPoint point) const;
+  // The channel the keyboard acts on.
+  int32_t chosenChannel() const { return m_chosen; }
+
+signals:
+  // The user muted, let be heard or soloed a channel; the model holds the new mutes.
+  void mutesChanged();
+  // The user chose another channel with the keyboard (the window scrolls it into view).
+  void channelChosen(int32_t channel);
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  void paintHeads(QPainter& painter);
+  void paintRows(QPainter& painter);
+  // Draws the pattern's text into m_pattern once for each new text.
+  void drawPattern();
+  int columnWidth() const;
+  int headHeight() const;
+  void toggle(int32_t channel, bool solo);
+
+  TPatternModel& m_model;
+  QFont m_font;
+  int m_charWidth = 8;
+  int m_lineHeight = 14;
+  int m_cellChars = 0;
+  int32_t m_first = 0;
+  int32_t m_chosen = 0;
+  bool m_greyed = false;
+  QImage m_pattern;
+  const TPatternText* m_drawnText = nullptr;
+  std::size_t m_drawnCells = 0;
+  uint32_t m_drawnModule = 0;
+  int32_t m_drawnPattern = -1;
+};
