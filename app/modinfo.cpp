@@ -6,8 +6,11 @@
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
 #include "music/PlayTime.h"
+#include "platform/msgbox.h"
 
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -48,6 +51,10 @@ TfrmInfo::TfrmInfo(TfrmMain* mainWindow)
   Notebook->setAccessibleName("Module information pages");
   Notebook->addTab(buildGeneralPage(), "General");
   mInst = memoPage("Instruments", "Instruments");
+  mInst->setToolTip("Double-click an instrument, or press Return on it, to hear it; again to stop it");
+  mInst->setAccessibleDescription(mInst->toolTip());
+  mInst->installEventFilter(this);
+  mInst->viewport()->installEventFilter(this);
   mMessage = memoPage("Message", "Message");
   mMessage->setPlaceholderText("This module has no message.");
   mDetails = memoPage("Details", "Details");
@@ -134,9 +141,38 @@ void TfrmInfo::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FormShow();
 }
 
+void TfrmInfo::hideEvent(QHideEvent* event) {
+  Preview.stop();
+  QDialog::hideEvent(event);
+}
+
+bool TfrmInfo::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mInst->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    const auto* click = static_cast<QMouseEvent*>(event);
+    HearInstrument(mInst->cursorForPosition(click->position().toPoint()).blockNumber());
+    return true;
+  }
+  if (watched == mInst && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      HearInstrument(mInst->textCursor().blockNumber());
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TfrmInfo::HearInstrument(int32_t line) {
+  if (line < 0 || line >= static_cast<int32_t>(Info.InstrumentCount) || m_path.empty()) return;
+  std::string error;
+  if (!Preview.toggle(m_path, line, error))
+    ShowMessageBox("The instrument cannot be heard: " + error + ".", "", TMessageKind::Error);
+}
+
 void TfrmInfo::FormShow() {
   CenterOnWindow(this, m_mainWindow);
   TMusicPlayer& player = *m_mainWindow->Player;
+  m_path = player.FileName;
   Info = player.ModuleInfo;
   mModInfo->clear();
   mInst->clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "music/InstrumentPreview.h"
 #include "music/midasdll.h"
 
 #include <QDialog>
@@ -16,7 +17,8 @@ class TGfxBtn;
 // The module information dialog: the playing module's name, length, patterns, instruments,
 // channels and file name, its instrument names, its message, and the details of what it tells
 // (format, tracker, artist, date, subsongs, instruments and samples, whole); a snapshot taken
-// each time it is shown. GUI thread only.
+// each time it is shown. A double-click or Return on an instrument lets the user hear it, until
+// the same again, another one, or the dialog closes. GUI thread only.
 class TfrmInfo : public QDialog {
   Q_OBJECT
 
@@ -35,6 +37,9 @@ public:
   TGfxBtn* btnOk;
 
   void btnOkClick() { accept(); }
+  // Sounds the instrument of line `line` of the Instruments page, or silences it.
+  void HearInstrument(int32_t line);
+  TInstrumentPreview Preview;
 
   // The part of `path` after its last "/", "\" or ":" (all of it without one).
   static std::string FileNamePart(const std::string& path);
@@ -46,6 +51,8 @@ public:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   QWidget* buildGeneralPage();
@@ -55,6 +62,7 @@ private:
   void FormShow();
 
   TfrmMain* m_mainWindow;
+  std::string m_path; // of the module shown
 };
 
 extern TfrmInfo* frmInfo;

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -110,6 +111,27 @@ TEST_F(ModInfoTest, MessageAndDetailsPages) {
                          "Tracker     : Impulse Tracker 2.14", "Date        : ", "Subsongs    : 2",
                          "   1  0:01  Subsong 1", "   2  0:01  Subsong 2", "Instruments : 2",
                          "   1  Lead", "   2  Bass", "Samples     : 2", "   1  Lead", "   2  Bass"}));
+}
+
+// A double-click on an instrument, or Return on it, lets it be heard; the same again silences
+// it, another one takes its place, and closing the dialog silences it.
+TEST_F(ModInfoTest, InstrumentsCanBeHeard) {
+  start({music.write("two.xm", testmod::writeXm(testmod::simpleSong("Two", 4, 1, 64, {"Lead", "Bass"})))});
+  frmMain->btnPlayNextClick();
+  frmInfo->show();
+  QWidget* lines = frmInfo->mInst->viewport();
+  const QPoint firstLine = frmInfo->mInst->cursorRect().center();
+  QTest::mouseDClick(lines, Qt::LeftButton, {}, firstLine);
+  EXPECT_EQ(frmInfo->Preview.sounding(), 0);
+  QTest::mouseDClick(lines, Qt::LeftButton, {}, firstLine);
+  EXPECT_EQ(frmInfo->Preview.sounding(), -1);
+  frmInfo->mInst->moveCursor(QTextCursor::Down);
+  QTest::keyClick(frmInfo->mInst, Qt::Key_Return);
+  EXPECT_EQ(frmInfo->Preview.sounding(), 1);
+  EXPECT_TRUE(frmInfo->isVisible());
+  frmInfo->hide();
+  EXPECT_EQ(frmInfo->Preview.sounding(), -1);
+  EXPECT_TRUE(boxes.empty());
 }
 
 // The dialog is a snapshot: a song change while it is open does not alter it; showing it
