@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -56,7 +57,7 @@ TPatternCanvas::TPatternCanvas(TPatternModel& model, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAccessibleName("Pattern");
-  setMinimumSize(20 * m_charWidth, headHeight() + 5 * m_lineHeight);
+  setMinimumSize(20 * m_charWidth, rowsTop() + 5 * m_lineHeight);
 }
 
 int TPatternCanvas::columnWidth() const { return (std::max(m_cellChars, 3) + 1) * m_charWidth; }
@@ -83,13 +84,13 @@ void TPatternCanvas::refresh(bool rowsChanged) {
     update();
     setAccessibleDescription(QString::fromStdString(m_model.header()));
   } else {
-    update(0, 0, width(), headHeight());
+    update(metersRect());
   }
 }
 
 int32_t TPatternCanvas::headAt(QPoint point) const {
   const int left = kRowNumberChars * m_charWidth;
-  if (point.y() < 0 || point.y() >= headHeight() || point.x() < left) return -1;
+  if (point.y() < lineHeight() || point.y() >= rowsTop() || point.x() < left) return -1;
   const int32_t channel = m_first + (point.x() - left) / columnWidth();
   return channel < m_model.view().Channels ? channel : -1;
 }
@@ -103,11 +104,14 @@ void TPatternCanvas::drawPattern() {
   m_drawnPattern = m_model.view().Pattern;
   for (const std::string& cell : text.Cells) m_cellChars = std::max(m_cellChars, static_cast<int>(cell.size()));
   if (text.Rows <= 0 || text.Channels <= 0) {
-    m_pattern = QImage();
+    m_pattern = QPixmap();
+    m_numbers = QPixmap();
     return;
   }
+  drawRowNumbers(text.Rows);
   const int column = columnWidth();
-  m_pattern = QImage(text.Channels * column, text.Rows * m_lineHeight, QImage::Format_RGB32);
+  // A pixmap is kept in the screen's own format: drawing a part of it is a plain copy.
+  m_pattern = QPixmap(text.Channels * column, text.Rows * m_lineHeight);
   QPainter painter(&m_pattern);
   painter.setFont(m_font);
   const int ascent = QFontMetrics(m_font).ascent();
@@ -131,24 +135,47 @@ void TPatternCanvas::drawPattern() {
   }
 }
 
-void TPatternCanvas::paintEvent(QPaintEvent*) {
+void TPatternCanvas::drawRowNumbers(int32_t rows) {
+  m_numbers = QPixmap(kRowNumberChars * m_charWidth, rows * m_lineHeight);
+  m_numbers.fill(kGround);
+  QPainter painter(&m_numbers);
+  painter.setFont(m_font);
+  painter.setPen(kRowNumber);
+  const int ascent = QFontMetrics(m_font).ascent();
+  for (int32_t row = 0; row < rows; ++row)
+    painter.drawText(0, row * m_lineHeight + ascent, QString::number(row).rightJustified(kRowNumberChars - 1));
+}
+
+void TPatternCanvas::paintEvent(QPaintEvent* event) {
   const TPatternText& text = m_model.text();
   if (&text != m_drawnText || text.Cells.size() != m_drawnCells || m_model.view().Module != m_drawnModule ||
       m_model.view().Pattern != m_drawnPattern)
     drawPattern();
   QPainter painter(this);
   painter.setFont(m_font);
-  paintRows(painter);
-  paintHeads(painter);
-  if (m_greyed) painter.fillRect(rect(), kGreyed);
+  // Between rows only the meters change: the line and the rows are left alone.
+  if (metersRect().contains(event->rect())) {
+    paintMeters(painter);
+  } else {
+    if (event->rect().top() < lineHeight()) paintLine(painter);
+    if (event->rect().bottom() >= rowsTop()) paintRows(painter);
+    paintHeads(painter);
+  }
+  if (m_greyed) painter.fillRect(event->rect(), kGreyed);
+}
+
+void TPatternCanvas::paintLine(QPainter& painter) {
+  painter.fillRect(0, 0, width(), lineHeight(), kGround);
+  painter.setPen(kHeadText);
+  painter.drawText(m_charWidth / 2, 2 + QFontMetrics(m_font).ascent(), QString::fromStdString(m_model.header()));
 }
 
 void TPatternCanvas::paintHeads(QPainter& painter) {
   const int left = kRowNumberChars * m_charWidth;
   const int column = columnWidth();
   const int head = headHeight();
-  painter.fillRect(0, 0, width(), head, kHeadGround);
-  const TChannelMeters& meters = m_model.meters();
+  const int top = lineHeight();
+  painter.fillRect(0, top, width(), head, kHeadGround);
   const TChannelMutes& mutes = m_model.mutes();
   const int ascent = QFontMetrics(m_font).ascent();
   for (int32_t channel = m_first, x = left; channel < m_model.view().Channels && x < width();
@@ -157,17 +184,30 @@ void TPatternCanvas::paintHeads(QPainter& painter) {
     if (mutes.soloed() == channel) label += " S";
     else if (mutes.muted(channel)) label += " M";
     painter.setPen(mutes.muted(channel) ? kRowNumber : kHeadText);
-    painter.drawText(x + m_charWidth / 2, 3 + ascent, label);
+    painter.drawText(x + m_charWidth / 2, top + 3 + ascent, label);
     if (hasFocus() && channel == m_chosen) {
       painter.setPen(kChosen);
-      painter.drawRect(x, 0, column - 2, head - 1);
+      painter.drawRect(x, top, column - 2, head - 1);
     }
-    // Left and right meters, one above the other.
-    const int length = column - m_charWidth;
-    const int y = m_lineHeight + 4;
+  }
+  paintMeters(painter);
+}
+
+QRect TPatternCanvas::metersRect() const { return {0, lineHeight() + m_lineHeight + 4, width(), 7}; }
+
+void TPatternCanvas::paintMeters(QPainter& painter) {
+  const int left = kRowNumberChars * m_charWidth;
+  const int column = columnWidth();
+  const int length = column - m_charWidth;
+  const int y = metersRect().top();
+  const TChannelMeters& meters = m_model.meters();
+  // Left and right, one above the other.
+  for (int32_t channel = m_first, x = left; channel < m_model.view().Channels && x < width();
+       ++channel, x += column) {
     for (const auto& [level, dy] : {std::pair{meters.left(channel), 0}, std::pair{meters.right(channel), 4}}) {
-      painter.fillRect(x + m_charWidth / 2, y + dy, length, 3, kGround);
-      painter.fillRect(x + m_charWidth / 2, y + dy, static_cast<int>(level * length), 3, meterColour(level));
+      const int lit = static_cast<int>(level * length);
+      painter.fillRect(x + m_charWidth / 2, y + dy, lit, 3, meterColour(level));
+      painter.fillRect(x + m_charWidth / 2 + lit, y + dy, length - lit, 3, kGround);
     }
   }
 }
@@ -175,27 +215,37 @@ void TPatternCanvas::paintHeads(QPainter& painter) {
 void TPatternCanvas::paintRows(QPainter& painter) {
   const int left = kRowNumberChars * m_charWidth;
   const int column = columnWidth();
-  const int head = headHeight();
-  painter.fillRect(0, head, width(), height() - head, kGround);
-  const int lines = std::max(1, (height() - head) / m_lineHeight);
+  const int top = rowsTop();
+  const int lines = std::max(1, (height() - top) / m_lineHeight);
   const std::vector<int32_t> rows = m_model.rowsAround(lines);
   const int middle = lines / 2;
-  const int ascent = QFontMetrics(m_font).ascent();
-  const int shownWidth = std::max(0, std::min(width() - left, m_pattern.width() - m_first * column));
+  const int shownWidth = m_pattern.isNull() ? 0 : std::max(0, std::min(width() - left, m_pattern.width() - m_first * column));
+  // The row numbers and the pattern come drawn; only what they leave is filled.
   for (int line = 0; line < lines; ++line) {
     const int32_t row = rows[line];
-    if (row < 0) continue;
-    const int y = head + line * m_lineHeight;
-    painter.setPen(line == middle ? kHeardNumber : kRowNumber);
-    painter.drawText(0, y + ascent, QString::number(row).rightJustified(kRowNumberChars - 1));
-    if (!m_pattern.isNull())
-      painter.drawImage(QPoint(left, y), m_pattern, QRect(m_first * column, row * m_lineHeight, shownWidth, m_lineHeight));
+    const int y = top + line * m_lineHeight;
+    if (row < 0) {
+      painter.fillRect(0, y, width(), m_lineHeight, kGround);
+      continue;
+    }
+    painter.drawPixmap(QPoint(0, y), m_numbers, QRect(0, row * m_lineHeight, left, m_lineHeight));
+    if (shownWidth > 0)
+      painter.drawPixmap(QPoint(left, y), m_pattern, QRect(m_first * column, row * m_lineHeight, shownWidth, m_lineHeight));
+    if (left + shownWidth < width()) painter.fillRect(left + shownWidth, y, width() - left - shownWidth, m_lineHeight, kGround);
   }
-  painter.fillRect(0, head + middle * m_lineHeight, width(), m_lineHeight, kHeardBar);
+  painter.fillRect(0, top + lines * m_lineHeight, width(), height() - top - lines * m_lineHeight, kGround);
+  const int bar = top + middle * m_lineHeight;
+  if (rows[middle] >= 0) {
+    painter.setPen(kHeardNumber);
+    painter.fillRect(0, bar, left, m_lineHeight, kGround);
+    painter.drawText(0, bar + QFontMetrics(m_font).ascent(),
+                     QString::number(rows[middle]).rightJustified(kRowNumberChars - 1));
+  }
+  painter.fillRect(0, bar, width(), m_lineHeight, kHeardBar);
   const TChannelMutes& mutes = m_model.mutes();
   for (int32_t channel = m_first, x = left; channel < m_model.view().Channels && x < width();
        ++channel, x += column)
-    if (mutes.muted(channel)) painter.fillRect(x, head, column, height() - head, kDimmed);
+    if (mutes.muted(channel)) painter.fillRect(x, top, column, height() - top, kDimmed);
 }
 
 void TPatternCanvas::toggle(int32_t channel, bool solo) {
@@ -237,7 +287,7 @@ void TPatternCanvas::keyPressEvent(QKeyEvent* event) {
     if (channels > 0) {
       m_chosen = std::clamp(m_chosen + (event->key() == Qt::Key_Left ? -1 : 1), 0, channels - 1);
       emit channelChosen(m_chosen);
-      update(0, 0, width(), headHeight());
+      update(0, lineHeight(), width(), headHeight());
     }
     return;
   case Qt::Key_Space: return toggle(m_chosen < channels ? m_chosen : -1, false);

@@ -2,14 +2,14 @@
 
 #include "visual/PatternModel.h"
 
-#include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 #include <cstdint>
 
-// Draws a TPatternModel as trackers do, on a dark ground in a fixed-width font: a head per
-// channel along the top with its number and meters, the rows below with the row heard on a
-// bar in the middle and the row numbers at the left. The channel columns start at the first
+// Draws a TPatternModel as trackers do, on a dark ground in a fixed-width font: the line with
+// the place heard at the top, a head per channel below it with its number and meters, the rows
+// below with the row heard on a bar in the middle and the row numbers at the left. The channel columns start at the first
 // channel shown, so wide modules scroll sideways while the rows move. A click on a head mutes
 // the channel or lets it be heard, Ctrl+click (or its context menu) solos it or ends the solo;
 // from the keyboard Left and Right choose a channel, Space mutes it and S solos it. A muted
@@ -47,12 +47,18 @@ protected:
   void keyPressEvent(QKeyEvent* event) override;
 
 private:
+  void paintLine(QPainter& painter);
   void paintHeads(QPainter& painter);
+  void paintMeters(QPainter& painter);
+  QRect metersRect() const;
   void paintRows(QPainter& painter);
   // Draws the pattern's text into m_pattern once for each new text.
   void drawPattern();
+  void drawRowNumbers(int32_t rows);
   int columnWidth() const;
+  int lineHeight() const { return m_lineHeight + 4; }
   int headHeight() const;
+  int rowsTop() const { return lineHeight() + headHeight(); }
   void toggle(int32_t channel, bool solo);
 
   TPatternModel& m_model;
@@ -63,7 +69,8 @@ private:
   int32_t m_first = 0;
   int32_t m_chosen = 0;
   bool m_greyed = false;
-  QImage m_pattern;
+  QPixmap m_pattern;
+  QPixmap m_numbers;
   const TPatternText* m_drawnText = nullptr;
   std::size_t m_drawnCells = 0;
   uint32_t m_drawnModule = 0;

@@ -3,9 +3,7 @@
 #include "music/midasdll.h"
 #include "visual/PatternCanvas.h"
 
-#include <QFontDatabase>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -25,16 +23,12 @@ TPatternText fetchText(uint32_t module, int32_t pattern) {
 TPatternWindow::TPatternWindow(std::function<bool()> playing, QWidget* parent)
     : QWidget(parent, Qt::Window), Model(fetchText), m_playing(std::move(playing)), m_timer(new QTimer(this)) {
   setWindowTitle("Pattern view");
-  Header = new QLabel(" ");
-  Header->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  Header->setAccessibleName("Position");
   Canvas = new TPatternCanvas(Model);
   Channels = new QScrollBar(Qt::Horizontal);
   Channels->setAccessibleName("Channels shown");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(2);
-  layout->addWidget(Header);
   layout->addWidget(Canvas, 1);
   layout->addWidget(Channels);
   resize(800, 500);
@@ -66,7 +60,6 @@ void TPatternWindow::showEvent(QShowEvent* event) {
   // The last place heard, also when nothing plays now.
   TPlayView view;
   if (MIDASgetPlayView(&view)) Canvas->refresh(Model.follow(view, 0));
-  Header->setText(QString::fromStdString(Model.header()));
   fitScrollBar();
   playerChanged();
 }
@@ -101,7 +94,6 @@ void TPatternWindow::tick() {
   const double seconds = m_clock.restart() / 1000.0;
   const int32_t channels = Model.view().Channels;
   const bool rowsChanged = Model.follow(view, seconds);
-  if (rowsChanged) Header->setText(QString::fromStdString(Model.header()));
   if (view.Channels != channels) fitScrollBar();
   Canvas->refresh(rowsChanged);
 }

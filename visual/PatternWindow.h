@@ -7,13 +7,12 @@
 
 #include <functional>
 
-class QLabel;
 class QScrollBar;
 class QTimer;
 class TPatternCanvas;
 
-// The "Pattern view" window: the line with order, pattern, row, speed, tempo and BPM above the
-// pattern canvas, and a scroll bar for modules with more channels than fit. While it is visible
+// The "Pattern view" window: the pattern canvas, and a scroll bar for modules with more channels
+// than fit. While it is visible
 // and a song plays it follows what is heard about 30 times a second; otherwise it rests,
 // showing the last place greyed. Mutes and solos chosen in it go to the module heard. Not
 // modal; the user may resize it. GUI thread only.
@@ -28,7 +27,6 @@ public:
   void playerChanged();
 
   TPatternModel Model;
-  QLabel* Header;
   TPatternCanvas* Canvas;
   QScrollBar* Channels;
 

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The pattern view's cost: the whole program's share of one core while a 32-channel module
+# plays, over SECONDS seconds (30 by default) each, with the pattern view open in a 1280 x 800
+# window and with it closed. Run it on a display large enough, e.g.
+#
+#   xvfb-run -a -s "-screen 0 1600x1000x24" bench/pattern_cpu.sh build [SECONDS]
+set -euo pipefail
+
+build=$(cd "${1:-build}" && pwd)
+seconds=${2:-30}
+work=$(mktemp -d)
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/prog" "$work/music" "$work/home/.config/vorka"
+cp "$build/vorka" "$build"/*.bmp "$work/prog/"
+"$build/e2e/e2e_modules" "$work/music" --wide
+printf '[generaloptions]\nFIRSTTIME=0\n' >"$work/home/.config/vorka/vorka.ini"
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+source "$(dirname "$0")/lib.sh"
+# The share of one core over `seconds`, in percent.
+share() {
+  local before after started ended
+  before=$(ticks)
+  started=$(date +%s%N)
+  sleep "$seconds"
+  after=$(ticks)
+  ended=$(date +%s%N)
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v ns=$((ended - started)) \
+    'BEGIN { printf "%.2f", 100 * t / hz / (ns / 1e9) }'
+}
+
+"$work/prog/vorka" "$work/music/Wide Tune.it" 2>/dev/null &
+pid=$!
+main=$(window '^VORKA - Wide Tune$')
+xdotool windowfocus --sync "$main" key F7
+view=$(window '^Pattern view$')
+xdotool windowsize --sync "$view" 1280 800
+sleep 2
+open=$(share)
+echo "pattern view open ($(xdotool getwindowgeometry "$view" | awk '/Geometry/ {print $2}')), ${seconds} s: ${open} % of one core"
+xdotool windowfocus --sync "$view" key Escape
+sleep 2
+closed=$(share)
+echo "pattern view closed, ${seconds} s: ${closed} % of one core"
+awk -v a="$open" -v b="$closed" 'BEGIN { printf "the view costs %.2f %% of one core\n", a - b }'
