@@ -70,6 +70,9 @@ xdotool key ctrl+Tab
 sleep 0.5
 import -window "$setup" "$shots/setup-sound.png"
 all_named Setup "Setup, second page"
+xdotool key ctrl+Tab
+sleep 0.5
+all_named Setup "Setup, Mixing page"
 xdotool key Escape
 closed "$setup" || fail "Escape did not close Setup"
 
@@ -92,5 +95,13 @@ sleep 0.5
 all_named "Module Info" "the module information"
 xdotool key Return
 closed "$info" || fail "Return did not confirm the module information"
+
+# The pattern view, whose channels the keyboard mutes.
+keys "$main" F7
+view=$(window '^Pattern view$' NORMAL) || fail "F7 opened no pattern view"
+sleep 0.5
+all_named "Pattern view" "the pattern view"
+xdotool key Escape
+closed "$view" || fail "Escape did not close the pattern view"
 exit_program "$main"
 echo "PASS: accessibility"
