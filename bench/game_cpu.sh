@@ -16,26 +16,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/prog" "$work/music" "$work/home/.config/vorka"
-cp "$build/vorka" "$build"/*.bmp "$work/prog/"
-"$build/e2e/e2e_modules" "$work/music"
-printf '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nFULLSCREEN=0\n' >"$work/home/.config/vorka/vorka.ini"
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
-export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
-
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 source "$(dirname "$0")/lib.sh"
-# The share of one core over `seconds`, in percent.
-share() {
-  local before after started ended
-  before=$(ticks)
-  started=$(date +%s%N)
-  sleep "$seconds"
-  after=$(ticks)
-  ended=$(date +%s%N)
-  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v ns=$((ended - started)) \
-    'BEGIN { printf "%.1f %% of one core", 100 * t / hz / (ns / 1e9) }'
-}
+prepare_program "$build" '[generaloptions]\nFIRSTTIME=0\n[tetrisoptions]\nFULLSCREEN=0\n'
+"$build/e2e/e2e_modules" "$work/music"
 
 "$work/prog/vorka" "$work/music/Alpha Tune.mod" 2>/dev/null &
 pid=$!
@@ -46,9 +29,9 @@ xdotool windowfocus --sync "$game"
 sleep 1
 hold Return
 sleep 2
-echo "game played in a window ($(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')), ${seconds} s: $(share)"
+echo "game played in a window ($(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')), ${seconds} s: $(share) % of one core"
 xdotool key F4
 sleep 2
 hold Return
 sleep 1
-echo "game played full screen ($(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')), ${seconds} s: $(share)"
+echo "game played full screen ($(xdotool getwindowgeometry "$game" | awk '/Geometry/ {print $2}')), ${seconds} s: $(share) % of one core"

@@ -17,3 +17,28 @@ hold() {
   sleep 0.3
   xdotool keyup "$1"
 }
+
+# A program folder, a module folder and a home in $work, the program's sound going to SDL's disk
+# driver into /dev/null: copies the built program from `$1` and writes `$2` as its settings.
+prepare_program() {
+  mkdir -p "$work/prog" "$work/music" "$work/home/.config/vorka"
+  cp "$1/vorka" "$1"/*.bmp "$work/prog/"
+  printf '%b' "$2" >"$work/home/.config/vorka/vorka.ini"
+  export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
+  export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+}
+
+# The user and system time of process $pid, in clock ticks.
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+
+# The share of one core that process $pid takes over $seconds seconds, in percent.
+share() {
+  local before after started ended
+  before=$(ticks)
+  started=$(date +%s%N)
+  sleep "$seconds"
+  after=$(ticks)
+  ended=$(date +%s%N)
+  awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" -v ns=$((ended - started)) \
+    'BEGIN { printf "%.2f", 100 * t / hz / (ns / 1e9) }'
+}
