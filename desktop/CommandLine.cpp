@@ -40,9 +40,10 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
     decoded << QFile::decodeName(QByteArray::fromStdString(argument));
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      "Plays tracker music modules (mod, it, s3m, xm) from a playlist, with a falling-block game "
-      "built in.\nFiles and folders given are added to the end of the playlist and the first of "
-      "them is played; a VORKA that already runs gets them instead.");
+      "Plays tracker music modules (MOD, S3M, XM, IT and every other format libopenmpt reads) "
+      "from a playlist, with a falling-block game built in.\nFiles and folders given are added to "
+      "the end of the playlist and the first of them is played; a VORKA that already runs gets "
+      "them instead. See man vorka.");
   const QCommandLineOption help = parser.addHelpOption();
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption exportTo(

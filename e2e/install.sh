@@ -3,7 +3,8 @@
 # entry and AppStream metainfo pass their validators and whose icons have their sizes; the
 # installed program, in a prefix it may not write, finds its data in share/vorka, plays a
 # module given on its command line and keeps its playlist in the user's XDG data folder; and
-# the Debian package holds the same tree and depends on run-time libraries only.
+# the Debian package holds the same tree with its manual page, copyright and changelog, depends
+# on run-time libraries only, and lintian has nothing to say about it.
 #
 # usage: install.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
@@ -15,9 +16,16 @@ prefix=$work/prefix
 id=example.vorka.Vorka
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
-desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "the desktop entry is not valid"
+# Not a hint from the desktop entry's validator; from AppStream's only its note that the id is
+# not a domain of ours.
+validation=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) ||
+  fail "the desktop entry is not valid: $validation"
+[ -z "$validation" ] || fail "desktop-file-validate: $validation"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$work/appstream.txt" ||
   fail "the metainfo is not valid: $(cat "$work/appstream.txt")"
+grep -E '^[IWE]:' "$work/appstream.txt" | grep -v 'cid-maybe-not-rdns' &&
+  fail "appstreamcli: $(cat "$work/appstream.txt")"
+[ -f "$prefix/share/man/man1/vorka.1.gz" ] || fail "the manual page is not in share/man/man1"
 for size in 16 32 48 64 128 256; do
   icon=$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png
   [ "$(identify -format %wx%h "$icon" 2>/dev/null)" = "${size}x${size}" ] || fail "no ${size} px icon"
@@ -63,9 +71,17 @@ done
 grep -q -- '-dev' <<<"$depends" && fail "the package depends on build tools: $depends"
 contents=$(dpkg-deb -c "$deb")
 for file in usr/bin/vorka usr/share/vorka/main.bmp usr/share/applications/$id.desktop \
-  usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/256x256/apps/$id.png; do
+  usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/256x256/apps/$id.png \
+  usr/share/man/man1/vorka.1.gz usr/share/doc/vorka/copyright usr/share/doc/vorka/changelog.gz; do
   grep -q "\./$file\$" <<<"$contents" || fail "the package lacks $file"
 done
 dpkg-deb -x "$deb" "$work/root"
 "$work/root/usr/bin/vorka" --version | grep -qx 'vorka [0-9.]*' || fail "the packaged program does not start"
+man -l "$work/root/usr/share/man/man1/vorka.1.gz" 2>/dev/null | grep -q 'vorka - tracker module player' ||
+  fail "the packaged manual page does not read"
+# lintian names every error and warning it finds with "E:" or "W:".
+if command -v lintian >/dev/null; then
+  lintian --fail-on error,warning "$deb" >"$work/lintian.txt" 2>&1 || fail "lintian: $(cat "$work/lintian.txt")"
+  grep -E '^[EW]:' "$work/lintian.txt" && fail "lintian: $(cat "$work/lintian.txt")"
+fi
 echo "PASS: installed tree and package ($(basename "$deb"): $depends)"

@@ -10,7 +10,7 @@ packages=(
   console-setup-linux
   fonts-dejavu-core
   xvfb xauth xdotool x11-utils xclip imagemagick python3 libxtst-dev
-  dbus libglib2.0-bin desktop-file-utils appstream dpkg-dev file at-spi2-core python3-pyatspi
+  dbus libglib2.0-bin desktop-file-utils appstream dpkg-dev file lintian man-db at-spi2-core python3-pyatspi
   pulseaudio pulseaudio-utils
   clang libclang-rt-14-dev
 )

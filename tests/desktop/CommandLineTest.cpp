@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -72,6 +73,32 @@ TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
   std::filesystem::create_directory(dir.path() / "empty");
   EXPECT_EQ(parse({root + "empty"}).Files.Problems, Paths{root + "empty holds no module files."});
   EXPECT_TRUE(parse({}).Files.Modules.empty());
+}
+
+// The manual page names every option that --help lists (in roff, "--help-all" is written
+// "\-\-help\-all").
+TEST(CommandLineTest, ManualPageNamesEveryOption) {
+  std::ifstream file(VORKA_MANUAL_PAGE);
+  const std::string manual((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(manual.empty());
+  const std::string help = parse({"--help"}).Text;
+  // True when `roff` stands in the manual as a whole word.
+  auto named = [&](const std::string& roff) {
+    for (std::size_t at = manual.find(roff); at != std::string::npos; at = manual.find(roff, at + 1)) {
+      const char next = at + roff.size() < manual.size() ? manual[at + roff.size()] : ' ';
+      if (!std::isalnum(static_cast<unsigned char>(next)) && next != '\\') return true;
+    }
+    return false;
+  };
+  std::size_t options = 0;
+  for (std::size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at + 2)) {
+    const std::string option = help.substr(at, help.find_first_of(" ,<\n", at) - at);
+    std::string roff;
+    for (char c : option) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_TRUE(named(roff)) << option;
+    ++options;
+  }
+  EXPECT_EQ(options, 4u);
 }
 
 // --export takes the audio file's name as given (bytes, either way of writing it) and exactly
