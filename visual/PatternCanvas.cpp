@@ -95,62 +95,52 @@ int32_t TPatternCanvas::headAt(QPoint point) const {
   return channel < m_model.view().Channels ? channel : -1;
 }
 
-void TPatternCanvas::drawPattern() {
+void TPatternCanvas::checkLines() {
   const TPatternText& text = m_model.text();
-  if (m_model.view().Module != m_drawnModule) m_cellChars = 0;
-  m_drawnText = &text;
-  m_drawnCells = text.Cells.size();
-  m_drawnModule = m_model.view().Module;
-  m_drawnPattern = m_model.view().Pattern;
+  const TLinesOf now{m_model.view().Module, m_model.view().Pattern, text.Cells.size(), m_first, width()};
+  if (now == m_linesOf) return;
+  // A module keeps its column width from pattern to pattern, so that the columns stand still.
+  if (now.Module != m_linesOf.Module) m_cellChars = 0;
   for (const std::string& cell : text.Cells) m_cellChars = std::max(m_cellChars, static_cast<int>(cell.size()));
-  if (text.Rows <= 0 || text.Channels <= 0) {
-    m_pattern = QPixmap();
-    m_numbers = QPixmap();
-    return;
-  }
-  drawRowNumbers(text.Rows);
-  const int column = columnWidth();
-  // A pixmap is kept in the screen's own format: drawing a part of it is a plain copy.
-  m_pattern = QPixmap(text.Channels * column, text.Rows * m_lineHeight);
-  QPainter painter(&m_pattern);
-  painter.setFont(m_font);
-  const int ascent = QFontMetrics(m_font).ascent();
-  for (int32_t row = 0; row < text.Rows; ++row) {
-    const int y = row * m_lineHeight;
-    painter.fillRect(0, y, m_pattern.width(), m_lineHeight, row % 4 == 0 ? kBeatGround : kGround);
-    for (int32_t channel = 0; channel < text.Channels; ++channel) {
-      const std::string& cell = text.cell(row, channel);
-      const std::string& kinds = text.highlight(row, channel);
-      // One run of characters of the same kind at a time.
-      for (std::size_t start = 0; start < cell.size();) {
-        const TCellKind kind = TPatternModel::kindOf(start < kinds.size() ? kinds[start] : ' ');
-        std::size_t end = start + 1;
-        while (end < cell.size() && TPatternModel::kindOf(end < kinds.size() ? kinds[end] : ' ') == kind) ++end;
-        painter.setPen(colourOf(kind));
-        painter.drawText(channel * column + static_cast<int>(start) * m_charWidth, y + ascent,
-                         QString::fromLatin1(cell.data() + start, static_cast<qsizetype>(end - start)));
-        start = end;
-      }
-    }
-  }
+  m_linesOf = now;
+  m_lines.clear();
 }
 
-void TPatternCanvas::drawRowNumbers(int32_t rows) {
-  m_numbers = QPixmap(kRowNumberChars * m_charWidth, rows * m_lineHeight);
-  m_numbers.fill(kGround);
-  QPainter painter(&m_numbers);
+const QPixmap& TPatternCanvas::rowLine(int32_t row) {
+  auto kept = m_lines.find(row);
+  if (kept != m_lines.end()) return kept->second;
+  // A long pattern is not kept whole: the lines of a screen or two are enough.
+  if (m_lines.size() > 512) m_lines.clear();
+  const TPatternText& text = m_model.text();
+  QPixmap line(std::max(1, width()), m_lineHeight);
+  line.fill(row % 4 == 0 ? kBeatGround : kGround);
+  QPainter painter(&line);
   painter.setFont(m_font);
-  painter.setPen(kRowNumber);
   const int ascent = QFontMetrics(m_font).ascent();
-  for (int32_t row = 0; row < rows; ++row)
-    painter.drawText(0, row * m_lineHeight + ascent, QString::number(row).rightJustified(kRowNumberChars - 1));
+  painter.setPen(kRowNumber);
+  painter.drawText(0, ascent, QString::number(row).rightJustified(kRowNumberChars - 1));
+  const int column = columnWidth();
+  for (int32_t channel = m_first, x = kRowNumberChars * m_charWidth; channel < text.Channels && x < width();
+       ++channel, x += column) {
+    const std::string& cell = text.cell(row, channel);
+    const std::string& kinds = text.highlight(row, channel);
+    // One run of characters of the same kind at a time.
+    for (std::size_t start = 0; start < cell.size();) {
+      const TCellKind kind = TPatternModel::kindOf(start < kinds.size() ? kinds[start] : ' ');
+      std::size_t end = start + 1;
+      while (end < cell.size() && TPatternModel::kindOf(end < kinds.size() ? kinds[end] : ' ') == kind) ++end;
+      painter.setPen(colourOf(kind));
+      painter.drawText(x + static_cast<int>(start) * m_charWidth, ascent,
+                       QString::fromLatin1(cell.data() + start, static_cast<qsizetype>(end - start)));
+      start = end;
+    }
+  }
+  painter.end();
+  return m_lines.emplace(row, std::move(line)).first->second;
 }
 
 void TPatternCanvas::paintEvent(QPaintEvent* event) {
-  const TPatternText& text = m_model.text();
-  if (&text != m_drawnText || text.Cells.size() != m_drawnCells || m_model.view().Module != m_drawnModule ||
-      m_model.view().Pattern != m_drawnPattern)
-    drawPattern();
+  checkLines();
   QPainter painter(this);
   painter.setFont(m_font);
   // Between rows only the meters change: the line and the rows are left alone.
@@ -219,19 +209,12 @@ void TPatternCanvas::paintRows(QPainter& painter) {
   const int lines = std::max(1, (height() - top) / m_lineHeight);
   const std::vector<int32_t> rows = m_model.rowsAround(lines);
   const int middle = lines / 2;
-  const int shownWidth = m_pattern.isNull() ? 0 : std::max(0, std::min(width() - left, m_pattern.width() - m_first * column));
-  // The row numbers and the pattern come drawn; only what they leave is filled.
   for (int line = 0; line < lines; ++line) {
-    const int32_t row = rows[line];
     const int y = top + line * m_lineHeight;
-    if (row < 0) {
+    if (rows[line] < 0 || m_model.text().Channels <= 0)
       painter.fillRect(0, y, width(), m_lineHeight, kGround);
-      continue;
-    }
-    painter.drawPixmap(QPoint(0, y), m_numbers, QRect(0, row * m_lineHeight, left, m_lineHeight));
-    if (shownWidth > 0)
-      painter.drawPixmap(QPoint(left, y), m_pattern, QRect(m_first * column, row * m_lineHeight, shownWidth, m_lineHeight));
-    if (left + shownWidth < width()) painter.fillRect(left + shownWidth, y, width() - left - shownWidth, m_lineHeight, kGround);
+    else
+      painter.drawPixmap(0, y, rowLine(rows[line]));
   }
   painter.fillRect(0, top + lines * m_lineHeight, width(), height() - top - lines * m_lineHeight, kGround);
   const int bar = top + middle * m_lineHeight;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <map>
 
 // Draws a TPatternModel as trackers do, on a dark ground in a fixed-width font: the line with
 // the place heard at the top, a head per channel below it with its number and meters, the rows
@@ -52,9 +53,12 @@ private:
   void paintMeters(QPainter& painter);
   QRect metersRect() const;
   void paintRows(QPainter& painter);
-  // Draws the pattern's text into m_pattern once for each new text.
-  void drawPattern();
-  void drawRowNumbers(int32_t rows);
+  // The line of row `row` as the canvas shows it now, its number and the cells of the channels
+  // shown; each line is drawn once and kept until the pattern, the first channel or the width
+  // changes.
+  const QPixmap& rowLine(int32_t row);
+  // Forgets the lines drawn when what they show has changed.
+  void checkLines();
   int columnWidth() const;
   int lineHeight() const { return m_lineHeight + 4; }
   int headHeight() const;
@@ -69,10 +73,15 @@ private:
   int32_t m_first = 0;
   int32_t m_chosen = 0;
   bool m_greyed = false;
-  QPixmap m_pattern;
-  QPixmap m_numbers;
-  const TPatternText* m_drawnText = nullptr;
-  std::size_t m_drawnCells = 0;
-  uint32_t m_drawnModule = 0;
-  int32_t m_drawnPattern = -1;
+  // What the kept lines show.
+  struct TLinesOf {
+    uint32_t Module = 0;
+    int32_t Pattern = -1;
+    std::size_t Cells = 0;
+    int32_t First = 0;
+    int Width = 0;
+    bool operator==(const TLinesOf&) const = default;
+  };
+  TLinesOf m_linesOf;
+  std::map<int32_t, QPixmap> m_lines;
 };
