@@ -18,11 +18,17 @@ hold() {
   xdotool keyup "$1"
 }
 
-# A program folder, a module folder and a home in $work, the program's sound going to SDL's disk
-# driver into /dev/null: copies the built program from `$1` and writes `$2` as its settings.
+# A temporary $work holding a program folder, a module folder and a home, removed at the end
+# with the program $pid stopped; the program's sound goes to SDL's disk driver into /dev/null.
+# Copies the built program from the build folder `$1` (set as $build) and writes `$2` as its
+# settings.
 prepare_program() {
+  build=$(cd "$1" && pwd)
+  work=$(mktemp -d)
+  pid=
+  trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
   mkdir -p "$work/prog" "$work/music" "$work/home/.config/vorka"
-  cp "$1/vorka" "$1"/*.bmp "$work/prog/"
+  cp "$build/vorka" "$build"/*.bmp "$work/prog/"
   printf '%b' "$2" >"$work/home/.config/vorka/vorka.ini"
   export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb
   export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null

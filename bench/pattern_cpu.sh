@@ -6,18 +6,9 @@
 #   xvfb-run -a -s "-screen 0 1600x1000x24" bench/pattern_cpu.sh build [SECONDS]
 set -euo pipefail
 
-build=$(cd "${1:-build}" && pwd)
 seconds=${2:-30}
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "$0")/lib.sh"
-prepare_program "$build" '[generaloptions]\nFIRSTTIME=0\n'
+prepare_program "${1:-build}" '[generaloptions]\nFIRSTTIME=0\n'
 "$build/e2e/e2e_modules" "$work/music" --wide
 
 "$work/prog/vorka" "$work/music/Wide Tune.it" 2>/dev/null &
