@@ -1,6 +1,6 @@
 // Fuzzes module loading through the sound library's decoder: any bytes either are refused
-// with a reason, or give a module whose facts, instrument names and first second of sound
-// come out without a crash.
+// with a reason, or give a module whose facts, details, subsongs, instrument names, first
+// second of sound, view and pattern text come out without a crash.
 
 #include "music/MidasMixer.h"
 #include "music/MidasSong.h"
@@ -22,11 +22,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ModuleInfo& info = song->info();
   if (std::memchr(info.SongName, 0, sizeof info.SongName) == nullptr) std::abort();
   if (song->instrumentNames().size() != info.InstrumentCount) std::abort();
-  song->start(true, 8);
+  for (std::size_t subsong = song->details().Subsongs.size(); subsong-- > 0;)
+    song->selectSubsong(static_cast<int32_t>(subsong));
+  song->setRenderOptions({});
+  song->start(true);
   TMidasMixer mixer({22050, 2, 16});
   std::vector<TMidasSong*> playing{song.get()};
   std::vector<uint8_t> buffer(1024 * 4);
   for (int i = 0; i < 22; ++i) mixer.mix(playing, buffer.data(), buffer.size());
+  TPlayView view;
+  song->fillView(view);
+  if (view.Channels != static_cast<int32_t>(info.ChannelCount)) std::abort();
+  const TPatternText text = song->patternText(view.Pattern);
+  if (text.Cells.size() != static_cast<std::size_t>(text.Rows) * text.Channels) std::abort();
   song->setPosition(static_cast<int32_t>(info.SongLength));
   song->setPosition(0);
   return 0;
