@@ -90,7 +90,7 @@ void TPatternCanvas::refresh(bool rowsChanged) {
 
 int32_t TPatternCanvas::headAt(QPoint point) const {
   const int left = kRowNumberChars * m_charWidth;
-  if (point.y() < lineHeight() || point.y() >= rowsTop() || point.x() < left) return -1;
+  if (point.y() < placeHeight() || point.y() >= rowsTop() || point.x() < left) return -1;
   const int32_t channel = m_first + (point.x() - left) / columnWidth();
   return channel < m_model.view().Channels ? channel : -1;
 }
@@ -147,7 +147,7 @@ void TPatternCanvas::paintEvent(QPaintEvent* event) {
   if (metersRect().contains(event->rect())) {
     paintMeters(painter);
   } else {
-    if (event->rect().top() < lineHeight()) paintLine(painter);
+    if (event->rect().top() < placeHeight()) paintLine(painter);
     if (event->rect().bottom() >= rowsTop()) paintRows(painter);
     paintHeads(painter);
   }
@@ -155,7 +155,7 @@ void TPatternCanvas::paintEvent(QPaintEvent* event) {
 }
 
 void TPatternCanvas::paintLine(QPainter& painter) {
-  painter.fillRect(0, 0, width(), lineHeight(), kGround);
+  painter.fillRect(0, 0, width(), placeHeight(), kGround);
   painter.setPen(kHeadText);
   painter.drawText(m_charWidth / 2, 2 + QFontMetrics(m_font).ascent(), QString::fromStdString(m_model.header()));
 }
@@ -164,7 +164,7 @@ void TPatternCanvas::paintHeads(QPainter& painter) {
   const int left = kRowNumberChars * m_charWidth;
   const int column = columnWidth();
   const int head = headHeight();
-  const int top = lineHeight();
+  const int top = placeHeight();
   painter.fillRect(0, top, width(), head, kHeadGround);
   const TChannelMutes& mutes = m_model.mutes();
   const int ascent = QFontMetrics(m_font).ascent();
@@ -183,7 +183,7 @@ void TPatternCanvas::paintHeads(QPainter& painter) {
   paintMeters(painter);
 }
 
-QRect TPatternCanvas::metersRect() const { return {0, lineHeight() + m_lineHeight + 4, width(), 7}; }
+QRect TPatternCanvas::metersRect() const { return {0, placeHeight() + m_lineHeight + 4, width(), 7}; }
 
 void TPatternCanvas::paintMeters(QPainter& painter) {
   const int left = kRowNumberChars * m_charWidth;
@@ -270,7 +270,7 @@ void TPatternCanvas::keyPressEvent(QKeyEvent* event) {
     if (channels > 0) {
       m_chosen = std::clamp(m_chosen + (event->key() == Qt::Key_Left ? -1 : 1), 0, channels - 1);
       emit channelChosen(m_chosen);
-      update(0, lineHeight(), width(), headHeight());
+      update(0, placeHeight(), width(), headHeight());
     }
     return;
   case Qt::Key_Space: return toggle(m_chosen < channels ? m_chosen : -1, false);

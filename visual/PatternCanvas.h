@@ -10,8 +10,9 @@
 
 // Draws a TPatternModel as trackers do, on a dark ground in a fixed-width font: the line with
 // the place heard at the top, a head per channel below it with its number and meters, the rows
-// below with the row heard on a bar in the middle and the row numbers at the left. The channel columns start at the first
-// channel shown, so wide modules scroll sideways while the rows move. A click on a head mutes
+// below with the row heard on a bar in the middle and the row numbers at the left. The channel
+// columns start at the first channel shown, so wide modules scroll sideways while the rows
+// move. A click on a head mutes
 // the channel or lets it be heard, Ctrl+click (or its context menu) solos it or ends the solo;
 // from the keyboard Left and Right choose a channel, Space mutes it and S solos it. A muted
 // column is dimmed and its meters empty. GUI thread only.
@@ -23,7 +24,6 @@ public:
 
   // The channel drawn in the first column (from 0).
   void setFirstChannel(int32_t channel);
-  int32_t firstChannel() const { return m_first; }
   // How many channel columns fit whole.
   int32_t columnsShown() const;
   // Draws what changed: everything after a change of rows, otherwise the heads' meters.
@@ -32,8 +32,6 @@ public:
   void setGreyed(bool greyed);
   // The channel whose head is at `point`, or -1.
   int32_t headAt(QPoint point) const;
-  // The channel the keyboard acts on.
-  int32_t chosenChannel() const { return m_chosen; }
 
 signals:
   // The user muted, let be heard or soloed a channel; the model holds the new mutes.
@@ -60,9 +58,10 @@ private:
   // Forgets the lines drawn when what they show has changed.
   void checkLines();
   int columnWidth() const;
-  int lineHeight() const { return m_lineHeight + 4; }
+  // The heights of the line of the place at the top and of the heads below it.
+  int placeHeight() const { return m_lineHeight + 4; }
   int headHeight() const;
-  int rowsTop() const { return lineHeight() + headHeight(); }
+  int rowsTop() const { return placeHeight() + headHeight(); }
   void toggle(int32_t channel, bool solo);
 
   TPatternModel& m_model;
