@@ -383,10 +383,8 @@ bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
 }
 
 void TfrmMain::showSong() {
-  std::string title = std::string(kTitle) + " - " + songName(Player->ModuleInfo);
-  const auto subsongs = static_cast<int32_t>(Player->Details.Subsongs.size());
-  if (subsongs > 1)
-    title += " (" + std::to_string(Player->Subsong + 1) + "/" + std::to_string(subsongs) + ")";
+  const std::string title = std::string(kTitle) + " - " + songName(Player->ModuleInfo) +
+                            SubsongMark(Player->Subsong, static_cast<int32_t>(Player->Details.Subsongs.size()));
   setWindowTitle(QString::fromStdString(title));
   SetApplicationTitle(title);
   mnuSubsong->showSubsongs(Player->Details.Subsongs, Player->Subsong);

@@ -1,6 +1,7 @@
 #include "desktop/MprisState.h"
 
 #include "desktop/LocalPath.h"
+#include "music/ModuleDetails.h"
 #include "platform/utf8.h"
 
 #include <QDBusObjectPath>
@@ -28,7 +29,7 @@ QVariantMap metadata(const TPlayerView& view) {
   QString file = QFile::decodeName(QByteArray::fromStdString(view.FileName));
   QString title = QString::fromStdString(AsUtf8(view.SongName));
   if (title.isEmpty()) title = file.section('/', -1);
-  if (view.Subsongs > 1) title += QString(" (%1/%2)").arg(view.Subsong + 1).arg(view.Subsongs);
+  title += QString::fromStdString(SubsongMark(view.Subsong, view.Subsongs));
   map["xesam:title"] = title;
   if (!view.Artist.empty()) map["xesam:artist"] = QStringList{QString::fromStdString(view.Artist)};
   if (!view.Message.empty()) map["xesam:comment"] = QStringList{QString::fromStdString(view.Message)};

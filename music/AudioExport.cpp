@@ -3,22 +3,16 @@
 #include "music/MidasSong.h"
 #include "music/SettingsFile.h"
 #include "platform/filesys.h"
+#include "platform/utf8.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
 namespace {
-
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 // libsndfile's words for a failure, without the full stop it sometimes ends them with.
 std::string sndfileError(SNDFILE* file) {
@@ -47,7 +41,7 @@ TExportJob TExportJob::withSettings(const std::string& module, int32_t subsong, 
 }
 
 std::optional<TAudioExport::TType> TAudioExport::typeOf(const std::string& path) {
-  const std::string name = lowerCase(path);
+  const std::string name = AsciiLower(path);
   if (name.ends_with(".wav")) return TType::Wav;
   if (name.ends_with(".flac")) return TType::Flac;
   return {};

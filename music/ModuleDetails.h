@@ -27,3 +27,7 @@ struct TModuleDetails {
 // How subsong `index` (from 0) is called: its name without surrounding blanks, or "Subsong n"
 // (n from 1) when it has none.
 std::string SubsongName(const TSubsong& subsong, int32_t index);
+
+// How a title says which of `count` subsongs plays (`subsong` from 0): " (2/5)"; nothing for a
+// module with a single one.
+std::string SubsongMark(int32_t subsong, int32_t count);

@@ -1,25 +1,21 @@
 #include "music/ModuleFormats.h"
 
+#include "platform/utf8.h"
+
 #include <QMimeDatabase>
 #include <QMimeType>
 
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <cstddef>
 #include <fstream>
 
 namespace {
 
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
 bool known(const std::string& extension) {
   const std::vector<std::string>& all = TModuleFormats::Extensions();
-  return std::find(all.begin(), all.end(), lowerCase(extension)) != all.end();
+  return std::find(all.begin(), all.end(), AsciiLower(extension)) != all.end();
 }
 
 } // namespace
@@ -27,7 +23,7 @@ bool known(const std::string& extension) {
 const std::vector<std::string>& TModuleFormats::Extensions() {
   static const std::vector<std::string> extensions = [] {
     std::vector<std::string> all;
-    for (const std::string& extension : openmpt::get_supported_extensions()) all.push_back(lowerCase(extension));
+    for (const std::string& extension : openmpt::get_supported_extensions()) all.push_back(AsciiLower(extension));
     return all;
   }();
   return extensions;

@@ -108,10 +108,13 @@ int32_t TMusicPlayer::nextSubsong() const {
 void TMusicPlayer::startSubsong(int32_t subsong) {
   m_queue.Withdraw();
   StopLocked();
-  if (!MIDASselectSubsong(Module, subsong)) FatalSoundError();
-  Subsong = subsong;
-  readModule();
+  selectSubsong(subsong);
   StartSong();
+}
+
+void TMusicPlayer::selectSubsong(int32_t subsong) {
+  if (!MIDASselectSubsong(Module, subsong) || !MIDASgetModuleDuration(Module, &Duration)) FatalSoundError();
+  Subsong = subsong;
 }
 
 bool TMusicPlayer::SongHasEnded() {
@@ -173,13 +176,11 @@ bool TMusicPlayer::LoadSong(const std::string& path, int32_t subsong) {
     FileName.clear();
     return false;
   }
-  if (subsong == LastSubsong) {
-    if (!MIDASgetModuleDetails(Module, &Details)) FatalSoundError();
-    subsong = static_cast<int32_t>(Details.Subsongs.size()) - 1;
-  }
-  if (!MIDASselectSubsong(Module, subsong)) FatalSoundError();
-  Subsong = subsong;
+  // A module that has just loaded plays its first subsong.
   readModule();
+  Subsong = 0;
+  if (subsong == LastSubsong) subsong = static_cast<int32_t>(Details.Subsongs.size()) - 1;
+  if (subsong != 0) selectSubsong(subsong);
   FileName = path;
   return true;
 }

@@ -142,8 +142,10 @@ private:
   void startSubsong(int32_t subsong);
   // The subsong after the playing one, or -1 after the last.
   int32_t nextSubsong() const;
-  // Reads the facts of the loaded module and the subsong it plays.
+  // Reads the facts of the loaded module and the length of the subsong it has selected.
   void readModule();
+  // Selects subsong `subsong` of the loaded module and reads its length.
+  void selectSubsong(int32_t subsong);
   void StartSong();
   void StopLocked();
   // Takes over the queued song once it sounds; true when it did.

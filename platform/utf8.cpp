@@ -70,3 +70,9 @@ std::string AsUtf8(const std::string& text) {
   }
   return utf8;
 }
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}

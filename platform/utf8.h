@@ -13,3 +13,6 @@ bool IsValidUtf8(const std::string& text);
 // `text` as UTF-8 for showing it: unchanged when it is valid UTF-8, otherwise every byte read as
 // Latin-1, as older files of 8-bit text hold it.
 std::string AsUtf8(const std::string& text);
+
+// `text` with its ASCII capitals made small; every other byte, UTF-8 included, as it is.
+std::string AsciiLower(std::string text);
