@@ -120,6 +120,7 @@ void TMidasSong::selectSubsong(int32_t subsong) {
   if (m_module->get_num_subsongs() > 0) m_module->select_subsong(subsong);
   m_duration = std::max(0.0, m_module->get_duration_seconds());
   m_ended = false;
+  jumped();
 }
 
 void TMidasSong::setRenderOptions(const TRenderOptions& options) {
@@ -149,6 +150,7 @@ void TMidasSong::start(bool loop) {
   m_paused = false;
   m_waiting = false;
   m_next = nullptr;
+  jumped();
 }
 
 void TMidasSong::stop() {
@@ -164,19 +166,31 @@ void TMidasSong::follow(TMidasSong* next) {
   next->setGain(m_gain);
 }
 
-PlayStatus TMidasSong::status() const {
-  PlayStatus s{};
-  s.Position = static_cast<uint32_t>(std::max(0, m_module->get_current_order()));
-  s.Pattern = static_cast<uint32_t>(std::max(0, m_module->get_current_pattern()));
-  s.Row = static_cast<uint32_t>(std::max(0, m_module->get_current_row()));
-  s.Speed = static_cast<uint32_t>(std::max(0, m_module->get_current_speed()));
-  s.LoopCount = m_loopCount;
-  return s;
+TMidasSong::TPlace TMidasSong::place() const {
+  TPlace p;
+  p.Status.Position = static_cast<uint32_t>(std::max(0, m_module->get_current_order()));
+  p.Status.Pattern = static_cast<uint32_t>(std::max(0, m_module->get_current_pattern()));
+  p.Status.Row = static_cast<uint32_t>(std::max(0, m_module->get_current_row()));
+  p.Status.Speed = static_cast<uint32_t>(std::max(0, m_module->get_current_speed()));
+  p.Status.LoopCount = m_loopCount;
+  // Every pass starts over at 0, so the library's position is the time into the pass.
+  p.Seconds = std::clamp(m_module->get_position_seconds(), 0.0, m_duration);
+  return p;
 }
 
-double TMidasSong::playTime() const {
-  // Every pass starts over at 0, so the library's position is the time into the pass.
-  return std::clamp(m_module->get_position_seconds(), 0.0, m_duration);
+TMidasSong::TPlace TMidasSong::placeHeard(uint64_t heard) const {
+  const TPlace* p = m_places.at(heard);
+  return p ? *p : place();
+}
+
+void TMidasSong::jumped() {
+  m_places.clear();
+  m_places.push(place(), 0);
+}
+
+void TMidasSong::noteMixed(uint64_t frame) {
+  m_places.push(place(), frame);
+  if (m_ended && m_next) m_next->noteMixed(frame);
 }
 
 void TMidasSong::seek(double seconds, int32_t rate, int channels) {
@@ -196,6 +210,7 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
     if (got == 0) break;
     frames -= got;
   }
+  jumped();
 }
 
 void TMidasSong::setGain(int32_t millibel) {
@@ -209,13 +224,14 @@ void TMidasSong::setPosition(int32_t position) {
   if (static_cast<uint32_t>(position) < m_info.SongLength) {
     m_ended = false;
     m_module->set_position_order_row(position, 0);
-    return;
+    return jumped();
   }
   reachEnd();
   if (m_next)
     m_next->m_waiting = false;
   else if (m_loop)
     m_module->set_position_order_row(0, 0);
+  jumped();
 }
 
 void TMidasSong::reachEnd() {

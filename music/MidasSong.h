@@ -1,5 +1,6 @@
 #pragma once
 
+#include "music/FrameRing.h"
 #include "music/ModuleDetails.h"
 #include "music/PlayView.h"
 #include "music/RenderOptions.h"
@@ -74,10 +75,16 @@ public:
   // A paused song keeps its place and is not mixed (nor is its follower).
   void setPaused(bool paused) { m_paused = paused; }
   bool paused() const { return m_paused; }
-  PlayStatus status() const;
-  // Seconds of one pass of the song, and how far the current pass is (0 to duration()).
+  // Seconds of one pass of the song.
   double duration() const { return m_duration; }
-  double playTime() const;
+  // Where the song is while output frame `heard` is heard: as it stood after the last mixed
+  // block ending at or before that frame, or as a start or a jump left it, which is heard at
+  // once. The time is seconds into the current pass (0 to duration()).
+  PlayStatus status(uint64_t heard) const { return placeHeard(heard).Status; }
+  double playTime(uint64_t heard) const { return placeHeard(heard).Seconds; }
+  // After a mixed block that ends at output frame `frame`: notes where the song (and once it
+  // has handed over, its follower) stands then.
+  void noteMixed(uint64_t frame);
   // Continues at the first row of order `position` (0 or more); at or past the song's length
   // the song ends as described for MIDASsetPosition.
   void setPosition(int32_t position);
@@ -98,6 +105,17 @@ public:
   void render(int32_t rate, int channels, int16_t* out, std::size_t frames);
 
 private:
+  struct TPlace {
+    PlayStatus Status{};
+    double Seconds = 0;
+  };
+  // Blocks of up to 512 frames: about 3 s at 44.1 kHz, more than any output holds.
+  static constexpr std::size_t kPlacesKept = 256;
+
+  TPlace place() const;
+  TPlace placeHeard(uint64_t heard) const;
+  // The place the song has now is the one heard from now on.
+  void jumped();
   void readFacts();
   void readDetails();
   void reachEnd();
@@ -120,4 +138,5 @@ private:
   bool m_loop = false;
   bool m_ended = false;
   uint32_t m_loopCount = 0;
+  TFrameRing<TPlace, kPlacesKept> m_places;
 };

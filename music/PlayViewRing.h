@@ -1,8 +1,8 @@
 #pragma once
 
+#include "music/FrameRing.h"
 #include "music/PlayView.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -25,8 +25,5 @@ public:
 
 private:
   std::mutex m_lock;
-  std::array<TPlayView, kSize> m_views{};
-  std::array<uint64_t, kSize> m_frames{};
-  std::size_t m_next = 0;
-  std::size_t m_count = 0;
+  TFrameRing<TPlayView, kSize> m_views;
 };

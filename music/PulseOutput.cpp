@@ -74,7 +74,7 @@ bool TPulseOutput::connect(const TOutputFormat& format) {
   attr.minreq = bytesFor(kRequestSeconds);
   attr.fragsize = static_cast<uint32_t>(-1);
   // Timing is interpolated between the updates that latencySeconds asks for, so the server is
-  // only asked while something (the pattern view) wants to know.
+  // only asked while something (the time shown, the pattern view) wants to know.
   const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY |
                                                     PA_STREAM_INTERPOLATE_TIMING);
   if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) return false;
@@ -144,7 +144,11 @@ void TPulseOutput::setVolume(int32_t percent) {
 
 double TPulseOutput::latencySeconds() {
   TLoopLock lock(m_loop);
-  done(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
+  const auto now = std::chrono::steady_clock::now();
+  if (now - m_timingAsked >= kTimingAge) {
+    m_timingAsked = now;
+    done(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
+  }
   pa_usec_t latency = 0;
   int negative = 0;
   if (pa_stream_get_latency(m_stream, &latency, &negative) < 0) return kBufferSeconds;

@@ -2,6 +2,7 @@
 
 #include "music/MidasMixer.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -36,7 +37,8 @@ public:
   // The stream's volume at the server, 0 to 100 %: heard at once, whatever is buffered.
   void setVolume(int32_t percent);
   // How long what is filled now takes to be heard, in seconds: the sound the stream and the
-  // server hold. Each call also asks the server for fresh timing, which the next call uses.
+  // server hold. A call also asks the server for fresh timing, which later calls use, unless
+  // that was asked for in the last kTimingAge.
   double latencySeconds();
 
 private:
@@ -50,4 +52,8 @@ private:
   pa_stream* m_stream = nullptr;
   bool m_running = false;
   bool m_stale = false; // flushed while corked: what was filled since is old silence
+  // Between the server's timing updates the stream interpolates; asking more often than this
+  // would only wake the server.
+  static constexpr std::chrono::milliseconds kTimingAge{50};
+  std::chrono::steady_clock::time_point m_timingAsked{};
 };

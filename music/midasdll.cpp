@@ -186,10 +186,11 @@ TOutputFormat outputFormat(const Options& o) {
   return f;
 }
 
-// After each mixed block: counts its frames and notes what the song heard in it looks like.
-// Runs under the mix lock, on the thread that mixes.
-void publishView(Library& lib, std::size_t frames) {
+// After each mixed block: counts its frames, notes where each playing song stands at its end
+// and what the song heard in it looks like. Runs under the mix lock, on the thread that mixes.
+void noteBlock(Library& lib, std::size_t frames) {
   const uint64_t end = lib.mixedFrames += frames;
+  for (TMidasSong* song : lib.playing) song->noteMixed(end);
   auto heard = std::find_if(lib.playing.begin(), lib.playing.end(),
                             [](const TMidasSong* song) { return !song->preview(); });
   TPlayView view;
@@ -201,6 +202,15 @@ void publishView(Library& lib, std::size_t frames) {
 uint64_t framesAhead(Library& lib) {
   if (lib.pulse) return static_cast<uint64_t>(lib.pulse->latencySeconds() * lib.mixer->format().rate);
   return static_cast<uint64_t>(lib.deviceFrames.load());
+}
+
+// The output frame being heard now: what was mixed less what the output holds. Needs the api
+// lock, and not the mix lock (PulseAudio's thread mixes under a lock of its own, which asking
+// for its latency takes).
+uint64_t heardFrame(Library& lib) {
+  const uint64_t mixed = lib.mixedFrames;
+  const uint64_t ahead = lib.mixer ? framesAhead(lib) : 0;
+  return mixed > ahead ? mixed - ahead : 0;
 }
 
 void audioCallback(void* userData, Uint8* stream, int length) {
@@ -370,7 +380,7 @@ bool MIDASinit() {
   {
     std::lock_guard mixLock(lib.mix);
     lib.mixer = std::make_unique<TMidasMixer>(format);
-    lib.mixer->setBlockObserver([&lib](std::size_t frames) { publishView(lib, frames); });
+    lib.mixer->setBlockObserver([&lib](std::size_t frames) { noteBlock(lib, frames); });
     lib.views.clear();
     lib.mixedFrames = 0;
     lib.mixer->setVolume(lib.volume);
@@ -666,10 +676,12 @@ bool MIDASfreeModule(MIDASmodule module) {
 bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
   if (!status) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
   Library& lib = library();
+  std::lock_guard apiLock(lib.api);
+  const uint64_t heard = heardFrame(lib);
   std::lock_guard lock(lib.mix);
   TMidasSong* song = findPlay(lib, playHandle);
   if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  *status = song->status();
+  *status = song->status(heard);
   return true;
 }
 
@@ -686,10 +698,12 @@ bool MIDASgetModuleDuration(MIDASmodule module, double* seconds) {
 bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
   if (!seconds) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
   Library& lib = library();
+  std::lock_guard apiLock(lib.api);
+  const uint64_t heard = heardFrame(lib);
   std::lock_guard lock(lib.mix);
   TMidasSong* song = findPlay(lib, playHandle);
   if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  *seconds = song->playTime();
+  *seconds = song->playTime(heard);
   return true;
 }
 
@@ -710,9 +724,7 @@ bool MIDASgetPlayView(TPlayView* view) {
   Library& lib = library();
   std::lock_guard apiLock(lib.api);
   if (!lib.initialised || !lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
-  const uint64_t mixed = lib.mixedFrames;
-  const uint64_t ahead = framesAhead(lib);
-  std::optional<TPlayView> heard = lib.views.at(mixed > ahead ? mixed - ahead : 0);
+  std::optional<TPlayView> heard = lib.views.at(heardFrame(lib));
   if (!heard) return fail(MIDAS_ERROR_UNDEFINED, "nothing has been heard yet");
   *view = *heard;
   return true;
@@ -744,11 +756,11 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
   if (!heard) return true;
   // PulseAudio holds a good part of a second already mixed: the song goes back to what is heard
   // and what is held is dropped, so that the mutes are heard at once.
-  const double ahead = static_cast<double>(framesAhead(lib)) / lib.mixer->format().rate;
+  const uint64_t heardNow = heardFrame(lib);
   {
     std::lock_guard lock(lib.mix);
     if (TMidasSong* song = findModule(lib, module); song && song->playing() && !song->waiting())
-      song->seek(song->playTime() - ahead, lib.mixer->format().rate, lib.mixer->format().channels);
+      song->seek(song->playTime(heardNow), lib.mixer->format().rate, lib.mixer->format().channels);
   }
   return updateDevice(lib, true);
 }

@@ -175,14 +175,17 @@ bool MIDASresumeModule(MIDASmodulePlayHandle playHandle);
 // Frees `module`, stopping it first if it plays.
 bool MIDASfreeModule(MIDASmodule module);
 
-// Fills `status` with the state of the module playing under `playHandle`.
+// Fills `status` with the state of the module playing under `playHandle` as it is heard: the
+// output holds what is mixed ahead (up to 0.6 s through PulseAudio), so a pass counts as played
+// once its end is heard. A start, a jump of position or time and the end it may cause are heard
+// at once.
 bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status);
 
 // Fills `seconds` with the play time of one pass of `module`'s song, from its start to its end.
 bool MIDASgetModuleDuration(MIDASmodule module, double* seconds);
 
-// Fills `seconds` with how far the song playing under `playHandle` is into its current pass,
-// from 0 to its duration.
+// Fills `seconds` with how far the song playing under `playHandle` is into its current pass as
+// heard (see MIDASgetPlayStatus), from 0 to its duration.
 bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds);
 
 // Continues the song playing under `playHandle` `seconds` into its pass, to the sample; a time

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -108,18 +109,30 @@ private:
   pa_simple* m_simple = nullptr;
 };
 
+// The library playing to a PulseAudio server of the test's own.
+class PulseOutputTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(server.ready()) << "the test's sound server did not start";
+    unsetenv("SDL_AUDIODRIVER");
+    MIDASstartup();
+    ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
+    ASSERT_TRUE(MIDASstartBackgroundPlay(0));
+    MIDASsetMasterVolume(100);
+  }
+  void TearDown() override {
+    MIDASclose();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+  }
+
+  TempDir dir;
+  TSoundServer server{dir};
+};
+
 // Against a PulseAudio server the library plays straight to it: sound while a module plays; the
 // volume and Stop heard at once though the stream buffers half a second; and with nothing to
 // play the stream corks, so that the server suspends its sink.
-TEST(PulseOutputTest, PlaysToTheServerAndRestsWithIt) {
-  TempDir dir;
-  TSoundServer server(dir);
-  ASSERT_TRUE(server.ready()) << "the test's sound server did not start";
-  unsetenv("SDL_AUDIODRIVER");
-  MIDASstartup();
-  ASSERT_TRUE(MIDASinit()) << MIDASgetErrorMessage(MIDASgetLastError());
-  ASSERT_TRUE(MIDASstartBackgroundPlay(0));
-  MIDASsetMasterVolume(100);
+TEST_F(PulseOutputTest, PlaysToTheServerAndRestsWithIt) {
   auto monitor = std::make_unique<TRecorder>();
   ASSERT_TRUE(monitor->open());
   testmod::Module m = testmod::simpleSong("Loud", 4, 4, 64, {"Square"});
@@ -147,8 +160,45 @@ TEST(PulseOutputTest, PlaysToTheServerAndRestsWithIt) {
   for (int i = 0; i < 40 && (state = server.sinkState()) != "SUSPENDED"; ++i)
     std::this_thread::sleep_for(100ms);
   EXPECT_EQ(state, "SUSPENDED");
-  MIDASclose();
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+// The server holds over half a second mixed ahead, yet the time and the end reported are those
+// of the sound heard: the time goes with the sound from its first note, and the pass counts as
+// played only once its last note has been heard, so a player moving on at the end cuts nothing.
+TEST_F(PulseOutputTest, TimeAndEndAreThoseHeard) {
+  TRecorder monitor;
+  ASSERT_TRUE(monitor.open());
+  // 64 rows of 50 ms, every one of them sounding: 3.2 s.
+  testmod::Module m = testmod::simpleSong("Heard", 4, 4, 16, {"Square"}, 3, 150);
+  MIDASmodule module = MIDASloadModule(dir.write("heard.mod", testmod::writeMod(m)).c_str());
+  double duration = 0;
+  ASSERT_TRUE(MIDASgetModuleDuration(module, &duration));
+  MIDASmodulePlayHandle h = MIDASplayModule(module, false);
+  ASSERT_NE(h, 0u);
+
+  constexpr auto kBlock = 10ms;
+  std::vector<double> ahead; // time reported less time heard
+  int blocks = 0, onset = -1;
+  double heardAtEnd = -1;
+  for (int i = 0; i < 600 && heardAtEnd < 0; ++i) {
+    const bool loud = monitor.peak(kBlock) > 1000;
+    if (onset < 0 && loud) onset = i;
+    blocks = i + 1;
+    if (onset < 0) continue;
+    const double heard = (blocks - onset) * 0.01;
+    double reported = 0;
+    PlayStatus status{};
+    ASSERT_TRUE(MIDASgetPlayTime(h, &reported));
+    ASSERT_TRUE(MIDASgetPlayStatus(h, &status));
+    if (status.LoopCount > 0) heardAtEnd = heard;
+    if (heard > 0.5 && heard < duration - 0.5) ahead.push_back(reported - heard);
+  }
+  ASSERT_GE(onset, 0) << "nothing was heard";
+  ASSERT_GT(heardAtEnd, 0) << "the end was never reported";
+  EXPECT_GT(heardAtEnd, duration - 0.05);
+  ASSERT_FALSE(ahead.empty());
+  std::sort(ahead.begin(), ahead.end());
+  EXPECT_NEAR(ahead[ahead.size() / 2], 0.0, 0.1);
 }
 
 } // namespace
