@@ -33,12 +33,12 @@ private:
 
 } // namespace
 
-int TExportCommand::run(const std::string& module, const std::string& output, std::ostream& err,
-                        bool showProgress) {
+int TExportCommand::run(const std::string& module, int32_t subsong, const std::string& output,
+                        std::ostream& err, bool showProgress) {
   TSignalsCancel signalsCancel;
   int shown = -1;
   const TAudioExport::TResult result =
-      TAudioExport::run(TExportJob::withSettings(module, 0, output), [&](double share) {
+      TAudioExport::run(TExportJob::withSettings(module, subsong, output), [&](double share) {
         const int percent = static_cast<int>(std::floor(share * 100));
         if (showProgress && percent != shown) {
           shown = percent;

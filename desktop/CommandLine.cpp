@@ -32,6 +32,13 @@ std::string optionBytes(const std::string& name, const std::vector<std::string>&
   return {};
 }
 
+TCommandLine failure(const std::string& text) {
+  TCommandLine line;
+  line.Action = TCommandLine::TAction::Fail;
+  line.Text = text;
+  return line;
+}
+
 } // namespace
 
 TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
@@ -48,10 +55,13 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption exportTo(
       "export",
-      "Saves MODULE (its first subsong, one pass, with the sound settings of Setup) as the audio "
-      "file FILE, WAV or FLAC by its name, and ends; no window is opened.",
+      "Saves MODULE (one subsong, the first unless --subsong names another, one pass, with the "
+      "sound settings of Setup) as the audio file FILE, WAV or FLAC by its name, and ends; no "
+      "window is opened.",
       "FILE");
   parser.addOption(exportTo);
+  const QCommandLineOption subsong("subsong", "With --export, saves subsong N (from 1) of MODULE.", "N");
+  parser.addOption(subsong);
   parser.addPositionalArgument("files", "Module files, or folders of them, to add and play.",
                                "[FILE|FOLDER...]");
 
@@ -72,15 +82,20 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
   } else {
     const std::vector<std::string> files = fileArguments(parser.positionalArguments(), decoded, arguments);
     line.Files = TModuleFiles::of(files);
+    const std::string name = QCoreApplication::applicationName().toStdString();
+    bool number = true;
+    const int subsongNumber = parser.isSet(subsong) ? parser.value(subsong).toInt(&number) : 1;
     if (parser.isSet(exportTo)) {
       line.Action = TAction::Export;
       line.ExportTo = optionBytes("export", arguments);
+      line.ExportSubsong = subsongNumber - 1;
       std::error_code error;
-      if (files.size() != 1 || std::filesystem::is_directory(files.front(), error)) {
-        line.Action = TAction::Fail;
-        line.Text = QCoreApplication::applicationName().toStdString() +
-                    ": --export saves one module: give one module file after the audio file.";
-      }
+      if (files.size() != 1 || std::filesystem::is_directory(files.front(), error))
+        line = failure(name + ": --export saves one module: give one module file after the audio file.");
+      else if (!number || subsongNumber < 1)
+        line = failure(name + ": --subsong takes the number of a subsong, from 1.");
+    } else if (parser.isSet(subsong)) {
+      line = failure(name + ": --subsong goes with --export.");
     }
   }
   return line;

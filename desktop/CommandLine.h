@@ -2,13 +2,15 @@
 
 #include "desktop/ModuleFiles.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 // What the program is asked on its command line, `vorka [FILE|FOLDER]...`, read the way
 // QCommandLineParser reads it: --help and --version print and end, an unknown option ends
 // with one line on standard error, and files and folders become the modules to add and play;
-// `vorka --export OUT MODULE` asks for MODULE saved as the audio file OUT. Needs the
+// `vorka --export OUT [--subsong N] MODULE` asks for MODULE (its subsong N) saved as the audio
+// file OUT. Needs the
 // application's name and version set.
 struct TCommandLine {
   enum class TAction { Run, Export, ShowHelp, ShowVersion, Fail };
@@ -19,6 +21,8 @@ struct TCommandLine {
   TModuleFiles Files;
   // Export: the audio file to write, in the file system's bytes.
   std::string ExportTo;
+  // Export: the subsong to save, from 0.
+  int32_t ExportSubsong = 0;
   // ShowHelp and ShowVersion: the text for standard output; Fail: the line for standard error.
   std::string Text;
 

@@ -87,12 +87,20 @@ exit_program "$main"
 [ "$(stat -c %s "$prog/highscore.dat")" -eq $((20 * 89)) ] || fail "highscore.dat lost its results"
 
 # The same module saved as FLAC from the command line, with no display: a whole FLAC file and
-# status 0; a name without an audio type fails with status 1 and leaves nothing.
+# status 0, another for its second subsong; a name without an audio type or a subsong the
+# module does not have fails with status 1 and leaves nothing.
 env -u DISPLAY "$prog/vorka" --export "$work/told.flac" "$work/music/Told Tune.it" ||
   fail "vorka --export failed"
 [ "$(head -c 4 "$work/told.flac")" = fLaC ] || fail "vorka --export wrote no FLAC file"
+env -u DISPLAY "$prog/vorka" --export "$work/told-2.flac" --subsong 2 "$work/music/Told Tune.it" ||
+  fail "vorka --export --subsong 2 failed"
+! cmp -s "$work/told.flac" "$work/told-2.flac" || fail "the second subsong was saved as the first"
 if env -u DISPLAY "$prog/vorka" --export "$work/told.mp3" "$work/music/Told Tune.it" 2>/dev/null; then
   fail "vorka --export to an .mp3 name succeeded"
 fi
-[ ! -e "$work/told.mp3" ] || fail "a failed export left a file"
+said=$(env -u DISPLAY "$prog/vorka" --export "$work/told-3.flac" --subsong 3 "$work/music/Told Tune.it" 2>&1) &&
+  fail "vorka --export --subsong 3 succeeded"
+[ "$said" = "vorka: $work/music/Told Tune.it has 2 subsongs: there is no subsong 3." ] ||
+  fail "vorka --export --subsong 3 said: $said"
+[ ! -e "$work/told.mp3" ] && [ ! -e "$work/told-3.flac" ] || fail "a failed export left a file"
 echo "PASS: module information, high scores and about box (screenshots in $shots)"

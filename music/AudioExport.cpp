@@ -53,10 +53,14 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
   std::unique_ptr<TMidasSong> song;
   try {
     song = TMidasSong::fromFile(job.Module);
-    song->selectSubsong(job.Subsong);
   } catch (const std::exception& e) {
     return {TStatus::Failed, "Could not read module: " + job.Module + ": " + e.what() + "."};
   }
+  const auto subsongs = static_cast<int32_t>(song->details().Subsongs.size());
+  if (job.Subsong < 0 || job.Subsong >= subsongs)
+    return {TStatus::Failed, job.Module + " has " + std::to_string(subsongs) + (subsongs == 1 ? " subsong" : " subsongs") +
+                                 ": there is no subsong " + std::to_string(job.Subsong + 1) + "."};
+  song->selectSubsong(job.Subsong);
   song->setRenderOptions(job.Render);
   song->start(false);
   const int channels = job.Channels == 1 ? 1 : 2;

@@ -15,6 +15,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -90,19 +91,19 @@ TEST(CommandLineTest, ManualPageNamesEveryOption) {
     }
     return false;
   };
-  std::size_t options = 0;
+  std::set<std::string> options;
   for (std::size_t at = help.find("--"); at != std::string::npos; at = help.find("--", at + 2)) {
     const std::string option = help.substr(at, help.find_first_of(" ,<\n", at) - at);
     std::string roff;
     for (char c : option) roff += c == '-' ? std::string("\\-") : std::string(1, c);
     EXPECT_TRUE(named(roff)) << option;
-    ++options;
+    options.insert(option);
   }
-  EXPECT_EQ(options, 4u);
+  EXPECT_EQ(options, (std::set<std::string>{"--export", "--help", "--help-all", "--subsong", "--version"}));
 }
 
 // --export takes the audio file's name as given (bytes, either way of writing it) and exactly
-// one module.
+// one module, and --subsong the number of a subsong, from 1, only beside it.
 TEST(CommandLineTest, ExportTakesOneModule) {
   TempDir dir;
   const std::string module = dir.write("tune.xm", testmod::writeXm(testmod::simpleSong("Tune", 4, 1, 16, {"Lead"})));
@@ -111,12 +112,20 @@ TEST(CommandLineTest, ExportTakesOneModule) {
     EXPECT_EQ(line.Action, TCommandLine::TAction::Export);
     EXPECT_EQ(line.ExportTo, "J\xf6rg.flac");
     EXPECT_EQ(line.Files.Modules, Paths{module});
+    EXPECT_EQ(line.ExportSubsong, 0);
   }
-  for (const Paths& arguments : {Paths{"--export", "a.wav"}, Paths{"--export", "a.wav", module, module},
-                                 Paths{"--export", "a.wav", dir.path().string()}}) {
+  EXPECT_EQ(parse({"--export", "a.wav", "--subsong", "3", module}).ExportSubsong, 2);
+  const std::pair<Paths, const char*> failures[] = {
+      {{"--export", "a.wav"}, "vorka: --export saves one module: give one module file after the audio file."},
+      {{"--export", "a.wav", module, module}, "vorka: --export saves one module: give one module file after the audio file."},
+      {{"--export", "a.wav", dir.path().string()}, "vorka: --export saves one module: give one module file after the audio file."},
+      {{"--export", "a.wav", "--subsong=0", module}, "vorka: --subsong takes the number of a subsong, from 1."},
+      {{"--export", "a.wav", "--subsong", "two", module}, "vorka: --subsong takes the number of a subsong, from 1."},
+      {{"--subsong", "2", module}, "vorka: --subsong goes with --export."}};
+  for (const auto& [arguments, text] : failures) {
     TCommandLine line = parse(arguments);
     EXPECT_EQ(line.Action, TCommandLine::TAction::Fail);
-    EXPECT_EQ(line.Text, "vorka: --export saves one module: give one module file after the audio file.");
+    EXPECT_EQ(line.Text, text);
   }
 }
 
