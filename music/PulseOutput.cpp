@@ -117,14 +117,15 @@ void TPulseOutput::onWrite(pa_stream* stream, std::size_t bytes, void* self) {
   }
 }
 
-void TPulseOutput::setRunning(bool running) {
+bool TPulseOutput::setRunning(bool running, std::string&) {
   TLoopLock lock(m_loop);
-  if (running == m_running) return;
+  if (running == m_running) return true;
   m_running = running;
   // What was filled while flushed and corked is silence from before: the new sound comes first.
   if (running && m_stale) done(pa_stream_flush(m_stream, nullptr, nullptr));
   m_stale = false;
   done(pa_stream_cork(m_stream, running ? 0 : 1, nullptr, nullptr));
+  return true;
 }
 
 void TPulseOutput::flush() {
@@ -133,13 +134,14 @@ void TPulseOutput::flush() {
   m_stale = !m_running;
 }
 
-void TPulseOutput::setVolume(int32_t percent) {
+bool TPulseOutput::setVolume(int32_t percent) {
   TLoopLock lock(m_loop);
   pa_cvolume volume;
   pa_cvolume_set(&volume, pa_stream_get_sample_spec(m_stream)->channels,
                  pa_sw_volume_from_linear(std::clamp(percent, 0, 100) / 100.0));
   done(pa_context_set_sink_input_volume(m_context, pa_stream_get_index(m_stream), &volume,
                                         nullptr, nullptr));
+  return true;
 }
 
 double TPulseOutput::latencySeconds() {

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "music/MidasMixer.h"
+#include "music/SoundOutput.h"
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <string>
 
 struct pa_context;
 struct pa_stream;
@@ -16,30 +17,26 @@ struct pa_threaded_mainloop;
 // sound library uses instead of SDL's when one answers. Unlike SDL it can drop what the server
 // holds, so a buffer large enough that the server wakes rarely still lets a command be heard
 // at once; and a stream with nothing to play is corked, so that the server can suspend.
-// Thread-safe; `fill` runs on PulseAudio's own thread and must not wait for the caller of
-// setRunning or flush.
-class TPulseOutput {
+// `fill` runs on PulseAudio's own thread.
+class TPulseOutput : public TSoundOutput {
 public:
-  // Fills `bytes` bytes (whole frames) of sound in the output format.
-  using TFill = std::function<void(uint8_t* out, std::size_t bytes)>;
-
   // Connects to the server and opens a corked stream of `format`; nothing when no server
   // answers or it refuses the stream.
   static std::unique_ptr<TPulseOutput> open(const TOutputFormat& format, TFill fill);
-  ~TPulseOutput();
+  ~TPulseOutput() override;
   TPulseOutput(const TPulseOutput&) = delete;
   TPulseOutput& operator=(const TPulseOutput&) = delete;
 
-  // Plays (uncorked) or rests (corked, keeping what it holds).
-  void setRunning(bool running);
-  // Drops what the stream and the server hold: what is filled next is heard next.
-  void flush();
-  // The stream's volume at the server, 0 to 100 %: heard at once, whatever is buffered.
-  void setVolume(int32_t percent);
-  // How long what is filled now takes to be heard, in seconds: the sound the stream and the
-  // server hold. A call also asks the server for fresh timing, which later calls use, unless
-  // that was asked for in the last kTimingAge.
-  double latencySeconds();
+  // Plays (uncorked) or rests (corked, keeping what it holds); never fails.
+  bool setRunning(bool running, std::string& why) override;
+  bool canFlush() const override { return true; }
+  // Drops what the stream and the server hold.
+  void flush() override;
+  // The stream's volume at the server.
+  bool setVolume(int32_t percent) override;
+  // The sound the stream and the server hold. A call also asks the server for fresh timing,
+  // which later calls use, unless that was asked for in the last kTimingAge.
+  double latencySeconds() override;
 
 private:
   explicit TPulseOutput(TFill fill);

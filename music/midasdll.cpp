@@ -4,15 +4,12 @@
 #include "music/MidasSong.h"
 #include "music/PlayViewRing.h"
 #include "music/PulseOutput.h"
+#include "music/SdlOutput.h"
 #include "platform/utf8.h"
-
-#include <SDL2/SDL.h>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -27,13 +24,6 @@ namespace {
 
 constexpr int32_t kMinRate = 5000;
 constexpr int32_t kMaxRate = 192000;
-// The device's buffer, at most this long (2048 frames, about 46 ms, at 44100 Hz: a whole power
-// of two of frames). SDL cannot drop what a sound server has buffered, so this bounds how soon a command
-// is heard; it is as large as that allows, since each buffer wakes the server.
-constexpr double kDeviceSeconds = 0.05;
-// How long the device stays open with nothing to be heard, so that the pause between two songs
-// or a quick Pause and Resume do not reopen it.
-constexpr auto kDeviceRest = std::chrono::seconds(1);
 
 struct Options {
   int32_t mixRate = 44100;
@@ -43,45 +33,25 @@ struct Options {
   int32_t mixingMode = 1;
 };
 
-struct Library;
-
-// What an open device's callback knows: a device being closed renders silence, so that it and
-// the one that took its place never both play the songs.
-struct DeviceUser {
-  Library* lib = nullptr;
-  SDL_AudioDeviceID id = 0;
-};
-
 // One playing module: its module and the play it follows (0: none).
 struct Play {
   MIDASmodule module = 0;
   MIDASmodulePlayHandle after = 0;
 };
 
-// The library's state. Two locks, always taken in this order and never the second around an
-// SDL call: `api` serialises the calls that open, start, stop and close the device; `mix`
-// guards modules and play handles against the audio callback, which SDL runs under its own
-// device lock (so holding `mix` around an SDL device call could deadlock). The device is open
-// only while a song can be heard and for kDeviceRest after, so that a silent program asks
-// nothing of the sound server; a thread of the library's own closes it then (closing waits for
-// SDL to drain it, which no caller should wait for).
+// The library's state. Two locks, always taken in this order and never the second around a
+// call of the output: `api` serialises the calls that create, run, rest and end the output;
+// `mix` guards modules and play handles against the output's thread, which mixes under it
+// while it holds locks of its own (so holding `mix` around a call of the output could
+// deadlock).
 struct Library {
   std::mutex api;
   std::mutex mix;
   Options options;
   bool initialised = false;
-  // Output straight to a PulseAudio server when one answers; SDL's device otherwise.
-  std::unique_ptr<TPulseOutput> pulse;
-  SDL_AudioDeviceID device = 0; // the device that sounds; guarded by both locks
-  bool deviceRunning = false;
+  // Straight to a PulseAudio server when one answers; through SDL's device otherwise.
+  std::unique_ptr<TSoundOutput> output;
   bool background = false;
-  std::condition_variable_any rest; // wakes the closer (with the api lock)
-  std::optional<std::chrono::steady_clock::time_point> closeAt;
-  bool quitCloser = false;
-  // SDL's own thread, so that what SDL keeps for the threads calling it is freed at its end.
-  SDL_Thread* closer = nullptr;
-  // The callbacks' data of the open devices (api lock).
-  std::map<SDL_AudioDeviceID, std::unique_ptr<DeviceUser>> users;
   std::unique_ptr<TMidasMixer> mixer;
   std::map<MIDASmodule, std::unique_ptr<TMidasSong>> modules;
   std::map<MIDASmodulePlayHandle, Play> plays;
@@ -89,7 +59,6 @@ struct Library {
   // What was heard block by block, by the output frame that ends each block.
   TPlayViewRing views;
   std::atomic<uint64_t> mixedFrames{0};
-  std::atomic<int32_t> deviceFrames{0}; // SDL's buffer, which holds this much ahead
   TRenderOptions render; // the mixing mode's filter from MIDASinit on
   int32_t volume = 100;
   uint32_t lastModule = 0;
@@ -198,122 +167,28 @@ void noteBlock(Library& lib, std::size_t frames) {
   lib.views.publish(view, end);
 }
 
-// How many frames the output holds that are mixed but not yet heard. Needs the api lock.
-uint64_t framesAhead(Library& lib) {
-  if (lib.pulse) return static_cast<uint64_t>(lib.pulse->latencySeconds() * lib.mixer->format().rate);
-  return static_cast<uint64_t>(lib.deviceFrames.load());
-}
-
 // The output frame being heard now: what was mixed less what the output holds. Needs the api
-// lock, and not the mix lock (PulseAudio's thread mixes under a lock of its own, which asking
-// for its latency takes).
+// lock, and not the mix lock.
 uint64_t heardFrame(Library& lib) {
   const uint64_t mixed = lib.mixedFrames;
-  const uint64_t ahead = lib.mixer ? framesAhead(lib) : 0;
+  if (!lib.output || !lib.mixer) return mixed;
+  const auto ahead = static_cast<uint64_t>(lib.output->latencySeconds() * lib.mixer->format().rate);
   return mixed > ahead ? mixed - ahead : 0;
 }
 
-void audioCallback(void* userData, Uint8* stream, int length) {
-  const DeviceUser& user = *static_cast<DeviceUser*>(userData);
-  Library& lib = *user.lib;
-  std::lock_guard lock(lib.mix);
-  if (user.id == lib.device && lib.mixer)
-    lib.mixer->mix(lib.playing, stream, static_cast<std::size_t>(length));
-  else
-    std::memset(stream, lib.mixer && lib.mixer->format().bits == 8 ? 0x80 : 0,
-                static_cast<std::size_t>(length));
-}
-
-// Opens a device, paused, and makes it the one that sounds; 0 when SDL cannot. Needs the api
-// lock, and not the mix lock.
-SDL_AudioDeviceID openDevice(Library& lib) {
-  const TOutputFormat& format = lib.mixer->format();
-  auto user = std::make_unique<DeviceUser>(DeviceUser{&lib, 0});
-  SDL_AudioSpec want{};
-  want.freq = format.rate;
-  want.format = format.bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
-  want.channels = static_cast<Uint8>(format.channels);
-  Uint16 frames = 256;
-  while (frames < 32768 && 2 * frames <= format.rate * kDeviceSeconds) frames *= 2;
-  want.samples = frames;
-  want.callback = audioCallback;
-  want.userdata = user.get();
-  SDL_AudioSpec have{};
-  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (!device) return 0;
-  lib.deviceFrames = have.samples;
-  std::lock_guard mixLock(lib.mix);
-  user->id = device;
-  lib.users[device] = std::move(user);
-  lib.device = device;
-  lib.deviceRunning = false;
-  return device;
-}
-
-// Takes the device out of use and closes it; SDL waits for it to drain. Needs the api lock,
-// which it leaves while SDL closes.
-void closeDevice(Library& lib, std::unique_lock<std::mutex>& apiLock) {
-  SDL_AudioDeviceID device = lib.device;
-  {
-    std::lock_guard mixLock(lib.mix);
-    lib.device = 0;
-    lib.deviceRunning = false;
-  }
-  lib.closeAt.reset();
-  if (!device) return;
-  apiLock.unlock();
-  SDL_CloseAudioDevice(device);
-  apiLock.lock();
-  lib.users.erase(device);
-}
-
-// Runs the output while a song can be heard. Without one, PulseAudio's stream is corked, and
-// SDL's device paused and left to the closer for kDeviceRest. With `flush`, what PulseAudio's
-// stream holds is dropped, so that a jump or a stop is heard at once (SDL cannot). Needs the api
-// lock, and not the mix lock.
-bool updateDevice(Library& lib, bool flush = false) {
+// Runs the output while a song can be heard, and rests it otherwise. With `flush`, what the
+// output holds is dropped where it can be, so that a jump or a stop is heard at once. Needs the
+// api lock, and not the mix lock.
+bool updateOutput(Library& lib, bool flush = false) {
   bool audible;
   {
     std::lock_guard mixLock(lib.mix);
     audible = lib.initialised && lib.background && !lib.playing.empty();
   }
-  if (lib.pulse) {
-    if (flush) lib.pulse->flush();
-    lib.pulse->setRunning(audible);
-    return true;
-  }
-  if (!audible) {
-    if (lib.device && lib.deviceRunning) {
-      SDL_PauseAudioDevice(lib.device, 1);
-      lib.deviceRunning = false;
-    }
-    if (lib.device && !lib.closeAt) {
-      lib.closeAt = std::chrono::steady_clock::now() + kDeviceRest;
-      lib.rest.notify_all();
-    }
-    return true;
-  }
-  lib.closeAt.reset();
-  if (!lib.device && !openDevice(lib)) return fail(MIDAS_ERROR_AUDIO_DEVICE, SDL_GetError());
-  if (!lib.deviceRunning) {
-    SDL_PauseAudioDevice(lib.device, 0);
-    lib.deviceRunning = true;
-  }
-  return true;
-}
-
-// The closer: closes the device once it has rested for kDeviceRest.
-void closeRestingDevices(Library& lib) {
-  std::unique_lock lock(lib.api);
-  while (!lib.quitCloser) {
-    if (!lib.closeAt) {
-      lib.rest.wait(lock);
-    } else if (const auto deadline = *lib.closeAt; std::chrono::steady_clock::now() < deadline) {
-      lib.rest.wait_until(lock, deadline);
-    } else {
-      closeDevice(lib, lock);
-    }
-  }
+  if (!lib.output) return true;
+  if (flush) lib.output->flush();
+  std::string why;
+  return lib.output->setRunning(audible, why) || fail(MIDAS_ERROR_AUDIO_DEVICE, why);
 }
 
 // PulseAudio is spoken to directly unless SDL was asked for another driver (the tests' dummy
@@ -387,37 +262,23 @@ bool MIDASinit() {
     lib.render.InterpolationTaps = lib.options.mixingMode ? 8 : 2;
     for (const auto& [handle, song] : lib.modules) song->setRenderOptions(lib.render);
   }
-  if (wantsPulseAudio()) {
-    lib.pulse = TPulseOutput::open(format, [&lib](uint8_t* out, std::size_t bytes) {
-      std::lock_guard mixLock(lib.mix);
-      if (lib.mixer) lib.mixer->mix(lib.playing, out, bytes);
-    });
-    if (lib.pulse) {
-      lib.initialised = true;
-      lib.mixer->setVolume(100);
-      lib.pulse->setVolume(lib.volume);
-      return updateDevice(lib);
-    }
-  }
-  // SDL would otherwise catch SIGINT and SIGTERM and turn them into a quit event that no one
-  // reads, so that the program could not be ended.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return fail(MIDAS_ERROR_AUDIO_DEVICE, SDL_GetError());
-  // The device is opened now, to learn that it can be; it rests until a song sounds.
-  if (!openDevice(lib)) {
-    std::string cause = SDL_GetError();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return fail(MIDAS_ERROR_AUDIO_DEVICE, cause);
+  const TSoundOutput::TFill fill = [&lib](uint8_t* out, std::size_t bytes) {
+    std::lock_guard mixLock(lib.mix);
+    if (lib.mixer) lib.mixer->mix(lib.playing, out, bytes);
+  };
+  if (wantsPulseAudio()) lib.output = TPulseOutput::open(format, fill);
+  if (!lib.output) {
+    std::string why;
+    lib.output = TSdlOutput::open(format, fill, why);
+    if (!lib.output) return fail(MIDAS_ERROR_AUDIO_DEVICE, why);
   }
   lib.initialised = true;
-  lib.quitCloser = false;
-  lib.closer = SDL_CreateThread(
-      [](void* data) {
-        closeRestingDevices(*static_cast<Library*>(data));
-        return 0;
-      },
-      "VORKA closer", &lib);
-  return updateDevice(lib);
+  // An output with a volume of its own makes it heard at once, whatever it holds.
+  if (lib.output->setVolume(lib.volume)) {
+    std::lock_guard mixLock(lib.mix);
+    lib.mixer->setVolume(100);
+  }
+  return updateOutput(lib);
 }
 
 bool MIDASstartBackgroundPlay(uint32_t) {
@@ -425,7 +286,7 @@ bool MIDASstartBackgroundPlay(uint32_t) {
   std::unique_lock lock(lib.api);
   if (!lib.initialised) return fail(MIDAS_ERROR_NOT_INITIALISED);
   lib.background = true;
-  return updateDevice(lib);
+  return updateOutput(lib);
 }
 
 bool MIDASstopBackgroundPlay() {
@@ -434,22 +295,13 @@ bool MIDASstopBackgroundPlay() {
   if (!lib.initialised) return fail(MIDAS_ERROR_NOT_INITIALISED);
   if (!lib.background) return fail(MIDAS_ERROR_NOT_PLAYING_BACKGROUND);
   lib.background = false;
-  return updateDevice(lib);
+  return updateOutput(lib);
 }
 
 bool MIDASclose() {
   Library& lib = library();
-  std::unique_lock lock(lib.api);
-  if (lib.closer) {
-    lib.quitCloser = true;
-    lib.rest.notify_all();
-    lock.unlock();
-    SDL_WaitThread(std::exchange(lib.closer, nullptr), nullptr);
-    lock.lock();
-  }
-  closeDevice(lib, lock);
-  if (lib.initialised && !lib.pulse) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  lib.pulse.reset();
+  std::lock_guard lock(lib.api);
+  lib.output.reset();
   lib.initialised = false;
   lib.background = false;
   std::lock_guard mixLock(lib.mix);
@@ -528,10 +380,10 @@ bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* i
 
 namespace {
 
-// Brings the device in line with what can be heard after a change (see updateDevice).
-bool deviceFollows(Library& lib, bool flush = false) {
+// Brings the output in line with what can be heard after a change (see updateOutput).
+bool outputFollows(Library& lib, bool flush = false) {
   std::lock_guard lock(lib.api);
-  return updateDevice(lib, flush);
+  return updateOutput(lib, flush);
 }
 
 // A note for a preview: the instrument and the note.
@@ -570,7 +422,7 @@ MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePl
     lib.plays[handle] = Play{module, after};
     rebuildPlaying(lib);
   }
-  if (deviceFollows(lib)) return handle;
+  if (outputFollows(lib)) return handle;
   const int code = MIDASgetLastError();
   const std::string text = MIDASgetErrorMessage(code);
   MIDASstopModule(handle);
@@ -587,7 +439,7 @@ bool setPaused(MIDASmodulePlayHandle playHandle, bool paused) {
     song->setPaused(paused);
     rebuildPlaying(lib);
   }
-  return deviceFollows(lib);
+  return outputFollows(lib);
 }
 
 } // namespace
@@ -613,7 +465,7 @@ bool MIDASstopModule(MIDASmodulePlayHandle playHandle) {
   }
   // A stop that leaves nothing to hear is heard at once; one that leaves a song that took over
   // keeps what is buffered of it.
-  return deviceFollows(lib, silent);
+  return outputFollows(lib, silent);
 }
 
 bool MIDASpauseModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, true); }
@@ -639,20 +491,19 @@ bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
     if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
     song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
   }
-  return deviceFollows(lib, true);
+  return outputFollows(lib, true);
 }
 
 bool MIDASsetMasterVolume(int32_t percent) {
   Library& lib = library();
   std::lock_guard apiLock(lib.api);
-  {
-    std::lock_guard lock(lib.mix);
-    lib.volume = std::clamp(percent, 0, 100);
-    // PulseAudio's stream takes the volume at the server, where it is heard at once rather than
-    // after what is buffered; the mix then stays as the modules are.
-    if (lib.mixer) lib.mixer->setVolume(lib.pulse ? 100 : lib.volume);
-  }
-  if (lib.pulse) lib.pulse->setVolume(lib.volume);
+  const int32_t volume = std::clamp(percent, 0, 100);
+  // An output's own volume is heard at once rather than after what it holds; the mix then
+  // stays as the modules are.
+  const bool atOutput = lib.output && lib.output->setVolume(volume);
+  std::lock_guard lock(lib.mix);
+  lib.volume = volume;
+  if (lib.mixer) lib.mixer->setVolume(atOutput ? 100 : volume);
   return true;
 }
 
@@ -670,7 +521,7 @@ bool MIDASfreeModule(MIDASmodule module) {
     rebuildPlaying(lib);
     silent = lib.playing.empty();
   }
-  return deviceFollows(lib, silent);
+  return outputFollows(lib, silent);
 }
 
 bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
@@ -716,7 +567,7 @@ bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
     if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
     song->setPosition(position);
   }
-  return deviceFollows(lib, true);
+  return outputFollows(lib, true);
 }
 
 bool MIDASgetPlayView(TPlayView* view) {
@@ -750,7 +601,7 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
     if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
     for (int32_t channel = 0; channel < static_cast<int32_t>(song->info().ChannelCount); ++channel)
       song->setChannelMute(channel, channel < static_cast<int32_t>(muted.size()) && muted[channel]);
-    heard = lib.pulse && lib.mixer &&
+    heard = lib.output && lib.output->canFlush() && lib.mixer &&
             std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
   }
   if (!heard) return true;
@@ -762,7 +613,7 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
     if (TMidasSong* song = findModule(lib, module); song && song->playing() && !song->waiting())
       song->seek(song->playTime(heardNow), lib.mixer->format().rate, lib.mixer->format().channels);
   }
-  return updateDevice(lib, true);
+  return updateOutput(lib, true);
 }
 
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {
