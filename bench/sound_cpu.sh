@@ -61,7 +61,8 @@ mkdir -p "$work/prog" "$work/music" "$work/home/.config/vorka"
 cp "$build/vorka" "$build"/*.bmp "$work/prog/"
 "$build/e2e/e2e_modules" "$work/music"
 module="$work/music/Alpha Tune.mod"
-printf '[generaloptions]\nFIRSTTIME=0\n' >"$work/home/.config/vorka/vorka.ini"
+# openmpt123 has no Amiga resampler: both resample a MOD the same way.
+printf '[generaloptions]\nFIRSTTIME=0\n[soundoptions]\nAMIGARESAMPLER=3\n' >"$work/home/.config/vorka/vorka.ini"
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=pulseaudio
 
 # Nanoseconds on a CPU of all threads of the process (the scheduler's own count).

@@ -51,6 +51,6 @@ private:
   bool m_stale = false; // flushed while corked: what was filled since is old silence
   // Between the server's timing updates the stream interpolates; asking more often than this
   // would only wake the server.
-  static constexpr std::chrono::milliseconds kTimingAge{50};
+  static constexpr std::chrono::milliseconds kTimingAge{200};
   std::chrono::steady_clock::time_point m_timingAsked{};
 };
