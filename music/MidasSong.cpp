@@ -2,6 +2,7 @@
 
 #include "platform/filesys.h"
 #include "platform/utf8.h"
+#include "platform/vectorstate.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 #include <libopenmpt/libopenmpt_ext.hpp>
@@ -124,6 +125,10 @@ void TMidasSong::selectSubsong(int32_t subsong) {
 }
 
 void TMidasSong::setRenderOptions(const TRenderOptions& options) {
+  // Turning the Amiga resampler on builds its tables, which takes a few milliseconds.
+  if (m_render == options) return;
+  m_render = options;
+  ClearUpperVectorState();
   using openmpt::module;
   m_module->set_render_param(module::RENDER_INTERPOLATIONFILTER_LENGTH, options.InterpolationTaps);
   m_module->set_render_param(module::RENDER_STEREOSEPARATION_PERCENT,

@@ -323,6 +323,13 @@ MIDASmodule MIDASloadModule(const char* fileName) {
     return fail(MIDAS_ERROR_LOAD_MODULE, e.what());
   }
   Library& lib = library();
+  TRenderOptions render;
+  {
+    std::lock_guard lock(lib.mix);
+    render = lib.render;
+  }
+  // Set before the mixing thread can reach the song, so that it never waits for this.
+  song->setRenderOptions(render);
   std::lock_guard lock(lib.mix);
   MIDASmodule handle = nextHandle(lib.lastModule, lib.modules);
   song->setHandle(handle);

@@ -1,0 +1,8 @@
+#pragma once
+
+// Some libraries the program loads (through Qt) return with the upper halves of the AVX
+// registers still in use. Every thread started after that inherits the state, and on many x86
+// processors code that mixes plain SSE with AVX instructions then runs many times slower: libopenmpt
+// builds its Amiga resampler tables some fifteen times slower. Clears that state (VZEROUPPER)
+// on processors with AVX; does nothing elsewhere. Cheap; any thread.
+void ClearUpperVectorState();
