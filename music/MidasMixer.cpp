@@ -1,6 +1,7 @@
 #include "music/MidasMixer.h"
 
 #include "music/MidasSong.h"
+#include "platform/vectorstate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,9 @@ void TMidasMixer::setVolume(int32_t percent) {
 }
 
 void TMidasMixer::mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::size_t bytes) {
+  // The output's thread inherits the vector state of the thread that started it, which a
+  // library may have left in use: any call of libopenmpt into libm would run many times slower.
+  ClearUpperVectorState();
   const uint8_t silence = m_format.bits == 8 ? 0x80 : 0;
   const std::size_t frameBytes = m_format.bytesPerFrame();
   std::size_t frames = bytes / frameBytes;
