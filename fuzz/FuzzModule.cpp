@@ -1,6 +1,6 @@
 // Fuzzes module loading through the sound library's decoder: any bytes either are refused
 // with a reason, or give a module whose facts, details, subsongs, instrument names, first
-// second of sound, view and pattern text come out without a crash.
+// second of sound, place as heard, view and pattern text come out without a crash.
 
 #include "music/MidasMixer.h"
 #include "music/MidasSong.h"
@@ -29,7 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TMidasMixer mixer({22050, 2, 16});
   std::vector<TMidasSong*> playing{song.get()};
   std::vector<uint8_t> buffer(1024 * 4);
-  for (int i = 0; i < 22; ++i) mixer.mix(playing, buffer.data(), buffer.size());
+  for (uint64_t block = 1; block <= 22; ++block) {
+    mixer.mix(playing, buffer.data(), buffer.size());
+    song->noteMixed(block * 1024);
+  }
+  const double heard = song->playTime(11 * 1024);
+  if (heard < 0 || heard > song->duration() || song->status(11 * 1024).LoopCount > song->status(~0ull).LoopCount)
+    std::abort();
   TPlayView view;
   song->fillView(view);
   if (view.Channels != static_cast<int32_t>(info.ChannelCount)) std::abort();
