@@ -195,7 +195,9 @@ TEST_F(PulseOutputTest, TimeAndEndAreThoseHeard) {
   }
   ASSERT_GE(onset, 0) << "nothing was heard";
   ASSERT_GT(heardAtEnd, 0) << "the end was never reported";
-  EXPECT_GT(heardAtEnd, duration - 0.05);
+  // Reported at the mixed end, the end came 0.25 s or more early; a reader that falls behind
+  // the recording only makes it look earlier than it was.
+  EXPECT_GT(heardAtEnd, duration - 0.15);
   ASSERT_FALSE(ahead.empty());
   std::sort(ahead.begin(), ahead.end());
   EXPECT_NEAR(ahead[ahead.size() / 2], 0.0, 0.1);
