@@ -10,8 +10,7 @@
 // QCommandLineParser reads it: --help and --version print and end, an unknown option ends
 // with one line on standard error, and files and folders become the modules to add and play;
 // `vorka --export OUT [--subsong N] MODULE` asks for MODULE (its subsong N) saved as the audio
-// file OUT. Needs the
-// application's name and version set.
+// file OUT. Needs the application's name and version set.
 struct TCommandLine {
   enum class TAction { Run, Export, ShowHelp, ShowVersion, Fail };
 

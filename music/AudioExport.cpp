@@ -57,9 +57,11 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
     return {TStatus::Failed, "Could not read module: " + job.Module + ": " + e.what() + "."};
   }
   const auto subsongs = static_cast<int32_t>(song->details().Subsongs.size());
-  if (job.Subsong < 0 || job.Subsong >= subsongs)
-    return {TStatus::Failed, job.Module + " has " + std::to_string(subsongs) + (subsongs == 1 ? " subsong" : " subsongs") +
-                                 ": there is no subsong " + std::to_string(job.Subsong + 1) + "."};
+  if (job.Subsong < 0 || job.Subsong >= subsongs) {
+    const std::string count = std::to_string(subsongs) + (subsongs == 1 ? " subsong" : " subsongs");
+    return {TStatus::Failed,
+            job.Module + " has " + count + ": there is no subsong " + std::to_string(job.Subsong + 1) + "."};
+  }
   song->selectSubsong(job.Subsong);
   song->setRenderOptions(job.Render);
   song->start(false);

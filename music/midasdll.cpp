@@ -413,6 +413,7 @@ MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePl
     if (song->playing()) return fail(MIDAS_ERROR_ALREADY_PLAYING);
     TMidasSong* before = after ? findPlay(lib, after) : nullptr;
     if (after && !before) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    // Set at the load already; this only catches a change made since.
     song->setRenderOptions(lib.render);
     if (preview) {
       try {

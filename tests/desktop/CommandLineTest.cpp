@@ -115,12 +115,14 @@ TEST(CommandLineTest, ExportTakesOneModule) {
     EXPECT_EQ(line.ExportSubsong, 0);
   }
   EXPECT_EQ(parse({"--export", "a.wav", "--subsong", "3", module}).ExportSubsong, 2);
+  const char* oneModule = "vorka: --export saves one module: give one module file after the audio file.";
+  const char* aNumber = "vorka: --subsong takes the number of a subsong, from 1.";
   const std::pair<Paths, const char*> failures[] = {
-      {{"--export", "a.wav"}, "vorka: --export saves one module: give one module file after the audio file."},
-      {{"--export", "a.wav", module, module}, "vorka: --export saves one module: give one module file after the audio file."},
-      {{"--export", "a.wav", dir.path().string()}, "vorka: --export saves one module: give one module file after the audio file."},
-      {{"--export", "a.wav", "--subsong=0", module}, "vorka: --subsong takes the number of a subsong, from 1."},
-      {{"--export", "a.wav", "--subsong", "two", module}, "vorka: --subsong takes the number of a subsong, from 1."},
+      {{"--export", "a.wav"}, oneModule},
+      {{"--export", "a.wav", module, module}, oneModule},
+      {{"--export", "a.wav", dir.path().string()}, oneModule},
+      {{"--export", "a.wav", "--subsong=0", module}, aNumber},
+      {{"--export", "a.wav", "--subsong", "two", module}, aNumber},
       {{"--subsong", "2", module}, "vorka: --subsong goes with --export."}};
   for (const auto& [arguments, text] : failures) {
     TCommandLine line = parse(arguments);
