@@ -21,6 +21,9 @@ namespace {
 // Larger files are not read into memory: no tracker module comes near this size.
 constexpr std::size_t kMaxModuleBytes = 512 * 1024 * 1024;
 
+// Two places of a song whose times differ by less than this are the same row.
+constexpr double kSameTime = 1e-3;
+
 // A stream that swallows libopenmpt's log lines; failures are reported through errors.
 class NullBuffer : public std::streambuf {
 protected:
@@ -118,10 +121,21 @@ void TMidasSong::readDetails() {
 void TMidasSong::selectSubsong(int32_t subsong) {
   if (subsong < 0 || subsong >= static_cast<int32_t>(m_details.Subsongs.size()))
     throw std::out_of_range("no subsong " + std::to_string(subsong));
-  if (m_module->get_num_subsongs() > 0) m_module->select_subsong(subsong);
+  m_subsong = subsong;
+  rewind();
   m_duration = std::max(0.0, m_module->get_duration_seconds());
   m_ended = false;
   jumped();
+}
+
+void TMidasSong::rewind() {
+  // Selecting the subsong again puts it at its start and lets the library see where it ends;
+  // a seek to 0 s would forget the rows of the other subsongs, so a subsong that ends by
+  // jumping into another one's orders would play on into that one.
+  if (m_module->get_num_subsongs() > 0)
+    m_module->select_subsong(m_subsong);
+  else
+    m_module->set_position_order_row(0, 0);
 }
 
 void TMidasSong::setRenderOptions(const TRenderOptions& options) {
@@ -147,7 +161,7 @@ void TMidasSong::start(bool loop) {
   m_preview = false;
   for (int32_t channel = 0; channel < static_cast<int32_t>(m_info.ChannelCount); ++channel)
     setChannelMute(channel, false);
-  m_module->set_position_seconds(0.0);
+  rewind();
   m_loop = loop;
   m_ended = false;
   m_loopCount = 0;
@@ -204,9 +218,9 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
   m_ended = false;
   // libopenmpt lands on the start of a row, which may lie after the time asked for: it starts
   // far enough before it, and the rest up to the time is played without being heard.
-  double at = m_module->set_position_seconds(seconds);
+  double at = landAt(seconds);
   for (double back = kFirstStepBack; at > seconds && back < 2 * seconds; back *= 2)
-    at = m_module->set_position_seconds(std::max(0.0, seconds - back));
+    at = landAt(std::max(0.0, seconds - back));
   auto frames = static_cast<std::size_t>(std::llround(std::max(0.0, seconds - at) * rate));
   std::vector<int16_t> unheard(std::min<std::size_t>(frames, 4096) * channels);
   while (frames > 0) {
@@ -216,6 +230,17 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
     frames -= got;
   }
   jumped();
+}
+
+double TMidasSong::landAt(double seconds) {
+  const double at = m_module->set_position_seconds(seconds);
+  // A seek in time forgets which rows the other subsongs play, as a seek to the start does;
+  // going to the same order and row keeps the subsong's end. A row that a pattern loop plays
+  // more than once lies at another time by its order and row: there the seek in time stands.
+  const int32_t order = m_module->get_current_order();
+  const int32_t row = m_module->get_current_row();
+  if (std::abs(m_module->set_position_order_row(order, row) - at) < kSameTime) return at;
+  return m_module->set_position_seconds(seconds);
 }
 
 void TMidasSong::setGain(int32_t millibel) {
@@ -235,7 +260,7 @@ void TMidasSong::setPosition(int32_t position) {
   if (m_next)
     m_next->m_waiting = false;
   else if (m_loop)
-    m_module->set_position_order_row(0, 0);
+    rewind();
   jumped();
 }
 
@@ -274,7 +299,7 @@ void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t fr
     // The follower's first sample comes right after this song's last.
     if (m_next) return handOver(rate, channels, at, frames - done);
     // A looping song starts over from its very beginning: every pass is the whole song.
-    if (m_loop) m_module->set_position_seconds(0.0);
+    if (m_loop) rewind();
   }
   std::fill(out + done * channels, out + frames * channels, int16_t{0});
 }

@@ -114,6 +114,10 @@ private:
   // Blocks of up to 512 frames: about 3 s at 44.1 kHz, more than any output holds.
   static constexpr std::size_t kPlacesKept = 256;
 
+  // Puts the selected subsong at its start.
+  void rewind();
+  // Goes to the start of the row playing `seconds` into the pass; returns that row's time.
+  double landAt(double seconds);
   TPlace place() const;
   TPlace placeHeard(uint64_t heard) const;
   // The place the song has now is the one heard from now on.
@@ -126,6 +130,7 @@ private:
   std::unique_ptr<openmpt::module_ext> m_module;
   openmpt::ext::interactive* m_interactive = nullptr;
   uint32_t m_handle = 0;
+  int32_t m_subsong = 0;
   uint32_t m_starts = 0;
   bool m_preview = false;
   ModuleInfo m_info{};

@@ -1,4 +1,5 @@
 #include "music/AudioExport.h"
+#include "music/MidasSong.h"
 
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/TempDir.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,11 +18,12 @@
 
 namespace {
 
-// One pass of `data` as libopenmpt renders it on its own with `options`, interleaved.
+// One pass of subsong `subsong` of `data` as libopenmpt renders it on its own with `options`,
+// interleaved.
 std::vector<int16_t> renderedByLibopenmpt(const std::string& data, const TRenderOptions& options,
-                                          int32_t rate) {
+                                          int32_t rate, int32_t subsong = 0) {
   openmpt::module module(data.data(), data.size(), std::clog, {{"play.at_end", "stop"}});
-  module.select_subsong(0);
+  module.select_subsong(subsong);
   module.set_render_param(openmpt::module::RENDER_INTERPOLATIONFILTER_LENGTH, options.InterpolationTaps);
   module.set_render_param(openmpt::module::RENDER_STEREOSEPARATION_PERCENT, options.StereoSeparation);
   module.set_render_param(openmpt::module::RENDER_VOLUMERAMPING_STRENGTH, options.VolumeRamping);
@@ -41,6 +44,14 @@ std::vector<int16_t> readBack(const std::string& path, SF_INFO& info) {
   sf_readf_short(file, pcm.data(), info.frames);
   sf_close(file);
   return pcm;
+}
+
+// How many samples from the start two renderings agree on (libopenmpt dithers its 16-bit
+// output, so they may differ by a step or two).
+std::size_t sameSamples(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
+  std::size_t same = 0;
+  while (same < a.size() && same < b.size() && std::abs(a[same] - b[same]) <= 2) ++same;
+  return same;
 }
 
 // A MOD rendered with settings far from the defaults (the Amiga 500 resampler, narrow stereo,
@@ -75,10 +86,59 @@ TEST(AudioExportTest, WavAndFlacHoldWhatLibopenmptRenders) {
     EXPECT_EQ(info.channels, 2);
     EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, name[4] == 'w' ? SF_FORMAT_WAV : SF_FORMAT_FLAC);
     ASSERT_EQ(heard.size(), expected.size()) << name;
-    std::size_t differs = 0;
-    // libopenmpt dithers its 16-bit output, so two renderings differ by a step or two at most.
-    while (differs < heard.size() && std::abs(heard[differs] - expected[differs]) <= 2) ++differs;
-    EXPECT_EQ(differs, heard.size()) << name << " differs from sample " << differs;
+    EXPECT_EQ(sameSamples(heard, expected), heard.size()) << name;
+  }
+}
+
+// Subsongs whose last pattern jumps back into the orders of an earlier subsong (as many MODs
+// with several tunes do) end where libopenmpt alone ends them: exported, looped (every pass
+// starts the subsong over) and after a seek, in every format.
+TEST(AudioExportTest, EverySubsongEndsWhereLibopenmptEndsIt) {
+  TempDir dir;
+  // Orders 0 1 | 2 3 | 4 | 5: the first two subsongs loop on themselves, the third jumps into
+  // the first and the fourth into the second.
+  testmod::Module m = testmod::simpleSong("Tunes", 4, 6, 8, {"Lead"}, 3, 150);
+  const int jumps[] = {-1, 0, -1, 2, 0, 2};
+  for (int pattern = 0; pattern < 6; ++pattern)
+    if (jumps[pattern] >= 0) m.patterns[pattern].notes.push_back({7, 1, 0, 0, testmod::kEffectJump, jumps[pattern]});
+  const std::pair<const char*, std::string> modules[] = {
+      {"mod", testmod::writeMod(m)}, {"s3m", testmod::writeS3m(m)}, {"xm", testmod::writeXm(m)}, {"it", testmod::writeIt(m)}};
+  constexpr int32_t kRate = 22050;
+  for (const auto& [extension, data] : modules) {
+    TExportJob job;
+    job.Module = dir.write(std::string("tunes.") + extension, data);
+    job.Rate = kRate;
+    job.Render.Amiga = TAmigaResampler::A500;
+    job.Output = dir.file("tune.wav");
+    TMidasSong song(data);
+    song.setRenderOptions(job.Render);
+    ASSERT_EQ(song.details().Subsongs.size(), 4u) << extension;
+    for (int32_t subsong = 0; subsong < 4; ++subsong) {
+      SCOPED_TRACE(std::string(extension) + " subsong " + std::to_string(subsong + 1));
+      const std::vector<int16_t> alone = renderedByLibopenmpt(data, job.Render, kRate, subsong);
+      ASSERT_NEAR(alone.size() / 2.0 / kRate, song.details().Subsongs[subsong].Seconds, 0.01);
+      job.Subsong = subsong;
+      ASSERT_EQ(TAudioExport::run(job, [](double) { return true; }).Status, TAudioExport::TStatus::Written);
+      SF_INFO info;
+      const std::vector<int16_t> exported = readBack(job.Output, info);
+      EXPECT_EQ(exported.size(), alone.size());
+      EXPECT_EQ(sameSamples(exported, alone), alone.size());
+
+      song.selectSubsong(subsong);
+      song.start(true);
+      std::vector<int16_t> looped(2 * alone.size());
+      song.render(kRate, 2, looped.data(), looped.size() / 2);
+      const std::vector<int16_t> second(looped.begin() + alone.size(), looped.end());
+      EXPECT_EQ(sameSamples(second, alone), alone.size());
+
+      const double half = song.duration() / 2;
+      song.start(false);
+      song.seek(half, kRate, 2);
+      std::vector<int16_t> piece(2 * 1000);
+      std::size_t rest = 0;
+      while (std::size_t frames = song.renderPass(kRate, 2, piece.data(), 1000)) rest += frames;
+      EXPECT_NEAR(static_cast<double>(rest) / kRate, song.duration() - half, 0.01);
+    }
   }
 }
 
