@@ -61,11 +61,13 @@ void closeMainWindowWhenUnwound() {
   QCoreApplication::quit();
 }
 
-// The desktop's player controls, driven through the main window's own handlers.
-TMprisLinks mprisLinks() {
+} // namespace
+
+TMprisLinks MprisLinks() {
   TMprisLinks links;
   links.View = [] { return frmMain->PlayerView(); };
   links.PlaySeconds = [] { return frmMain->Player ? frmMain->Player->PlaySeconds() : 0.0; };
+  links.Play = [] { frmMain->mnuPlayClick(); };
   links.PlayNext = [] { frmMain->btnPlayNextClick(); };
   links.PlayPrevious = [] { frmMain->mnuPlayPreviousClick(); };
   links.Stop = [] { frmMain->btnStopClick(); };
@@ -81,8 +83,6 @@ TMprisLinks mprisLinks() {
   links.Open = [](const std::vector<std::string>& modules) { frmMain->OpenFiles(modules); };
   return links;
 }
-
-} // namespace
 
 bool CreateWindows(const std::string& filesDir) {
   return guarded([&] { frmMain = new TfrmMain(filesDir); }) &&
@@ -101,7 +101,7 @@ int RunProgram(TApplication& app, const std::vector<std::string>& modules) {
   if (app.fatal()) return 1;
   g_modulesBeforeShow.insert(g_modulesBeforeShow.begin(), modules.begin(), modules.end());
   if (!g_modulesBeforeShow.empty()) frmMain->OpenFiles(std::exchange(g_modulesBeforeShow, {}));
-  TMprisService mpris(mprisLinks());
+  TMprisService mpris(MprisLinks());
   mpris.registerOnBus();
   QObject::connect(frmMain, &TfrmMain::playerChanged, &mpris, &TMprisService::playerChanged);
   QObject::connect(frmMain, &TfrmMain::positionJumped, &mpris, &TMprisService::positionJumped);

@@ -4,6 +4,7 @@
 #include <vector>
 
 class TApplication;
+struct TMprisLinks;
 
 // The program's windows from start to end. GUI thread only.
 
@@ -19,6 +20,9 @@ bool CreateWindows(const std::string& filesDir);
 // returns the program's exit status. Returns 0 at once when an end was asked for during
 // start-up, and 1 after a fatal sound error.
 int RunProgram(TApplication& app, const std::vector<std::string>& modules);
+
+// The desktop's player controls (MPRIS), driven through the main window's own handlers.
+TMprisLinks MprisLinks();
 
 // Modules handed over by another start of the program: added and played at once, or once the
 // main window is shown when they come during start-up.

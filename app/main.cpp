@@ -45,7 +45,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 TfrmMain* frmMain = nullptr;
@@ -79,11 +78,6 @@ QToolButton* flatButton(QWidget* parent, const char* bitmap, const QString& hint
 // The hint of a button that does what `action` does, with the action's key.
 QString withKey(const char* hint, const QAction* action) {
   return QString("%1 (%2)").arg(hint, action->shortcut().toString(QKeySequence::NativeText));
-}
-
-// The module's title: its zero-padded name field up to the first zero.
-std::string songName(const ::ModuleInfo& info) {
-  return std::string(info.SongName, strnlen(info.SongName, sizeof info.SongName));
 }
 
 QString stateText(TPlayerState state) {
@@ -236,6 +230,7 @@ void TfrmMain::buildMusicMenu() {
   };
   mnuPlayList = command("&Playlist...", &TfrmMain::btnPlayListClick, Qt::CTRL | Qt::Key_P);
   music->addSeparator();
+  mnuPlay = command("Pla&y", &TfrmMain::mnuPlayClick, Qt::Key_P);
   mnuPlayNext = command("&Play next", &TfrmMain::btnPlayNextClick, Qt::Key_N);
   mnuPlayPrevious =
       command("Play p&revious song", &TfrmMain::mnuPlayPreviousClick, Qt::SHIFT | Qt::Key_N);
@@ -371,10 +366,7 @@ void TfrmMain::FillHighScores() {
   }
 }
 
-void TfrmMain::handOverPlaylist() {
-  Player->ClearSongs();
-  for (const std::string& path : frmPlayList->Playlist()) Player->AddSong(path);
-}
+void TfrmMain::handOverPlaylist() { Player->SetSongs(frmPlayList->Playlist()); }
 
 bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
   if (QThread::currentThread() == thread()) return false;
@@ -383,7 +375,7 @@ bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
 }
 
 void TfrmMain::showSong() {
-  const std::string title = std::string(kTitle) + " - " + songName(Player->ModuleInfo) +
+  const std::string title = std::string(kTitle) + " - " + Player->Details.Title +
                             SubsongMark(Player->Subsong, static_cast<int32_t>(Player->Details.Subsongs.size()));
   setWindowTitle(QString::fromStdString(title));
   SetApplicationTitle(title);
@@ -447,6 +439,13 @@ void TfrmMain::WMSongStarted() {
   showSong();
 }
 
+void TfrmMain::mnuPlayClick() {
+  if (queuedToGuiThread(&TfrmMain::mnuPlayClick) || !Player) return;
+  Player->Play();
+  showSong();
+  showLoadFailure();
+}
+
 void TfrmMain::btnPlayNextClick() {
   if (queuedToGuiThread(&TfrmMain::btnPlayNextClick) || !Player) return;
   Player->PlayNext();
@@ -478,6 +477,7 @@ void TfrmMain::PlaySubsong(int32_t index) {
 void TfrmMain::btnStopClick() {
   if (queuedToGuiThread(&TfrmMain::btnStopClick) || !Player) return;
   Player->Stop();
+  showTime();
   showState();
 }
 
@@ -602,7 +602,7 @@ TPlayerView TfrmMain::PlayerView() const {
   if (!Player) return view;
   view.State = Player->State;
   view.SongIndex = Player->SongIndex;
-  view.SongName = songName(Player->ModuleInfo);
+  view.SongName = Player->Details.Title;
   view.Subsong = Player->Subsong;
   view.Subsongs = std::max(1, static_cast<int32_t>(Player->Details.Subsongs.size()));
   view.Artist = Player->Details.Artist;

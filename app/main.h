@@ -45,6 +45,9 @@ public:
   // window closes.
   std::unique_ptr<THighScoreList> HighScores;
 
+  // Starts or resumes: a paused song goes on, a stopped one starts over, and with none loaded
+  // the next one plays.
+  void mnuPlayClick();
   void btnPlayNextClick();
   void mnuPlayPreviousClick();
   void btnStopClick();
@@ -122,6 +125,7 @@ public:
   QAction* mnuPlayGame;
   QAction* mnuSetup;
   QAction* mnuPlayList;
+  QAction* mnuPlay;
   QAction* mnuPlayNext;
   QAction* mnuPlayPrevious;
   QAction* mnuStop;

@@ -176,7 +176,7 @@ void TfrmInfo::FormShow() {
   Info = player.ModuleInfo;
   mModInfo->clear();
   mInst->clear();
-  eName->setText(QString::fromStdString(std::string(Info.SongName, strnlen(Info.SongName, sizeof Info.SongName))));
+  eName->setText(QString::fromStdString(player.Details.Title));
   std::string path = QFile::encodeName(m_mainWindow->FilePanelText()).toStdString();
   for (const std::string& text : InfoLines(Info, path)) mModInfo->appendPlainText(QString::fromStdString(text));
   for (uint32_t i = 0; i < Info.InstrumentCount; ++i) {

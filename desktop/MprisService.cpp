@@ -44,11 +44,7 @@ void TMprisService::playerChanged() {
 qlonglong TMprisService::position() const { return TMprisState::microseconds(m_links.PlaySeconds()); }
 
 void TMprisService::play() {
-  TPlayerState state = view().State;
-  if (state == psPaused)
-    m_links.PauseOrResume();
-  else if (state != psPlaying)
-    m_links.PlayNext();
+  if (view().State != psPlaying) m_links.Play();
 }
 
 void TMprisService::pause() {
@@ -60,7 +56,7 @@ void TMprisService::playPause() {
   if (state == psPlaying || state == psPaused)
     m_links.PauseOrResume();
   else
-    m_links.PlayNext();
+    m_links.Play();
 }
 
 void TMprisService::stop() { m_links.Stop(); }

@@ -17,7 +17,9 @@ class QDBusObjectPath;
 struct TMprisLinks {
   std::function<TPlayerView()> View;
   std::function<double()> PlaySeconds; // into the playing song's pass
-  std::function<void()> PlayNext, PlayPrevious, Stop, PauseOrResume, Raise, Quit;
+  // Play starts or resumes: a paused song goes on, a stopped one starts over, and with none
+  // loaded the next one plays.
+  std::function<void()> Play, PlayNext, PlayPrevious, Stop, PauseOrResume, Raise, Quit;
   std::function<void(double)> SeekTo;    // seconds into the song
   std::function<void(double)> SetVolume; // 0 to 1
   std::function<void(TRepeatMode)> SetRepeat;

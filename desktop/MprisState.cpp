@@ -42,8 +42,10 @@ QVariantMap metadata(const TPlayerView& view) {
 
 QString TMprisState::trackId(const TPlayerView& view) {
   if (view.FileName.empty()) return "/org/mpris/MediaPlayer2/TrackList/NoTrack";
-  // Paths below /org/mpris are MPRIS's own; the tracks live below the program's id.
-  return QString("/example/vorka/Vorka/Track/%1/%2").arg(view.SongIndex).arg(view.Subsong);
+  // Paths below /org/mpris are MPRIS's own; the tracks live below the program's id. A song
+  // that is no longer in the playlist plays on as the track "none".
+  const QString song = view.SongIndex >= 0 ? QString::number(view.SongIndex) : QString("none");
+  return QString("/example/vorka/Vorka/Track/%1/%2").arg(song).arg(view.Subsong);
 }
 
 QVariantMap TMprisState::playerProperties(const TPlayerView& view) {

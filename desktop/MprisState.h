@@ -36,7 +36,8 @@ public:
   // CanGoPrevious and CanSeek.
   static QVariantMap playerProperties(const TPlayerView& view);
 
-  // The track id of the loaded subsong, or MPRIS's "no track" path.
+  // The track id of the loaded subsong (".../Track/<row>/<subsong>", the row "none" for a song
+  // no longer in the playlist), or MPRIS's "no track" path.
   static QString trackId(const TPlayerView& view);
 
   // LoopStatus: "Playlist" (repeat all), "Track" (repeat one) or "None"; and back, nothing for

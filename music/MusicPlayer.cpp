@@ -4,6 +4,7 @@
 #include "platform/msgbox.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -11,6 +12,14 @@ namespace {
 // Sound library options the player sets besides the three sound settings.
 constexpr int32_t kDeviceModeAuto = 0;
 constexpr int32_t kFilterModeAuto = 3;
+
+// The row of `songs` that holds `file` nearest to row `near`; -1 when none does.
+int32_t nearestRow(const std::vector<std::string>& songs, const std::string& file, int32_t near) {
+  int32_t best = -1;
+  for (int32_t row = 0; row < static_cast<int32_t>(songs.size()); ++row)
+    if (songs[row] == file && (best < 0 || std::abs(row - near) < std::abs(best - near))) best = row;
+  return best;
+}
 
 } // namespace
 
@@ -62,6 +71,23 @@ void TMusicPlayer::ClearSongs() {
   m_order.Reset(0);
   m_queue.Withdraw();
   m_planned = false;
+}
+
+void TMusicPlayer::SetSongs(std::vector<std::string> songs) {
+  std::lock_guard lock(m_lock);
+  if (songs == Songs) return;
+  adoptFollower();
+  m_queue.Withdraw();
+  m_planned = false;
+  const int32_t was = SongIndex;
+  Songs = std::move(songs);
+  const auto count = static_cast<int32_t>(Songs.size());
+  m_order.Reset(count);
+  SongIndex = FileName.empty() ? -1 : nearestRow(Songs, FileName, was);
+  if (SongIndex >= 0)
+    m_order.Choose(SongIndex);
+  else if (!FileName.empty() && was >= 0)
+    m_order.StandBefore(std::min(was, count - 1));
 }
 
 void TMusicPlayer::PlayNext() {
@@ -228,6 +254,14 @@ bool TMusicPlayer::adoptFollower() {
   PostMessage(NotifyWindow, WM_SONGSTARTED, 0, 0);
   planNext();
   return true;
+}
+
+void TMusicPlayer::Play() {
+  std::lock_guard lock(m_lock);
+  if (m_failed || State == psPlaying) return;
+  if (State == psPaused) return Resume();
+  if (!Module) return PlayNext();
+  StartSong();
 }
 
 void TMusicPlayer::Stop() {

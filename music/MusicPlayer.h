@@ -54,6 +54,11 @@ public:
   void AddSong(const std::string& path);
   // Empties the list; the current song plays on.
   void ClearSongs();
+  // Replaces the list with `songs`; the song playing plays on. Where its file is still in the
+  // list (at its row, or else at the row nearest to it) it keeps its place there and the order
+  // goes on from it; where it is not, the song now at its row comes next. Nothing changes when
+  // the list is the same.
+  void SetSongs(std::vector<std::string> songs);
   // Starts the next subsong of the loaded module, or after its last one loads the next song
   // of the play order (after the last, the first of a new round) and starts its first. A file that cannot be loaded is skipped, at most once around the list; when
   // none loads, the player is stopped with the reason in LoadError. Nothing happens with an
@@ -77,6 +82,9 @@ public:
   // order (already sounding when it was queued in time), or under Repeat one the same subsong
   // (which the library has started over), or under No repeat after the last song a stop.
   void PlayAfterEnd();
+  // Starts or resumes: a paused song goes on, a stopped one starts over from the start of its
+  // subsong, and with none loaded the next song plays (as PlayNext). Nothing while one plays.
+  void Play();
   // Stops the song; nothing while paused.
   void Stop();
   // Holds the song where it is; Resume continues from exactly there and posts WM_SONGSTARTED.

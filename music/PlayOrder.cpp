@@ -40,6 +40,9 @@ std::vector<int32_t> TPlayOrder::round(int32_t first) const {
 
 void TPlayOrder::appendRound(int32_t first) {
   std::vector<int32_t> songs = round(first);
+  // In list order a round goes on from the song after the one that ended the round before.
+  if (!m_shuffle && !m_order.empty())
+    std::rotate(songs.begin(), songs.begin() + (m_order.back() + 1) % m_count, songs.end());
   m_order.insert(m_order.end(), songs.begin(), songs.end());
 }
 
@@ -106,6 +109,14 @@ void TPlayOrder::Choose(int32_t index) {
     m_pos = start + m_count;
   }
   keepRecentRounds();
+}
+
+void TPlayOrder::StandBefore(int32_t index) {
+  Reset(m_count);
+  if (index < 0 || index >= m_count) return;
+  // A round that starts with the song; in list order the songs before it end the round.
+  m_order = round(index);
+  if (!m_shuffle) std::rotate(m_order.begin(), m_order.begin() + index, m_order.end());
 }
 
 void TPlayOrder::SetShuffle(bool shuffle) {

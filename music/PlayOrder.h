@@ -52,6 +52,9 @@ public:
   // from it. Shuffled, a song not yet played in this round comes next in it; one that has
   // starts a new round.
   void Choose(int32_t index);
+  // No song is current and song `index` (0 to Count() - 1) comes next, the order going on from
+  // it as from a song chosen; another index leaves the order at its start.
+  void StandBefore(int32_t index);
 
 private:
   std::vector<int32_t> round(int32_t first) const;

@@ -12,7 +12,8 @@ std::mutex& generatorLock() {
 }
 
 std::mt19937& generator() {
-  static std::mt19937 engine(12345);
+  // Seeded from the system's randomness, so that every start shuffles differently.
+  static std::mt19937 engine(std::random_device{}());
   return engine;
 }
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// The program's one pseudo-random generator, shared by the game and its effects. Safe from
-// any thread.
+// The program's one pseudo-random generator, shared by the play order, the game and its
+// effects, seeded from the system's randomness at start. Safe from any thread.
 
 // A uniformly distributed integer from 0 to n - 1; 0 when n is 0 or less.
 int32_t Random(int32_t n);

@@ -183,6 +183,12 @@ std::vector<std::string> TfrmPlayList::Playlist() const {
 
 void TfrmPlayList::AppendEntries(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) addToPlaylist(path);
+  // What comes from outside is stored at once, behind the stored playlist, so that Cancel
+  // keeps it; edits made in the open dialog stay to be confirmed or dropped.
+  if (m_file.keepsFile()) return;
+  std::vector<std::string> stored = m_loaded;
+  stored.insert(stored.end(), paths.begin(), paths.end());
+  store(stored);
 }
 
 void TfrmPlayList::addToPlaylist(const std::string& path) {
@@ -218,10 +224,14 @@ void TfrmPlayList::LoadPlaylist() {
   m_loaded = Playlist();
 }
 
-void TfrmPlayList::SavePlaylist() {
-  if (TFileWrite saved = m_file.save(Playlist()); !saved)
+void TfrmPlayList::SavePlaylist() { store(Playlist()); }
+
+void TfrmPlayList::store(const std::vector<std::string>& entries) {
+  if (TFileWrite saved = m_file.save(entries); !saved)
     ShowMessageBox("Could not write playlist: " + m_file.path() + ": " + saved.Error + ".", "",
                    TMessageKind::Error);
+  else
+    m_loaded = entries;
 }
 
 std::string TfrmPlayList::eDirText() const {

@@ -47,8 +47,8 @@ public:
   // The row chosen to play when the dialog last ended with a double-click or Return on it; -1
   // when it ended otherwise.
   int32_t ChosenSong() const { return m_chosen; }
-  // Adds `paths` to the end of the playlist, as Add does; each must be one the playlist file can
-  // hold (TPlaylistFile::CanHold).
+  // Adds `paths` to the end of the playlist, as Add does, and to the end of the stored one at
+  // once; each must be one the playlist file can hold (TPlaylistFile::CanHold).
   void AppendEntries(const std::vector<std::string>& paths);
 
   // Stores the playlist; a failure shows "Could not write playlist: <path>: <reason>." A file
@@ -99,6 +99,8 @@ private:
   // Places the controls for the dialog's size: the lists take what it has grown by.
   void layOut();
   void LoadPlaylist();
+  // Stores `entries` as the playlist; a failure shows "Could not write playlist: ...".
+  void store(const std::vector<std::string>& entries);
   void showIfMissing(QListWidgetItem* item) const;
   void ChangeDir(const std::string& piece);
   void fillDirList();
@@ -118,7 +120,7 @@ private:
   int32_t m_chosen = -1;
   QWidget* m_rule = nullptr;
   TPlaylistFile m_file;
-  std::vector<std::string> m_loaded; // the playlist as the last load left it
+  std::vector<std::string> m_loaded; // the playlist as last read or stored
   std::string m_eDirBytes;           // the folder text as last set, in the file system's bytes
   QLabel* m_dirMessage = nullptr;    // "Folder not found", over the folder list
   TDirBrowser m_browser;

@@ -3,10 +3,12 @@
 #include "tests/app/ProgramTest.h"
 #include "app/SubsongMenu.h"
 #include "app/setup.h"
+#include "desktop/MprisService.h"
 #include "controls/ElidedLabel.h"
 #include "controls/SeekBar.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
+#include "playlist/PlaylistBox.h"
 #include "playlist/playlist.h"
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/QtApp.h"
@@ -14,6 +16,7 @@
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QDBusObjectPath>
 #include <QDragEnterEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -215,31 +218,81 @@ TEST_F(MainWindowTest, UnloadableSongIsShownInTheStatusBar) {
             "Skipped broken.xm: Unable to load module: the file is not a module");
 }
 
-// OK in the playlist dialog hands the new playlist to the player; Cancel leaves the player's
-// list as it was, and the playing song plays on.
-TEST_F(MainWindowTest, PlaylistDialogHandsOverOnOk) {
-  std::string a = song("Alpha");
-  storePlaylist({a});
+// A playlist handed over (OK in the playlist dialog) keeps the song playing where it still is:
+// Next goes on from it; one whose row was removed plays on as the track "none" with every
+// property readable, and the song now at its row comes next. Cancel hands nothing over. Play
+// (over MPRIS, from the menu) after Stop starts the stopped song over, with the time at 0:00.
+// Titles are shown whole.
+TEST_F(MainWindowTest, PlaylistHandOverKeepsThePlaceAndPlayRestarts) {
+  testmod::Module wide = testmod::simpleSong(std::string(20, '\x82'), 4, 2, 64, {"Square"}, 6, 150);
+  const std::string a = song("Alpha"), b = song("Beta"), c = song("Gamma"),
+                    d = music.write("wide.s3m", testmod::writeS3m(wide));
+  std::string eAcutes;
+  for (int i = 0; i < 20; ++i) eAcutes += "\xC3\xA9";
+  storePlaylist({a, b, c, d});
   start();
-  frmMain->btnPlayNextClick();
-  std::string b = song("Beta");
+  TMprisService mpris(MprisLinks());
+  auto properties = [&] { return TMprisState::playerProperties(mpris.view()); };
+  auto trackId = [&] {
+    return properties()["Metadata"].toMap()["mpris:trackid"].value<QDBusObjectPath>().path().toStdString();
+  };
+  auto editPlaylist = [](std::function<void()> edit) {
+    QTimer::singleShot(0, [edit] {
+      edit();
+      frmPlayList->btnOkClick();
+    });
+    frmMain->btnPlayListClick();
+  };
+  auto removeRow = [](int row) {
+    frmPlayList->lbPlaylist->setCurrentRow(row);
+    frmPlayList->btnDelClick();
+  };
+  mpris.play();
+  mpris.next();
+  EXPECT_EQ(caption(), "VORKA - Beta");
   frmSetup->LastDir = root;
   QTimer::singleShot(0, [] {
     frmPlayList->btnAddAllClick();
     frmPlayList->btnCancelClick();
   });
   frmMain->btnPlayListClick();
-  EXPECT_EQ(frmMain->Player->Songs, std::vector<std::string>{a});
+  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b, c, d}));
+  editPlaylist([] {});
+  EXPECT_EQ(trackId(), "/example/vorka/Vorka/Track/1/0");
+  editPlaylist([&] { removeRow(0); });
+  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{b, c, d}));
+  EXPECT_EQ(trackId(), "/example/vorka/Vorka/Track/0/0");
+  mpris.next();
+  EXPECT_EQ(caption(), "VORKA - Gamma");
 
-  QTimer::singleShot(0, [] {
-    frmPlayList->btnDelAllClick();
-    frmPlayList->btnAddAllClick();
-    frmPlayList->btnOkClick();
-  });
-  frmMain->btnPlayListClick();
-  EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b}));
+  editPlaylist([&] { removeRow(1); });
   EXPECT_EQ(frmMain->Player->State, psPlaying);
-  EXPECT_STREQ(frmMain->Player->ModuleInfo.SongName, "Alpha");
+  EXPECT_EQ(frmMain->Player->FileName, c);
+  EXPECT_EQ(trackId(), "/example/vorka/Vorka/Track/none/0");
+  const QVariantMap all = properties();
+  for (const char* name : {"PlaybackStatus", "Metadata", "Volume", "LoopStatus", "Shuffle", "CanPlay",
+                           "CanPause", "CanGoNext", "CanGoPrevious", "CanSeek"})
+    EXPECT_TRUE(all.value(name).isValid()) << name;
+  EXPECT_EQ(all["PlaybackStatus"].toString(), "Playing");
+  EXPECT_EQ(all["Metadata"].toMap()["xesam:title"].toString(), "Gamma");
+  mpris.next();
+  EXPECT_EQ(caption().toStdString(), "VORKA - " + eAcutes);
+  EXPECT_EQ(properties()["Metadata"].toMap()["xesam:title"].toString().toStdString(), eAcutes);
+  EXPECT_EQ(trackId(), "/example/vorka/Vorka/Track/1/0");
+
+  frmMain->SeekTo(5.5);
+  EXPECT_EQ(frmMain->TimePanelText().toStdString(), "0:05 / 0:12");
+  mpris.stop();
+  EXPECT_EQ(frmMain->TimePanelText().toStdString(), "0:00 / 0:12");
+  for (const std::function<void()>& play : std::vector<std::function<void()>>{
+           [&] { mpris.play(); }, [&] { mpris.playPause(); }, [] { frmMain->mnuPlay->trigger(); }}) {
+    frmMain->SeekTo(5);
+    frmMain->btnStopClick();
+    play();
+    EXPECT_EQ(frmMain->Player->State, psPlaying);
+    EXPECT_EQ(frmMain->Player->FileName, d);
+    EXPECT_LT(frmMain->Player->PlaySeconds(), 1.0);
+  }
 }
 
 // The picture opens the maker's home page and F1 the help page beside the program; when

@@ -46,6 +46,17 @@ TEST(PlayOrderTest, ListOrderAndRepeatModes) {
   EXPECT_EQ(order.AfterEnd(), -1);
   order.Reset(2);
   EXPECT_EQ(order.Previous(), 1);
+
+  // Standing before a song (the one playing left the list): it comes next, and the list goes
+  // on from it round after round; without repeat it ends with the list's last song.
+  order.Reset(4);
+  order.Repeat = TRepeatMode::All;
+  order.StandBefore(2);
+  EXPECT_EQ(order.Current(), -1);
+  EXPECT_EQ(take(7, [&] { return order.Next(); }), (Songs{2, 3, 0, 1, 2, 3, 0}));
+  order.StandBefore(2);
+  order.Repeat = TRepeatMode::None;
+  EXPECT_EQ(take(3, [&] { return order.AfterEnd(); }), (Songs{2, 3, -1}));
 }
 
 // Shuffled: every round plays each song once, no round starts with the song that ended the
@@ -82,6 +93,11 @@ TEST(PlayOrderTest, ShuffledRounds) {
   EXPECT_EQ(order.Current(), round[0]);
   const Songs newRound = {round[0], order.Next(), order.Next(), order.Next(), order.Next()};
   EXPECT_EQ(std::set<int32_t>(newRound.begin(), newRound.end()).size(), 5u);
+
+  order.StandBefore(3);
+  const Songs from3 = take(5, [&] { return order.Next(); });
+  EXPECT_EQ(from3[0], 3);
+  EXPECT_EQ(std::set<int32_t>(from3.begin(), from3.end()).size(), 5u);
 
   order.SetShuffle(false);
   const int32_t current = order.Current();
