@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The desktop's player controls and a second start, on a session bus of the check's own
-# (run under dbus-run-session): Play, Next, Pause, PlayPause and Stop called over MPRIS with
-# gdbus, each read back through PlaybackStatus and Metadata, the caption and the sound of SDL's
-# disk driver; the changes are announced with PropertiesChanged, also those made in the game
-# window; a second `vorka FILE` hands the file to the running one and ends, and gives up on a
+# (run under dbus-run-session): Play, Next, Pause, PlayPause, Stop and Play after Stop called
+# over MPRIS with gdbus, each read back through PlaybackStatus and Metadata, the caption and the
+# sound of SDL's disk driver; the changes are announced with PropertiesChanged, also those made
+# in the game window; a second `vorka FILE` hands the file to the running one, which stores it
+# at once (a Cancel in the playlist dialog keeps it), and ends, and gives up on a
 # frozen one within 2 s; Open and OpenUri refuse what the playlist cannot keep and take names
 # that are not UTF-8; Quit ends the program through its normal end.
 #
@@ -80,6 +81,13 @@ expect_silent "after Stop"
 announced Stopped 1
 import -window "$main" "$shots/mpris-stopped.png"
 
+# Play after Stop starts the stopped song over, not the next one.
+call Player.Play
+expect_player Playing "Beta Tune"
+expect_loud "after Play after Stop"
+call Player.Stop
+expect_player Stopped "Beta Tune"
+
 # A second start hands its file over and ends; the running one adds it and plays it.
 started=$(date +%s%N)
 "$prog/vorka" "$work/music/Gamma Tune.xm" || fail "the second start ended with status $?"
@@ -87,6 +95,21 @@ echo "the second start handed over in $((($(date +%s%N) - started) / 1000000)) m
 expect_player Playing "Gamma Tune"
 wait_caption "$main" "VORKA - Gamma Tune" || fail "hand-over: caption is '$(xdotool getwindowname "$main")'"
 [ "$(xdotool search --onlyvisible --name '^VORKA' | wc -l)" -eq 1 ] || fail "a second main window is open"
+
+# The handed-over file is stored at once, so Cancel in the playlist dialog keeps it, and OK
+# then hands over a list in which it plays in its own row.
+grep -qF "Gamma Tune.xm" "$prog/playlist.dat" || fail "the handed-over module was not stored at once"
+keys "$main" ctrl+p
+dialog=$(window '^Playlist$' UTILITY) || fail "Ctrl+P opened no playlist dialog"
+keys "$dialog" Escape
+closed "$dialog" || fail "Escape left the playlist dialog open"
+keys "$main" ctrl+p
+dialog=$(window '^Playlist$' UTILITY) || fail "Ctrl+P opened no playlist dialog again"
+sleep 0.5
+click "$dialog" 225 424
+closed "$dialog" || fail "OK did not close the playlist dialog"
+player Metadata | grep -qF "'/example/vorka/Vorka/Track/2/0'" || fail "after Cancel and OK: $(player Metadata)"
+expect_player Playing "Gamma Tune"
 
 # Open and OpenUri take what the command line takes and nothing the playlist file cannot keep;
 # a refusal is an error reply that names each path and why. Names are bytes: a Latin-1 name

@@ -57,6 +57,8 @@ void TGameLoop::Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScre
   KeyPatternLength = 9;
   KeyPatternIndex = 0;
   KeysEnabled = false;
+  // Keys pressed before the game was there (the Escape that closed a dialog) are not its own.
+  look();
   m_pressed.fill(false);
   m_quiet = false;
   m_built = true;

@@ -86,7 +86,8 @@ TEST_F(GameLoopTest, BuiltInTheMenu) {
   EXPECT_NO_THROW(game.Frame());
 }
 
-// While the window is not active a tick does nothing: no key acts and nothing moves.
+// While the window is not active a tick does nothing: no key acts and nothing moves. A key
+// pressed before the game was built (the Escape that closed a dialog) is not the game's either.
 TEST_F(GameLoopTest, InactiveWindowDoesNothing) {
   host.active = false;
   const int frame = game.Board->AnimFrame;
@@ -97,6 +98,12 @@ TEST_F(GameLoopTest, InactiveWindowDoesNothing) {
   host.active = true;
   tick({VK_DOWN});
   EXPECT_EQ(game.Console->Cursor, 2);
+
+  KeyboardState().press(VK_ESCAPE);
+  KeyboardState().release(VK_ESCAPE);
+  game.Build(&window, &window, false);
+  tick();
+  EXPECT_TRUE(host.calls.empty());
 }
 
 // The level rises on the first play tick after the fifth clearing lock, and the brick falls
