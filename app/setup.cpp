@@ -82,6 +82,7 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
   RemoveStaleTempFiles(m_settings.path());
   LoadSettings();
   loadRunSettings();
+  if (m_settings.readTruth(settings::FirstTime)) ShowMessageBox(kWelcomeMessage, "", TMessageKind::Information);
 }
 
 void TfrmSetup::loadRunSettings() {
@@ -137,7 +138,7 @@ QWidget* TfrmSetup::buildSoundPage() {
   TrackBar->setPageStep(2200);
   TrackBar->setValue(kMaxRate);
   connect(TrackBar, &QSlider::valueChanged, this, &TfrmSetup::TrackBarChange);
-  label(page, "Mixing frequency:                         Mhz", {12, 134});
+  label(page, "Mixing frequency:                         Hz", {12, 134});
   eMixFreq = new QLineEdit("44100", page);
   eMixFreq->setReadOnly(true);
   eMixFreq->setAccessibleName("Mixing frequency in Hz");
@@ -181,8 +182,6 @@ void TfrmSetup::LoadSettings() {
   ePlayername->setText(QString::fromStdString(AsUtf8(m_storedPlayerName)));
   cbFullscreen->setChecked(m_settings.readTruth(settings::FullScreen));
   Mixing->showOptions(m_settings.readRenderOptions());
-  if (m_settings.readTruth(settings::FirstTime))
-    ShowMessageBox(kWelcomeMessage, "", TMessageKind::Information);
   LastDir = Utf8Prefix(m_settings.readText(settings::LastDir), kLastDirBytes);
 }
 

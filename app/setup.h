@@ -25,10 +25,11 @@ class TfrmSetup : public QDialog {
   Q_OBJECT
 
 public:
-  // Loads the settings. `mainWindow` is the window to centre on.
+  // Loads the settings, and shows the welcome message while FIRSTTIME is true (a first start).
+  // `mainWindow` is the window to centre on.
   explicit TfrmSetup(QWidget* mainWindow);
 
-  // Reads every key into the controls; shows the welcome message while FIRSTTIME is true.
+  // Reads every key into the controls.
   void LoadSettings();
   // Writes every key from the controls in one replacement of the file; throws
   // std::runtime_error "Unable to write to ..." when it cannot be written, leaving it as it was.

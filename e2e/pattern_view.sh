@@ -2,7 +2,8 @@
 # The pattern view of the real program under Xvfb: F7 opens it while a module plays, the row
 # heard moves on (two screenshots a second apart differ in the highlighted row's number), a
 # click on a channel's head mutes that channel (the sound gets quieter) and a second click
-# brings it back; a 32-channel module scrolls sideways; Escape closes the window.
+# brings it back; a 32-channel module scrolls sideways; Escape closes the window, and the game
+# opened next does not take that Escape for its own.
 #
 # usage: pattern_view.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
@@ -59,6 +60,18 @@ import -window "$view" "$shots/pattern-wide.png"
 xdotool windowfocus --sync "$view"
 xdotool key --delay 50 Escape
 closed "$view" || fail "Escape did not close the pattern view"
+
+# That Escape is not the game's: F9 opens a game window that stays open.
+keys "$main" F9
+game=$(window '^Vorka Music Player$' 'DIALOG|NORMAL') || fail "F9 after the pattern view opened no game window"
+sleep 1
+xwininfo -id "$game" 2>/dev/null | grep -q IsViewable || fail "the game window closed by itself"
+xdotool windowfocus --sync "$game"
+for _ in 1 2 3; do
+  hold Escape 0.5
+  gone '^Vorka Music Player$' && break
+done
+gone '^Vorka Music Player$' || fail "Escape did not close the game window"
 
 exit_program "$main"
 grep -q '^PATTERN=' "$XDG_CONFIG_HOME/vorka/vorka.ini" || fail "the pattern view's place was not stored"

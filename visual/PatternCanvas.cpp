@@ -81,6 +81,10 @@ void TPatternCanvas::setGreyed(bool greyed) {
 
 void TPatternCanvas::refresh(bool rowsChanged) {
   if (rowsChanged) {
+    // A new module or a pattern with wider cells makes the columns wider, so fewer fit.
+    const int32_t shown = columnsShown();
+    checkLines();
+    if (columnsShown() != shown) emit columnsChanged();
     update();
     setAccessibleDescription(QString::fromStdString(m_model.header()));
   } else {

@@ -38,6 +38,8 @@ signals:
   void mutesChanged();
   // The user chose another channel with the keyboard (the window scrolls it into view).
   void channelChosen(int32_t channel);
+  // The number of columns that fit whole changed with the width of the cells.
+  void columnsChanged();
 
 protected:
   void paintEvent(QPaintEvent* event) override;

@@ -33,6 +33,7 @@ TPatternWindow::TPatternWindow(std::function<bool()> playing, QWidget* parent)
   layout->addWidget(Channels);
   resize(800, 500);
   connect(Channels, &QScrollBar::valueChanged, Canvas, &TPatternCanvas::setFirstChannel);
+  connect(Canvas, &TPatternCanvas::columnsChanged, this, &TPatternWindow::fitScrollBar);
   connect(Canvas, &TPatternCanvas::mutesChanged, this,
           [this] { MIDASsetChannelMutes(Model.view().Module, Model.mutes().mutes()); });
   connect(Canvas, &TPatternCanvas::channelChosen, this, [this](int32_t channel) {
@@ -94,6 +95,6 @@ void TPatternWindow::tick() {
   const double seconds = m_clock.restart() / 1000.0;
   const int32_t channels = Model.view().Channels;
   const bool rowsChanged = Model.follow(view, seconds);
-  if (view.Channels != channels) fitScrollBar();
   Canvas->refresh(rowsChanged);
+  if (view.Channels != channels) fitScrollBar();
 }

@@ -11,6 +11,8 @@
 #include "playlist/PlaylistBox.h"
 #include "playlist/playlist.h"
 #include "tests/support/ModuleWriter.h"
+#include "visual/PatternCanvas.h"
+#include "visual/PatternWindow.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/StandInOpener.h"
 #include "tests/support/TempDir.h"
@@ -23,6 +25,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
@@ -293,6 +296,31 @@ TEST_F(MainWindowTest, PlaylistHandOverKeepsThePlaceAndPlayRestarts) {
     EXPECT_EQ(frmMain->Player->FileName, d);
     EXPECT_LT(frmMain->Player->PlaySeconds(), 1.0);
   }
+}
+
+// The pattern view fits its scroll bar to the song heard when it opens and to each song that
+// follows: an 8-channel song whose columns do not all fit gets a bar that reaches its last
+// channel, a 4-channel one none.
+TEST_F(MainWindowTest, PatternViewScrollsToEverySongsLastChannel) {
+  testmod::Module wide = testmod::simpleSong("Wide", 8, 1, 64, {"Square"});
+  storePlaylist({music.write("wide.it", testmod::writeIt(wide)), song("Alpha")});
+  start();
+  frmMain->btnPlayNextClick();
+  frmMain->mnuPatternClick();
+  TPatternWindow* view = frmMain->PatternWindow;
+  auto fitsChannels = [&](int32_t channels) {
+    EXPECT_TRUE(processUntil([&] { return view->Model.view().Channels == channels; }));
+    QApplication::processEvents();
+    const int32_t hidden = std::max(0, channels - view->Canvas->columnsShown());
+    EXPECT_EQ(view->Channels->isVisible(), hidden > 0);
+    EXPECT_EQ(view->Channels->maximum(), hidden);
+    return hidden;
+  };
+  EXPECT_GT(fitsChannels(8), 0);
+  frmMain->btnPlayNextClick();
+  EXPECT_EQ(fitsChannels(4), 0);
+  frmMain->btnPlayNextClick();
+  EXPECT_GT(fitsChannels(8), 0);
 }
 
 // The picture opens the maker's home page and F1 the help page beside the program; when
