@@ -91,7 +91,7 @@ bool CreateWindows(const std::string& filesDir) {
            frmPlayList =
                new TfrmPlayList(frmMain, frmSetup->LastDir, frmSetup->PlaylistPlace, filesDir);
          }) &&
-         guarded([] { frmInfo = new TfrmInfo(frmMain); }) &&
+         guarded([] { frmInfo = new TfrmInfo(frmMain, frmSetup->InfoPlace); }) &&
          guarded([] { frmAbout = new TfrmAbout(frmMain); });
 }
 

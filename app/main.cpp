@@ -335,6 +335,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormClose() {
   if (frmSetup) frmSetup->MainWindowPlace = PlaceOf(this, false);
   if (frmSetup && PatternWindow) frmSetup->PatternPlace = PlaceOf(PatternWindow, true);
+  // The module information keeps its place as it closes.
+  if (frmInfo) frmInfo->close();
   Timer->stop();
   Player.reset();
   storeHighScoresAtEnd();
@@ -654,7 +656,10 @@ void TfrmMain::btnPlayGameClick() {
 }
 
 void TfrmMain::mnuModinfoClick() {
-  if (Player && Player->State == psPlaying) frmInfo->exec();
+  if (!Player || Player->State != psPlaying) return;
+  frmInfo->show();
+  frmInfo->raise();
+  frmInfo->activateWindow();
 }
 
 void TfrmMain::mnuExportClick() {

@@ -5,10 +5,12 @@
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
+#include "controls/WindowPlace.h"
 #include "music/PlayTime.h"
 #include "platform/msgbox.h"
 
 #include <QFile>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 #include <cstring>
 
@@ -23,15 +26,16 @@ TfrmInfo* frmInfo = nullptr;
 
 namespace {
 
-// The dialog is this much wider than the two-page original, so that the tabs of all four pages
-// show; the pages' texts grow with it.
-constexpr int kWider = 40;
+// The first size, larger than the two-page original so that the tabs of all four pages and the
+// lines of the Details page show, and the smallest: the original's height, wide enough for the
+// four tabs.
+constexpr QSize kFirstSize{420, 380};
+constexpr QSize kSmallestSize{296, 320};
 
 QPalette buttonFace(QPalette palette) {
   palette.setColor(QPalette::Base, palette.color(QPalette::Button));
   return palette;
 }
-
 
 std::string line(const char* label, const std::string& value) {
   std::string text = label;
@@ -39,15 +43,22 @@ std::string line(const char* label, const std::string& value) {
   return text + ": " + value;
 }
 
+// A picture of the art's size that a layout keeps as it is.
+QLabel* fixedPicture(QWidget* parent, const char* bitmap, QSize size) {
+  QLabel* picture = NewPicture(parent, bitmap, {{0, 0}, size});
+  picture->setFixedSize(size);
+  return picture;
+}
+
 } // namespace
 
-TfrmInfo::TfrmInfo(TfrmMain* mainWindow)
-    : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_mainWindow(mainWindow) {
+TfrmInfo::TfrmInfo(TfrmMain* mainWindow, std::string& place)
+    : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_mainWindow(mainWindow), m_place(place) {
   setWindowTitle("Module Info");
-  setFixedSize(256 + kWider, 320);
-  Notebook = new QTabWidget(this);
-  Notebook->setGeometry(0, 0, 256 + kWider, 285);
+  setMinimumSize(kSmallestSize);
+  resize(kFirstSize);
+  Notebook = new QTabWidget;
   Notebook->setAccessibleName("Module information pages");
   Notebook->addTab(buildGeneralPage(), "General");
   mInst = memoPage("Instruments", "Instruments");
@@ -58,26 +69,46 @@ TfrmInfo::TfrmInfo(TfrmMain* mainWindow)
   mMessage = memoPage("Message", "Message");
   mMessage->setPlaceholderText("This module has no message.");
   mDetails = memoPage("Details", "Details");
-  btnOk = TGfxBtn::okButton(this, {176 + kWider, 291});
+  btnOk = TGfxBtn::okButton(this, {0, 0});
+  btnOk->setFixedSize(btnOk->size());
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmInfo::btnOkClick);
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(4, 4, 4, 4);
+  buttons->addStretch();
+  buttons->addWidget(btnOk);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(Notebook, 1);
+  layout->addLayout(buttons);
+  connect(mainWindow, &TfrmMain::playerChanged, this, &TfrmInfo::followPlayer);
 }
 
 QWidget* TfrmInfo::buildGeneralPage() {
   auto* page = new QWidget;
-  NewPicture(page, "infoicon.bmp", {8, 6, 32, 32});
-  NewPicture(page, "infotitle.bmp", {48, 8, 86, 27});
-  NewBevel(page, {8, 42, 234 + kWider, 4});
+  auto* heading = new QHBoxLayout;
+  heading->addWidget(fixedPicture(page, "infoicon.bmp", {32, 32}));
+  heading->addSpacing(8);
+  heading->addWidget(fixedPicture(page, "infotitle.bmp", {86, 27}));
+  heading->addStretch();
+  QFrame* bevel = NewBevel(page, {});
+  bevel->setFixedHeight(4);
   auto* nameLabel = new QLabel("Name:", page);
-  nameLabel->move(8, 57);
-  nameLabel->adjustSize();
   eName = new QLineEdit(page);
   eName->setReadOnly(true);
   eName->setPalette(buttonFace(eName->palette()));
-  eName->setGeometry(52, 54, 185 + kWider, 21);
   nameLabel->setBuddy(eName);
+  auto* name = new QHBoxLayout;
+  name->addWidget(nameLabel);
+  name->addWidget(eName, 1);
   mModInfo = memo(page);
   mModInfo->setAccessibleName("Module details");
-  mModInfo->setGeometry(8, 84, 234 + kWider, 164);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(8, 6, 8, 8);
+  layout->addLayout(heading);
+  layout->addWidget(bevel);
+  layout->addLayout(name);
+  layout->addWidget(mModInfo, 1);
   return page;
 }
 
@@ -97,7 +128,9 @@ QPlainTextEdit* TfrmInfo::memoPage(const QString& title, const QString& name) {
   auto* page = new QWidget;
   QPlainTextEdit* text = memo(page);
   text->setAccessibleName(name);
-  text->setGeometry(4, 4, 242 + kWider, 248);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(text);
   Notebook->addTab(page, title);
   return text;
 }
@@ -143,7 +176,17 @@ void TfrmInfo::showEvent(QShowEvent* event) {
 
 void TfrmInfo::hideEvent(QHideEvent* event) {
   Preview.stop();
+  if (!event->spontaneous()) m_place = PlaceOf(this, true);
   QDialog::hideEvent(event);
+}
+
+void TfrmInfo::followPlayer() {
+  const TMusicPlayer* player = m_mainWindow->Player.get();
+  if (!isVisible() || !player || player->FileName == m_path) return;
+  if (player->State != psPlaying && player->State != psPaused) return;
+  // The instrument heard is one of the module shown before.
+  Preview.stop();
+  showModule();
 }
 
 bool TfrmInfo::eventFilter(QObject* watched, QEvent* event) {
@@ -170,7 +213,11 @@ void TfrmInfo::HearInstrument(int32_t line) {
 }
 
 void TfrmInfo::FormShow() {
-  CenterOnWindow(this, m_mainWindow);
+  if (!RestorePlace(this, m_place)) CenterOnWindow(this, m_mainWindow);
+  showModule();
+}
+
+void TfrmInfo::showModule() {
   TMusicPlayer& player = *m_mainWindow->Player;
   m_path = player.FileName;
   Info = player.ModuleInfo;

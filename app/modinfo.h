@@ -16,16 +16,19 @@ class TGfxBtn;
 
 // The module information dialog: the playing module's name, length, patterns, instruments,
 // channels and file name, its instrument names, its message, and the details of what it tells
-// (format, tracker, artist, date, subsongs, instruments and samples, whole); a snapshot taken
-// each time it is shown. A double-click or Return on an instrument lets the user hear it, until
-// the same again, another one, or the dialog closes. GUI thread only.
+// (format, tracker, artist, date, subsongs, instruments and samples, whole). Not modal: while it
+// is open it follows the module that plays. The user may resize it; it comes back with its
+// place and size. A double-click or Return on an instrument lets the user hear it, until the
+// same again, another one, another module, or the dialog closes. GUI thread only.
 class TfrmInfo : public QDialog {
   Q_OBJECT
 
 public:
-  explicit TfrmInfo(TfrmMain* mainWindow);
+  // `place` holds where the dialog was and its size ("left,top,width,height"; empty: centred on
+  // the main window at its first size); the dialog reads it when shown and writes it when hidden.
+  TfrmInfo(TfrmMain* mainWindow, std::string& place);
 
-  // The dialog's copy of the module facts, taken when shown.
+  // The dialog's copy of the facts of the module shown.
   ::ModuleInfo Info{};
 
   QTabWidget* Notebook;
@@ -60,8 +63,13 @@ private:
   // A page holding one memo named `name`.
   QPlainTextEdit* memoPage(const QString& title, const QString& name);
   void FormShow();
+  // Fills the pages with the loaded module's facts.
+  void showModule();
+  // Shows the module that plays now, when it is another one.
+  void followPlayer();
 
   TfrmMain* m_mainWindow;
+  std::string& m_place;
   std::string m_path; // of the module shown
 };
 

@@ -93,6 +93,7 @@ void TfrmSetup::loadRunSettings() {
   MainWindowPlace = m_settings.readText(settings::MainWindowPlace);
   PlaylistPlace = m_settings.readText(settings::PlaylistPlace);
   PatternPlace = m_settings.readText(settings::PatternPlace);
+  InfoPlace = m_settings.readText(settings::InfoPlace);
 }
 
 QWidget* TfrmSetup::buildGeneralPage() {
@@ -204,6 +205,7 @@ void TfrmSetup::SaveSettings() {
     m_settings.writeText(settings::MainWindowPlace, MainWindowPlace);
     m_settings.writeText(settings::PlaylistPlace, PlaylistPlace);
     m_settings.writeText(settings::PatternPlace, PatternPlace);
+    m_settings.writeText(settings::InfoPlace, InfoPlace);
   });
 }
 

@@ -59,6 +59,7 @@ public:
   std::string MainWindowPlace; // "left,top", or empty
   std::string PlaylistPlace;   // "left,top,width,height", or empty
   std::string PatternPlace;    // "left,top,width,height", or empty
+  std::string InfoPlace;       // "left,top,width,height", or empty
 
   QTabWidget* Notebook;
   QLineEdit* ePlayername;

@@ -57,5 +57,8 @@ inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
 inline constexpr TTextSetting PlaylistPlace{"windows", "PLAYLIST", ""};
 // Where the pattern view was and its size, "left,top,width,height"; empty: its first place.
 inline constexpr TTextSetting PatternPlace{"windows", "PATTERN", ""};
+// Where the module information dialog was and its size, "left,top,width,height"; empty: centred
+// on the main window at its first size.
+inline constexpr TTextSetting InfoPlace{"windows", "INFO", ""};
 
 } // namespace settings

@@ -4,11 +4,13 @@
 
 #include "app/Startup.h"
 #include "app/main.h"
+#include "app/setup.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "tests/support/ModuleWriter.h"
 #include "tests/support/TempDir.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -134,26 +136,38 @@ TEST_F(ModInfoTest, InstrumentsCanBeHeard) {
   EXPECT_TRUE(boxes.empty());
 }
 
-// The dialog is a snapshot: a song change while it is open does not alter it; showing it
-// again shows the new song. A module without instruments leaves the Instruments page empty.
-TEST_F(ModInfoTest, SnapshotOfEachShowing) {
+// F8 opens the dialog without holding the main window; while it is open it follows the song
+// that plays (the instrument heard of the song before falls silent), and it comes back with the
+// size the user gave it. A module without instruments leaves the Instruments page empty.
+TEST_F(ModInfoTest, FollowsThePlayingSongAndKeepsItsSize) {
   std::string first = music.write("first.mod", testmod::writeMod(testmod::simpleSong("First", 4, 2, 64, {"a"})));
   testmod::Module bare = testmod::simpleSong("Bare", 4, 1, 64, {});
   std::string second = music.write("bare.s3m", testmod::writeS3m(bare));
   start({first, second});
   frmMain->btnPlayNextClick();
-  frmInfo->show();
+  frmMain->mnuModinfoClick();
+  ASSERT_TRUE(frmInfo->isVisible());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_EQ(frmInfo->eName->text(), "First");
   EXPECT_EQ(lines(frmInfo->mInst).size(), 31);
+  frmInfo->HearInstrument(0);
+  EXPECT_EQ(frmInfo->Preview.sounding(), 0);
   frmMain->btnPlayNextClick();
-  EXPECT_EQ(frmInfo->eName->text(), "First");
-  frmInfo->hide();
-  frmInfo->show();
   EXPECT_EQ(frmInfo->eName->text(), "Bare");
+  EXPECT_EQ(frmInfo->Preview.sounding(), -1);
   EXPECT_EQ(frmInfo->mInst->toPlainText(), "");
   EXPECT_EQ(lines(frmInfo->mModInfo)[2], "Instruments : 0");
   EXPECT_EQ(lines(frmInfo->mModInfo)[4], "Filename    : bare.s3m");
   EXPECT_EQ(frmInfo->mMessage->toPlainText(), "");
+
+  frmInfo->resize(520, 460);
+  frmInfo->btnOkClick();
+  EXPECT_FALSE(frmInfo->isVisible());
+  EXPECT_TRUE(frmSetup->InfoPlace.ends_with(",520,460")) << frmSetup->InfoPlace;
+  frmInfo->resize(300, 330);
+  frmMain->mnuModinfoClick();
+  EXPECT_EQ(frmInfo->size(), QSize(520, 460));
+  EXPECT_GT(frmInfo->Notebook->width(), 500);
   frmInfo->hide();
 }
 
