@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QStandardPaths>
+#include <QProgressBar>
 #include <QTimer>
 
 namespace {
@@ -36,6 +37,9 @@ TExportDialog::TExportDialog(QWidget* parent, TExportJob job)
     : QProgressDialog(parent), m_job(std::move(job)), m_timer(new QTimer(this)) {
   setWindowTitle("Export to audio file");
   setLabelText(QString("Saving %1 as %2...").arg(nameOf(m_job.Module), nameOf(m_job.Output)));
+  auto* bar = new QProgressBar(this);
+  bar->setAccessibleName("Share saved");
+  setBar(bar);
   setRange(0, kSteps);
   setMinimumDuration(0);
   setAutoClose(false);

@@ -37,7 +37,6 @@ TPlayerStatusBar::TPlayerStatusBar(QWidget* parent) : QStatusBar(parent) {
   VolumeSlider->setSingleStep(kVolumeStep);
   VolumeSlider->setPageStep(2 * kVolumeStep);
   VolumeSlider->setFixedSize(kVolumeWidth, kHeight - 4);
-  VolumeSlider->setFocusPolicy(Qt::NoFocus);
   VolumeSlider->setAccessibleName("Volume");
   addWidget(m_state);
   addWidget(m_file, 1);

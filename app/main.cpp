@@ -163,6 +163,7 @@ void TfrmMain::buildControls(QWidget* client) {
   ProgressBar->setTextVisible(false);
   ProgressBar->setAccessibleName("Song position");
   ProgressBar->setToolTip("Click or drag to go elsewhere in the song");
+  ProgressBar->setKeyStep(static_cast<int>(kSeekStepSeconds * kMilliseconds));
   connect(ProgressBar, &TSeekBar::seekRequested, this,
           [this](int milliseconds) { SeekTo(static_cast<double>(milliseconds) / kMilliseconds); });
 }

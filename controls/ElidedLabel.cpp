@@ -9,6 +9,8 @@ TElidedLabel::TElidedLabel(Qt::TextElideMode mode, QWidget* parent) : QLabel(par
 void TElidedLabel::setFullText(const QString& text) {
   m_text = text;
   setToolTip(text);
+  // A screen reader reads the whole text, not the cut one shown.
+  setAccessibleName(text);
   showElided();
 }
 

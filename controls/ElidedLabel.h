@@ -4,7 +4,8 @@
 
 // A label that shows its text cut with "…" where the text is wider than the label (in the
 // middle by default, so that a path keeps its start and its file name), and the whole text as
-// its tool tip. Its width comes from its layout, not from its text.
+// its tool tip and its name for a screen reader. Its width comes from its layout, not from its
+// text.
 class TElidedLabel : public QLabel {
   Q_OBJECT
 

@@ -1,11 +1,17 @@
 #include "controls/SeekBar.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 #include <algorithm>
 #include <cstdlib>
 
-TSeekBar::TSeekBar(QWidget* parent) : QProgressBar(parent) { setCursor(Qt::PointingHandCursor); }
+TSeekBar::TSeekBar(QWidget* parent) : QProgressBar(parent) {
+  setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::StrongFocus);
+}
 
 void TSeekBar::showPlayed(int value) {
   // A change smaller than a pixel would only repaint the same picture.
@@ -36,4 +42,25 @@ void TSeekBar::mouseReleaseEvent(QMouseEvent* event) {
   const int value = valueAt(event->position().toPoint().x());
   setValue(value);
   emit seekRequested(value);
+}
+
+void TSeekBar::keyPressEvent(QKeyEvent* event) {
+  if (m_dragging || maximum() <= minimum() || event->modifiers() != Qt::NoModifier)
+    return QProgressBar::keyPressEvent(event);
+  switch (event->key()) {
+  case Qt::Key_Left: emit seekRequested(std::max(minimum(), value() - m_keyStep)); break;
+  case Qt::Key_Right: emit seekRequested(std::min(maximum(), value() + m_keyStep)); break;
+  case Qt::Key_Home: emit seekRequested(minimum()); break;
+  default: QProgressBar::keyPressEvent(event);
+  }
+}
+
+void TSeekBar::paintEvent(QPaintEvent* event) {
+  QProgressBar::paintEvent(event);
+  if (!hasFocus()) return;
+  // The bar's style draws no focus of its own.
+  QStylePainter painter(this);
+  QStyleOptionFocusRect focus;
+  focus.initFrom(this);
+  painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }

@@ -4,8 +4,9 @@
 
 // The progress bar of the playing song that the user can click or drag to go elsewhere in it.
 // While the mouse button is held the bar shows where the song would go and the player's own
-// values wait; at release it asks for that place. Values are whatever unit the range has (the
-// main window uses milliseconds). GUI thread only.
+// values wait; at release it asks for that place. From the keyboard (it takes the focus with
+// Tab) Left and Right ask for a step back or on, Home for the start. Values are whatever unit
+// the range has (the main window uses milliseconds). GUI thread only.
 class TSeekBar : public QProgressBar {
   Q_OBJECT
 
@@ -16,6 +17,8 @@ public:
   // dragging.
   void showPlayed(int value);
   bool dragging() const { return m_dragging; }
+  // How far Left and Right go, in the range's unit.
+  void setKeyStep(int step) { m_keyStep = step; }
 
 signals:
   // The user let go of the button at `value`.
@@ -25,9 +28,12 @@ protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
 private:
   int valueAt(int x) const;
 
   bool m_dragging = false;
+  int m_keyStep = 1;
 };

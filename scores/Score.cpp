@@ -25,7 +25,8 @@ int32_t getInt32(const unsigned char* in) {
 } // namespace
 
 std::string THighScoreRec::name() const {
-  return std::string(Name, std::min<std::size_t>(NameLength, kNameBytes));
+  // A damaged length may count the zeros behind the name: the name ends at the first of them.
+  return std::string(Name, strnlen(Name, std::min<std::size_t>(NameLength, kNameBytes)));
 }
 
 THighScoreList::THighScoreList(std::string fileName, int32_t capacity)

@@ -20,6 +20,7 @@ struct THighScoreRec {
   int32_t Score = 0;
   int32_t Level = 0;
 
+  // The name: the first NameLength bytes (at most 80), up to the first zero byte among them.
   std::string name() const;
 };
 #pragma pack(pop)

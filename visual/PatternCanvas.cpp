@@ -86,7 +86,7 @@ void TPatternCanvas::refresh(bool rowsChanged) {
     checkLines();
     if (columnsShown() != shown) emit columnsChanged();
     update();
-    setAccessibleDescription(QString::fromStdString(m_model.header()));
+    describe();
   } else {
     update(metersRect());
   }
@@ -243,6 +243,12 @@ void TPatternCanvas::toggle(int32_t channel, bool solo) {
     m_model.mutes().toggleMute(channel);
   emit mutesChanged();
   update();
+  describe();
+}
+
+void TPatternCanvas::describe() {
+  const std::string channel = m_model.channelState(m_chosen);
+  setAccessibleDescription(QString::fromStdString(m_model.header() + (channel.empty() ? "" : ". " + channel)));
 }
 
 void TPatternCanvas::mousePressEvent(QMouseEvent* event) {
@@ -275,6 +281,7 @@ void TPatternCanvas::keyPressEvent(QKeyEvent* event) {
       m_chosen = std::clamp(m_chosen + (event->key() == Qt::Key_Left ? -1 : 1), 0, channels - 1);
       emit channelChosen(m_chosen);
       update(0, placeHeight(), width(), headHeight());
+      describe();
     }
     return;
   case Qt::Key_Space: return toggle(m_chosen < channels ? m_chosen : -1, false);

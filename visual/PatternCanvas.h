@@ -65,6 +65,8 @@ private:
   int headHeight() const;
   int rowsTop() const { return placeHeight() + headHeight(); }
   void toggle(int32_t channel, bool solo);
+  // Tells a screen reader the place heard and the state of the channel chosen.
+  void describe();
 
   TPatternModel& m_model;
   QFont m_font;

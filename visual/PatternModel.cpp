@@ -23,6 +23,12 @@ std::string TPatternModel::header() const {
   return line;
 }
 
+std::string TPatternModel::channelState(int32_t channel) const {
+  if (channel < 0 || channel >= m_view.Channels) return {};
+  const char* state = m_mutes.soloed() == channel ? "soloed" : m_mutes.muted(channel) ? "muted" : "heard";
+  return "Channel " + std::to_string(channel + 1) + " of " + std::to_string(m_view.Channels) + ": " + state;
+}
+
 std::vector<int32_t> TPatternModel::rowsAround(int32_t count) const {
   std::vector<int32_t> rows;
   const int32_t first = m_view.Row - count / 2;

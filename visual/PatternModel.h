@@ -34,6 +34,9 @@ public:
 
   // "Order 3/24  Pattern 5  Row 12/64  Speed 6  Tempo 125  BPM 125.0"; empty before any view.
   std::string header() const;
+  // What a screen reader says of channel `channel` (from 0): "Channel 3 of 8: heard", "muted"
+  // or "soloed"; empty for a channel the song does not have.
+  std::string channelState(int32_t channel) const;
   // The pattern rows for `count` lines with the row heard on line count / 2: a row number, or
   // -1 for a line before the pattern's start or past its end.
   std::vector<int32_t> rowsAround(int32_t count) const;

@@ -4,6 +4,7 @@
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 
+#include <QProgressBar>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -12,7 +13,8 @@
 
 namespace {
 
-// The dialog follows the export to its end, and Cancel stops it with nothing written.
+// The dialog follows the export to its end on a bar a screen reader can name, and Cancel stops
+// it with nothing written.
 TEST(ExportDialogTest, RunsToTheEndOrIsCancelled) {
   testApp();
   TempDir dir;
@@ -30,6 +32,7 @@ TEST(ExportDialogTest, RunsToTheEndOrIsCancelled) {
   TExportDialog dialog(nullptr, job);
   EXPECT_EQ(dialog.run().Status, TAudioExport::TStatus::Written);
   EXPECT_EQ(dialog.value(), dialog.maximum());
+  EXPECT_EQ(dialog.findChild<QProgressBar*>()->accessibleName(), "Share saved");
   EXPECT_GT(std::filesystem::file_size(job.Output), 44u);
 }
 

@@ -10,7 +10,8 @@
 namespace {
 
 // A click asks for the place under the mouse; while the button is held the bar follows the
-// mouse and ignores the player's values; a bar without a range asks for nothing.
+// mouse and ignores the player's values; Left, Right and Home ask for a step back, a step on
+// and the start, within the range; a bar without a range asks for nothing.
 TEST(SeekBarTest, ClickAndDragAskForAPlace) {
   testApp();
   TSeekBar bar;
@@ -34,8 +35,20 @@ TEST(SeekBarTest, ClickAndDragAskForAPlace) {
   bar.showPlayed(100);
   EXPECT_EQ(bar.value(), 100);
 
+  bar.setKeyStep(5000);
+  EXPECT_EQ(bar.focusPolicy(), Qt::StrongFocus);
+  for (auto [key, asks] : {std::pair{Qt::Key_Right, 5100}, {Qt::Key_Left, 0}, {Qt::Key_Home, 0}}) {
+    QTest::keyClick(&bar, key);
+    ASSERT_EQ(asked.count(), 1);
+    EXPECT_EQ(asked.takeFirst().at(0).toInt(), asks);
+  }
+  bar.showPlayed(8000);
+  QTest::keyClick(&bar, Qt::Key_Right);
+  EXPECT_EQ(asked.takeFirst().at(0).toInt(), 10000);
+
   bar.setRange(0, 0);
   QTest::mouseClick(&bar, Qt::LeftButton, {}, QPoint(25, 6));
+  QTest::keyClick(&bar, Qt::Key_Right);
   EXPECT_TRUE(asked.isEmpty());
 }
 

@@ -56,8 +56,9 @@ TEST(ChannelMetersTest, RiseAtOnceFallSmoothly) {
   EXPECT_EQ(meters.left(5), 0.0);
 }
 
-// The rows around the row heard, the line above them, and the pattern text fetched once per
-// pattern of a play, here through the library from a module the test wrote.
+// The rows around the row heard, the line above them, what is said of a channel, and the
+// pattern text fetched once per pattern of a play, here through the library from a module the
+// test wrote.
 TEST(PatternModelTest, RowsAndHeaderOfThePatternHeard) {
   TempDir dir;
   testmod::Module m = testmod::simpleSong("Shown", 4, 2, 64, {"Lead"});
@@ -96,6 +97,13 @@ TEST(PatternModelTest, RowsAndHeaderOfThePatternHeard) {
   view.Pattern = 0;
   EXPECT_TRUE(model.follow(view, 0.02));
   EXPECT_TRUE(model.mutes().muted(2));
+  EXPECT_EQ(model.channelState(2), "Channel 3 of 4: muted");
+  model.mutes().toggleSolo(0);
+  EXPECT_EQ(model.channelState(0), "Channel 1 of 4: soloed");
+  EXPECT_EQ(model.channelState(1), "Channel 2 of 4: muted");
+  EXPECT_EQ(model.channelState(4), "");
+  model.mutes().toggleSolo(0);
+  EXPECT_EQ(model.channelState(1), "Channel 2 of 4: heard");
   view.Start = 2;
   model.follow(view, 0.02);
   EXPECT_FALSE(model.mutes().muted(2));
