@@ -16,6 +16,7 @@ constexpr int kHeight = 19;
 constexpr int kStateWidth = 50;
 constexpr int kVolumeWidth = 56;
 constexpr int kVolumeStep = 5;
+constexpr int kEdgeGap = 4;
 constexpr int kSkippedMessageMs = 6000;
 
 } // namespace
@@ -23,6 +24,8 @@ constexpr int kSkippedMessageMs = 6000;
 TPlayerStatusBar::TPlayerStatusBar(QWidget* parent) : QStatusBar(parent) {
   setSizeGripEnabled(false);
   setFixedHeight(kHeight);
+  // The volume slider's handle keeps clear of the window's edge.
+  setContentsMargins(0, 0, kEdgeGap, 0);
   m_state = new QLabel;
   m_state->setFixedWidth(kStateWidth);
   // A screen reader reads a label's text as its name; the description says what it is.

@@ -174,6 +174,8 @@ void TfrmMain::buildHighScoreTable(QWidget* client) {
   columns->setHorizontalHeaderLabels({"", "Highscore", "Score", "Level"});
   Hdr->setModel(columns);
   Hdr->setSectionResizeMode(QHeaderView::Interactive);
+  // The head is as wide as the list below it.
+  Hdr->setStretchLastSection(true);
   Hdr->setMinimumSectionSize(8);
   const int widths[] = {19, 102, 51, 34};
   for (int i = 0; i < 4; ++i) Hdr->resizeSection(i, widths[i]);
@@ -696,16 +698,17 @@ void TfrmMain::mnuAboutClick() { frmAbout->exec(); }
 
 void TfrmMain::mnuContentsClick() {
   const std::string page = DataDir() + "help/VORKA.htm";
-  ShellExecute(page, [page] {
-    ShowMessageBox("The help page could not be opened: " + page, "", TMessageKind::Error);
+  ShellExecute(page, [page](const std::string& reason) {
+    ShowMessageBox("The help page could not be opened: " + page + ": " + reason + ".", "", TMessageKind::Error);
   });
 }
 
 void TfrmMain::ImageDblClick() { openHomePage(); }
 
 void TfrmMain::openHomePage() {
-  ShellExecute(HomePage, [] {
-    ShowMessageBox(std::string("The home page could not be opened: ") + HomePage, "", TMessageKind::Error);
+  ShellExecute(HomePage, [](const std::string& reason) {
+    ShowMessageBox(std::string("The home page could not be opened: ") + HomePage + ": " + reason + ".", "",
+                   TMessageKind::Error);
   });
 }
 

@@ -14,6 +14,16 @@ bool hasScheme(const QString& text) {
   return scheme.match(text).hasMatch();
 }
 
+// Why xdg-open ended with `status`, as its manual gives the statuses.
+std::string openerFailure(int status) {
+  switch (status) {
+  case 2: return "the file does not exist";
+  case 3: return "no program to open it was found";
+  case 4: return "the program that opens it failed";
+  default: return "the desktop's opener ended with status " + std::to_string(status);
+  }
+}
+
 bool isBlankOrControl(QChar c) { return c.unicode() <= 0x20 || c.unicode() == 0x7F; }
 
 // `text` without blanks and control characters at either end.
@@ -33,7 +43,7 @@ QUrl ShellUrl(const std::string& document) {
   return QUrl::fromLocalFile(QDir::current().absoluteFilePath(text));
 }
 
-void ShellExecute(const std::string& document, std::function<void()> failed) {
+void ShellExecute(const std::string& document, std::function<void(const std::string& reason)> failed) {
   QString text = trimmedDocument(document);
   if (text.isEmpty()) return;
   const QUrl url = ShellUrl(text.toStdString());
@@ -44,15 +54,18 @@ void ShellExecute(const std::string& document, std::function<void()> failed) {
   opener->setStandardInputFile(QProcess::nullDevice());
   opener->setStandardOutputFile(QProcess::nullDevice());
   opener->setStandardErrorFile(QProcess::nullDevice());
-  auto end = [opener, failed](bool ok) {
-    if (!ok && failed) failed();
+  auto end = [opener, failed](const std::string& reason) {
+    if (!reason.empty() && failed) failed(reason);
     opener->deleteLater();
   };
   QObject::connect(opener, &QProcess::finished, opener, [end](int code, QProcess::ExitStatus status) {
-    end(status == QProcess::NormalExit && code == 0);
+    if (status != QProcess::NormalExit)
+      end("the desktop's opener stopped");
+    else
+      end(code == 0 ? std::string() : openerFailure(code));
   });
   QObject::connect(opener, &QProcess::errorOccurred, opener, [end](QProcess::ProcessError error) {
-    if (error == QProcess::FailedToStart) end(false);
+    if (error == QProcess::FailedToStart) end("the desktop's opener, xdg-open, is not installed");
   });
   opener->start();
 }

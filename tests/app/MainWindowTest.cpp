@@ -340,7 +340,8 @@ TEST_F(MainWindowTest, HomePageAndHelp) {
   StandInOpener failing(3);
   frmMain->mnuContents->trigger();
   failing.opened(1);
-  EXPECT_EQ(boxes, std::vector<std::string>{"The help page could not be opened: " + help});
+  EXPECT_EQ(boxes, std::vector<std::string>{"The help page could not be opened: " + help +
+                                            ": no program to open it was found."});
 }
 
 // Module files dropped on the window go to the end of the playlist and the first of them

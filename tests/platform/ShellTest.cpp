@@ -38,13 +38,15 @@ TEST(ShellUrlTest, OtherTextIsALocalFile) {
 }
 
 // ShellExecute hands the trimmed address to the opener; its output never reaches ours; a
-// failure is told when the opener ends in failure or is not there at all, success never.
+// failure is told with its reason when the opener ends in failure or is not there at all,
+// success never.
 TEST_F(ShellTest, ExecuteOpensTheAddress) {
   int failures = 0;
+  std::string reason;
   {
     StandInOpener opener;
     testing::internal::CaptureStdout();
-    ShellExecute(" \tvorka-test://open/help\r\n", [&] { ++failures; });
+    ShellExecute(" \tvorka-test://open/help\r\n", [&](const std::string&) { ++failures; });
     ShellExecute("tune.mod");
     std::vector<std::string> opened = opener.opened(2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
@@ -55,17 +57,25 @@ TEST_F(ShellTest, ExecuteOpensTheAddress) {
   }
   {
     StandInOpener opener(3);
-    ShellExecute("/no/such/page.htm", [&] { ++failures; });
+    ShellExecute("/no/such/page.htm", [&](const std::string& why) {
+      ++failures;
+      reason = why;
+    });
     EXPECT_EQ(opener.opened(1).size(), 1u);
     EXPECT_EQ(failures, 1);
+    EXPECT_EQ(reason, "no program to open it was found");
   }
   const char* path = std::getenv("PATH");
   const std::string saved = path ? path : "";
   setenv("PATH", "/nonexistent", 1);
-  ShellExecute("/no/such/page.htm", [&] { ++failures; });
+  ShellExecute("/no/such/page.htm", [&](const std::string& why) {
+    ++failures;
+    reason = why;
+  });
   EXPECT_TRUE(QTest::qWaitFor([&] { return failures == 2; }, 5000));
   setenv("PATH", saved.c_str(), 1);
   EXPECT_EQ(failures, 2);
+  EXPECT_EQ(reason, "the desktop's opener, xdg-open, is not installed");
 }
 
 // An empty or blank text opens nothing.
