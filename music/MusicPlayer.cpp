@@ -127,7 +127,8 @@ void TMusicPlayer::PlaySubsong(int32_t subsong) {
 }
 
 int32_t TMusicPlayer::nextSubsong() const {
-  if (!Module || Subsong + 1 >= static_cast<int32_t>(Details.Subsongs.size())) return -1;
+  // A song taken out of the list plays on, but the list goes on after it, not its subsongs.
+  if (!Module || SongIndex < 0 || Subsong + 1 >= static_cast<int32_t>(Details.Subsongs.size())) return -1;
   return Subsong + 1;
 }
 

@@ -148,7 +148,7 @@ private:
   bool LoadSong(const std::string& path, int32_t subsong);
   // Starts subsong `subsong` of the loaded module from its beginning.
   void startSubsong(int32_t subsong);
-  // The subsong after the playing one, or -1 after the last.
+  // The subsong after the playing one, or -1 after the last or for a song no longer in the list.
   int32_t nextSubsong() const;
   // Reads the facts of the loaded module and the length of the subsong it has selected.
   void readModule();
