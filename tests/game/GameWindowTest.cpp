@@ -148,7 +148,12 @@ TEST(GameWindowTest, ClosedWhileTicksFail) {
     auto game = std::make_unique<TfrmGame>(nullptr, std::move(links));
     game->show();
     game->activateWindow();
-    runEvents(std::chrono::milliseconds(60 + random() % 60));
+    // The first window waits for a tick to fail, however slowly a sanitizer lets it come;
+    // the others close at random moments.
+    if (round == 0)
+      EXPECT_TRUE(QTest::qWaitFor([&] { return failures.load() > 0; }, 20000));
+    else
+      runEvents(std::chrono::milliseconds(60 + random() % 60));
     for (int restart = 0; restart < 3; ++restart) {
       // F4 starts the heartbeat again; the next tick fails and stops it.
       game->mnuFullscreenClick();
@@ -158,7 +163,6 @@ TEST(GameWindowTest, ClosedWhileTicksFail) {
     game.reset();
   }
   KeyboardState().releaseAll();
-  EXPECT_GT(failures.load(), 0);
 }
 
 } // namespace
