@@ -6,7 +6,8 @@
 # in the game window; a second `vorka FILE` hands the file to the running one, which stores it
 # at once (a Cancel in the playlist dialog keeps it), and ends, and gives up on a
 # frozen one within 2 s; Open and OpenUri refuse what the playlist cannot keep and take names
-# that are not UTF-8; Quit ends the program through its normal end.
+# that are not UTF-8; a property written with a wrong type or value is refused; Quit ends the
+# program through its normal end.
 #
 # usage: desktop.sh <build folder> <e2e_modules program> <folder for screenshots>
 set -euo pipefail
@@ -174,6 +175,17 @@ for _ in 1 2 3; do
   gone '^Vorka Music Player$' && break
 done
 gone '^Vorka Music Player$' || fail "Escape did not close the game window"
+
+# A property is written only with the type and a value MPRIS allows; anything else gets an error
+# reply and leaves the value as it was.
+before=$(for name in LoopStatus Shuffle Volume; do player "$name"; done)
+for write in "LoopStatus <'track'>" "LoopStatus <''>" "LoopStatus <5>" "Shuffle <'yes'>" "Shuffle <5>" \
+  "Volume <nan>" "Volume <'loud'>"; do
+  out=$(gdbus call "${mpris[@]}" --method org.freedesktop.DBus.Properties.Set org.mpris.MediaPlayer2.Player $write 2>&1) &&
+    fail "Set $write was accepted: $out"
+  grep -q 'InvalidArgs' <<<"$out" || fail "Set $write: $out"
+done
+[ "$(for name in LoopStatus Shuffle Volume; do player "$name"; done)" = "$before" ] || fail "a refused write changed a property"
 
 # Quit ends the program as File > Exit does.
 call Quit
