@@ -2,8 +2,9 @@
 
 #include "music/AudioExport.h"
 
-#include <csignal>
 #include <cmath>
+#include <csignal>
+#include <iterator>
 
 namespace {
 
@@ -11,30 +12,46 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 void interrupt(int) { g_interrupted = 1; }
 
-// Holds SIGINT and SIGTERM to a cancellation while it lives.
+// While it lives, SIGINT, SIGTERM and SIGHUP (the terminal closed) cancel the export, and
+// SIGXFSZ is ignored, so that a file grown past the size limit fails to grow and the export
+// fails as any failed write does, rather than the program ending with its partial file.
 class TSignalsCancel {
 public:
   TSignalsCancel() {
     g_interrupted = 0;
-    m_int = std::signal(SIGINT, interrupt);
-    m_term = std::signal(SIGTERM, interrupt);
+    for (std::size_t i = 0; i < std::size(kCancelling); ++i) m_before[i] = std::signal(kCancelling[i], interrupt);
+    m_fileSize = std::signal(SIGXFSZ, SIG_IGN);
   }
   ~TSignalsCancel() {
-    std::signal(SIGINT, m_int);
-    std::signal(SIGTERM, m_term);
+    for (std::size_t i = 0; i < std::size(kCancelling); ++i) std::signal(kCancelling[i], m_before[i]);
+    std::signal(SIGXFSZ, m_fileSize);
   }
   TSignalsCancel(const TSignalsCancel&) = delete;
   TSignalsCancel& operator=(const TSignalsCancel&) = delete;
 
 private:
-  void (*m_int)(int);
-  void (*m_term)(int);
+  static constexpr int kCancelling[] = {SIGINT, SIGTERM, SIGHUP};
+  void (*m_before[std::size(kCancelling)])(int);
+  void (*m_fileSize)(int);
 };
 
 } // namespace
 
-int TExportCommand::run(const std::string& module, int32_t subsong, const std::string& output,
+int TExportCommand::run(const std::string& module, int32_t subsong, const std::string& output, bool force,
                         std::ostream& err, bool showProgress) {
+  switch (TAudioExport::outputOf(module, output)) {
+  case TAudioExport::TOutput::IsModule:
+    err << "vorka: " << output << " is the module itself; give another name for the audio file.\n";
+    return Refused;
+  case TAudioExport::TOutput::NotAFile:
+    err << "vorka: " << output << " is not a regular file; the export writes only to a file.\n";
+    return Refused;
+  case TAudioExport::TOutput::Exists:
+    if (force) break;
+    err << "vorka: " << output << " exists; give --force to replace it.\n";
+    return Refused;
+  case TAudioExport::TOutput::Free: break;
+  }
   TSignalsCancel signalsCancel;
   int shown = -1;
   const TAudioExport::TResult result =
@@ -50,8 +67,8 @@ int TExportCommand::run(const std::string& module, int32_t subsong, const std::s
   if (showProgress && shown >= 0) err << '\n';
   switch (result.Status) {
   case TAudioExport::TStatus::Written: return 0;
-  case TAudioExport::TStatus::Cancelled: err << "vorka: the export was cancelled; nothing was written.\n"; return 1;
-  case TAudioExport::TStatus::Failed: err << "vorka: " << result.Error << '\n'; return 1;
+  case TAudioExport::TStatus::Cancelled: err << "vorka: the export was cancelled; nothing was written.\n"; return Failed;
+  case TAudioExport::TStatus::Failed: err << "vorka: " << result.Error << '\n'; return Failed;
   }
-  return 1;
+  return Failed;
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QProgressBar>
 #include <QTimer>
@@ -18,12 +19,15 @@ QString nameOf(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path)).section('/', -1);
 }
 
+constexpr const char* kTitle = "Export to audio file";
 constexpr const char* kFlacFilter = "FLAC audio (*.flac)";
 constexpr const char* kWavFilter = "WAV audio (*.wav)";
 
-// Where the save dialog starts: the user's music folder, or home, with the module's name.
-QString suggestedPath(const std::string& module, int32_t subsong) {
-  QString folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+// Where the save dialog starts: `lastFolder`, or else the user's music folder, or home, with the
+// module's name.
+QString suggestedPath(const std::string& module, int32_t subsong, const std::string& lastFolder) {
+  QString folder = QFile::decodeName(QByteArray::fromStdString(lastFolder));
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
   if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
   QString name = nameOf(module);
   if (name.contains('.')) name = name.section('.', 0, -2);
@@ -35,7 +39,7 @@ QString suggestedPath(const std::string& module, int32_t subsong) {
 
 TExportDialog::TExportDialog(QWidget* parent, TExportJob job)
     : QProgressDialog(parent), m_job(std::move(job)), m_timer(new QTimer(this)) {
-  setWindowTitle("Export to audio file");
+  setWindowTitle(kTitle);
   setLabelText(QString("Saving %1 as %2...").arg(nameOf(m_job.Module), nameOf(m_job.Output)));
   auto* bar = new QProgressBar(this);
   bar->setAccessibleName("Share saved");
@@ -77,20 +81,48 @@ void TExportDialog::follow() {
   if (m_done) accept();
 }
 
-std::optional<QString> TExportDialog::exportModule(QWidget* parent, const std::string& module, int32_t subsong) {
-  QString filter = kFlacFilter;
-  QString chosen = QFileDialog::getSaveFileName(parent, "Export to audio file", suggestedPath(module, subsong),
-                                                QString("%1;;%2").arg(kFlacFilter, kWavFilter), &filter);
-  if (chosen.isEmpty()) return {};
-  std::string output = QFile::encodeName(chosen).toStdString();
-  if (!TAudioExport::typeOf(output)) {
-    chosen += filter == kWavFilter ? ".wav" : ".flac";
-    output = QFile::encodeName(chosen).toStdString();
+std::optional<QString> TExportDialog::askOutput(QWidget* parent, const std::string& module, int32_t subsong,
+                                               const std::string& folder) {
+  QString start = suggestedPath(module, subsong, folder);
+  while (true) {
+    QString filter = kFlacFilter;
+    // The dialog would ask about the name as typed; the file written may have the extension
+    // added, so the question is asked here, about that file.
+    QString chosen = QFileDialog::getSaveFileName(parent, kTitle, start, QString("%1;;%2").arg(kFlacFilter, kWavFilter),
+                                                  &filter, QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty()) return {};
+    if (!TAudioExport::typeOf(QFile::encodeName(chosen).toStdString())) chosen += filter == kWavFilter ? ".wav" : ".flac";
+    start = chosen;
+    const std::string output = QFile::encodeName(chosen).toStdString();
+    switch (TAudioExport::outputOf(module, output)) {
+    case TAudioExport::TOutput::Free: return chosen;
+    case TAudioExport::TOutput::Exists:
+      if (QMessageBox::question(parent, kTitle, nameOf(output) + " already exists. Do you want to replace it?",
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes)
+        return chosen;
+      break;
+    case TAudioExport::TOutput::IsModule:
+      ShowMessageBox(nameOf(output).toStdString() + " is the module itself: choose another name for the audio file.", "",
+                     TMessageKind::Error);
+      break;
+    case TAudioExport::TOutput::NotAFile:
+      ShowMessageBox(nameOf(output).toStdString() + " is not a regular file: an export only writes files.", "",
+                     TMessageKind::Error);
+      break;
+    }
   }
+}
+
+std::optional<QString> TExportDialog::exportModule(QWidget* parent, const std::string& module, int32_t subsong,
+                                                   std::string& folder) {
+  const std::optional<QString> chosen = askOutput(parent, module, subsong, folder);
+  if (!chosen) return {};
+  const std::string output = QFile::encodeName(*chosen).toStdString();
+  folder = output.substr(0, output.rfind('/') + 1);
   TExportDialog dialog(parent, TExportJob::withSettings(module, subsong, output));
   const TAudioExport::TResult result = dialog.run();
   if (result.Status == TAudioExport::TStatus::Failed)
     ShowMessageBox(result.Error, "", TMessageKind::Error);
   if (result.Status != TAudioExport::TStatus::Written) return {};
-  return chosen;
+  return *chosen;
 }

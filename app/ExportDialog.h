@@ -25,10 +25,17 @@ public:
   // Shows the dialog, modal, until the export has ended; what it came to.
   TAudioExport::TResult run();
 
-  // Asks where to save subsong `subsong` of `module` (FLAC or WAV, the type from the name or
-  // else the chosen filter), exports it with the sound settings behind the dialog and says in a
-  // box why when it fails. The file written; nothing when the user cancelled or it failed.
-  static std::optional<QString> exportModule(QWidget* parent, const std::string& module, int32_t subsong);
+  // Asks where to save subsong `subsong` of `module`, starting in `folder` (the last export's,
+  // empty for the music folder), exports it with the sound settings behind the dialog and says
+  // in a box why when it fails. `folder` becomes the chosen file's. The file written; nothing
+  // when the user cancelled or it failed.
+  static std::optional<QString> exportModule(QWidget* parent, const std::string& module, int32_t subsong,
+                                             std::string& folder);
+  // The file to save to: FLAC or WAV, the type from the name or else the chosen filter. An
+  // existing file is replaced only when the user says so, the module itself and what is not a
+  // regular file never; each asks for another name. Nothing when the user cancelled.
+  static std::optional<QString> askOutput(QWidget* parent, const std::string& module, int32_t subsong,
+                                          const std::string& folder);
 
 private:
   void follow();

@@ -311,6 +311,8 @@ void TfrmMain::moveEvent(QMoveEvent* event) {
 }
 
 void TfrmMain::FormShow() {
+  // What an export killed on its way left in the last export's folder goes.
+  if (frmSetup && !frmSetup->ExportDir.empty()) TAudioExport::removeLeftovers(frmSetup->ExportDir);
   Player = std::make_unique<TMusicPlayer>(this);
   applyPlaySettings();
   handOverPlaylist();
@@ -677,7 +679,7 @@ void TfrmMain::mnuExportClick() {
     ShowMessageBox("There is no module to export: add one to the playlist first.", "", TMessageKind::Information);
     return;
   }
-  if (std::optional<QString> saved = TExportDialog::exportModule(this, module, subsong))
+  if (std::optional<QString> saved = TExportDialog::exportModule(this, module, subsong, frmSetup->ExportDir))
     StatusBar->showMessage("Saved as " + saved->section('/', -1), 6000);
 }
 

@@ -94,6 +94,7 @@ void TfrmSetup::loadRunSettings() {
   PlaylistPlace = m_settings.readText(settings::PlaylistPlace);
   PatternPlace = m_settings.readText(settings::PatternPlace);
   InfoPlace = m_settings.readText(settings::InfoPlace);
+  ExportDir = m_settings.readText(settings::ExportDir);
 }
 
 QWidget* TfrmSetup::buildGeneralPage() {
@@ -206,6 +207,7 @@ void TfrmSetup::SaveSettings() {
     m_settings.writeText(settings::PlaylistPlace, PlaylistPlace);
     m_settings.writeText(settings::PatternPlace, PatternPlace);
     m_settings.writeText(settings::InfoPlace, InfoPlace);
+    m_settings.writeText(settings::ExportDir, ExportDir);
   });
 }
 

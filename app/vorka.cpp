@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
   for (const std::string& problem : line.Files.Problems) std::cerr << "vorka: " << problem << '\n';
   if (line.Action == TCommandLine::TAction::Export) {
     if (line.Files.Modules.empty()) return 1;
-    return TExportCommand::run(line.Files.Modules.front(), line.ExportSubsong, line.ExportTo, std::cerr,
-                               isatty(STDERR_FILENO));
+    return TExportCommand::run(line.Files.Modules.front(), line.ExportSubsong, line.ExportTo, line.ExportForce,
+                               std::cerr, isatty(STDERR_FILENO));
   }
 
   TApplication app(argc, argv);

@@ -62,6 +62,8 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
   parser.addOption(exportTo);
   const QCommandLineOption subsong("subsong", "With --export, saves subsong N (from 1) of MODULE.", "N");
   parser.addOption(subsong);
+  const QCommandLineOption force("force", "With --export, replaces FILE when it exists.");
+  parser.addOption(force);
   parser.addPositionalArgument("files", "Module files, or folders of them, to add and play.",
                                "[FILE|FOLDER...]");
 
@@ -88,14 +90,16 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
     if (parser.isSet(exportTo)) {
       line.Action = TAction::Export;
       line.ExportTo = optionBytes("export", arguments);
-      line.ExportSubsong = subsongNumber - 1;
+      line.ExportForce = parser.isSet(force);
       std::error_code error;
       if (files.size() != 1 || std::filesystem::is_directory(files.front(), error))
         line = failure(name + ": --export saves one module: give one module file after the audio file.");
       else if (!number || subsongNumber < 1)
         line = failure(name + ": --subsong takes the number of a subsong, from 1.");
-    } else if (parser.isSet(subsong)) {
-      line = failure(name + ": --subsong goes with --export.");
+      else
+        line.ExportSubsong = subsongNumber - 1;
+    } else if (parser.isSet(subsong) || parser.isSet(force)) {
+      line = failure(name + ": --" + (parser.isSet(subsong) ? "subsong" : "force") + " goes with --export.");
     }
   }
   return line;

@@ -6,6 +6,7 @@
 #include "platform/utf8.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
@@ -47,9 +48,27 @@ std::optional<TAudioExport::TType> TAudioExport::typeOf(const std::string& path)
   return {};
 }
 
+TAudioExport::TOutput TAudioExport::outputOf(const std::string& module, const std::string& output) {
+  struct stat there{}, source{};
+  if (stat(output.c_str(), &there) != 0) return TOutput::Free;
+  if (!S_ISREG(there.st_mode)) return TOutput::NotAFile;
+  if (stat(module.c_str(), &source) == 0 && source.st_dev == there.st_dev && source.st_ino == there.st_ino)
+    return TOutput::IsModule;
+  return TOutput::Exists;
+}
+
+void TAudioExport::removeLeftovers(const std::string& folder) { RemoveStaleTempFilesIn(folder, {".wav", ".flac"}); }
+
 TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::function<bool(double)>& progress) {
   const std::optional<TType> type = typeOf(job.Output);
   if (!type) return {TStatus::Failed, job.Output + " names no audio file type: its name must end in .wav or .flac."};
+  switch (outputOf(job.Module, job.Output)) {
+  case TOutput::IsModule: return {TStatus::Failed, job.Output + " is the module itself: choose another name for the audio file."};
+  case TOutput::NotAFile: return {TStatus::Failed, job.Output + " is not a regular file: an export only writes files."};
+  default: break;
+  }
+  const std::size_t slash = job.Output.rfind('/');
+  removeLeftovers(slash == std::string::npos ? "." : job.Output.substr(0, slash + 1));
   std::unique_ptr<TMidasSong> song;
   try {
     song = TMidasSong::fromFile(job.Module);

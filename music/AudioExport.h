@@ -27,6 +27,13 @@ struct TExportJob {
 class TAudioExport {
 public:
   enum class TType { Wav, Flac };
+  // What is at an output path now.
+  enum class TOutput {
+    Free,        // nothing: the export makes the file
+    Exists,      // a regular file, which the export would replace
+    IsModule,    // the module itself, by device and inode (a link to it too)
+    NotAFile,    // a folder, a pipe, a device: never replaced
+  };
   enum class TStatus { Written, Cancelled, Failed };
   struct TResult {
     TStatus Status = TStatus::Failed;
@@ -35,7 +42,13 @@ public:
 
   // The type an output path's extension names (".wav" or ".flac", any case); nothing otherwise.
   static std::optional<TType> typeOf(const std::string& path);
-  // Renders `job`. `progress` gets the share done, 0 to 1, after each piece (about a tenth of a
-  // second of sound); when it returns false the export stops as cancelled.
+  // What is at `output` now, for an export of `module`.
+  static TOutput outputOf(const std::string& module, const std::string& output);
+  // The partial files that exports ended by a kill left in `folder` are removed.
+  static void removeLeftovers(const std::string& folder);
+  // Renders `job`; an output that is the module itself or not a regular file fails, anything
+  // else there is replaced. The partial files of killed exports in the output's folder go
+  // first. `progress` gets the share done, 0 to 1, after each piece (about a tenth of a second
+  // of sound); when it returns false the export stops as cancelled.
   static TResult run(const TExportJob& job, const std::function<bool(double)>& progress);
 };

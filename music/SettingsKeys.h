@@ -38,6 +38,8 @@ inline constexpr TTruthSetting FullScreen{"tetrisoptions", "FULLSCREEN", true};
 inline constexpr TTruthSetting FirstTime{"generaloptions", "FIRSTTIME", true};
 // The folder the playlist dialog last showed (the root of the system drive at first).
 inline constexpr TTextSetting LastDir{"generaloptions", "LASTDIR", "/"};
+// The folder of the last export to an audio file; empty before the first.
+inline constexpr TTextSetting ExportDir{"generaloptions", "EXPORTDIR", ""};
 // The music's volume in percent, 0 to 100.
 inline constexpr TIntegerSetting Volume{"soundoptions", "VOLUME", 100};
 // What follows a song that has played through: 0 = repeat all, 1 = repeat one, 2 = no repeat.

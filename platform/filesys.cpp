@@ -1,5 +1,7 @@
 #include "platform/filesys.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -9,6 +11,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <pwd.h>
 #include <optional>
 #include <sstream>
@@ -198,12 +201,24 @@ std::string finalTarget(std::string path) {
 }
 
 constexpr const char* kTempInfix = ".tmp";
+// The longest part of a name that a temporary file's name holds: with the dot, ".tmp", a
+// process id and "-" and a number of ten digits each, it stays within the 255 bytes a name may
+// have.
+constexpr std::size_t kTempNameBytes = 255 - 1 - 4 - 10 - 1 - 10;
 
-// Creates a new temporary file next to `path`, named "." + its name + ".tmp" + process id + "-" +
-// a number; returns its descriptor (or -1) and its name.
+// How the temporary files of `name` begin: "." + the name (its last kTempNameBytes bytes, from
+// a character's start, when it is longer) + ".tmp".
+std::string tempPrefix(const std::string& name) {
+  std::size_t from = name.size() > kTempNameBytes ? name.size() - kTempNameBytes : 0;
+  while (from > 0 && from < name.size() && (static_cast<unsigned char>(name[from]) & 0xC0) == 0x80) ++from;
+  return "." + name.substr(from) + kTempInfix;
+}
+
+// Creates a new temporary file next to `path`, named by tempPrefix + process id + "-" + a
+// number; returns its descriptor (or -1) and its name.
 int createTempBeside(const std::string& path, std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
-  std::string stem = folderOf(path) + "." + baseNameOf(path) + kTempInfix + std::to_string(getpid());
+  std::string stem = folderOf(path) + tempPrefix(baseNameOf(path)) + std::to_string(getpid());
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = stem + "-" + std::to_string(counter++);
     int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -218,7 +233,7 @@ bool allDigits(std::string_view text) {
 }
 
 // The process that wrote the temporary file `name`, made by createTempBeside with `prefix`
-// ("." + name + ".tmp"); nothing when `name` is not such a file.
+// (tempPrefix of the file's name); nothing when `name` is not such a file.
 std::optional<pid_t> tempFileWriter(std::string_view name, std::string_view prefix) {
   if (!name.starts_with(prefix)) return {};
   name.remove_prefix(prefix.size());
@@ -337,17 +352,41 @@ TFileWrite ReplaceFileWith(const std::string& path,
   return failure ? TFileWrite{false, *failure} : notWritten(error);
 }
 
-void RemoveStaleTempFiles(const std::string& path) {
-  const std::string target = finalTarget(path);
-  const std::string folder = folderOf(target);
-  const std::string prefix = "." + baseNameOf(target) + kTempInfix;
+namespace {
+
+// Removes the temporary files in `folder` (ending in "/") whose prefix `isPrefix` accepts and
+// whose writer no longer runs.
+void removeStaleTemps(const std::string& folder, const std::function<bool(std::string_view prefix)>& isPrefix) {
   std::optional<std::vector<std::string>> names = folderEntries(folder);
   if (!names) return;
   for (const std::string& name : *names) {
+    const std::size_t infix = name.rfind(kTempInfix);
+    if (name.empty() || name.front() != '.' || infix == std::string::npos) continue;
+    const std::string_view prefix = std::string_view(name).substr(0, infix + std::strlen(kTempInfix));
     std::optional<pid_t> writer = tempFileWriter(name, prefix);
-    if (writer && *writer > 0 && kill(*writer, 0) != 0 && errno == ESRCH)
+    if (writer && *writer > 0 && isPrefix(prefix) && kill(*writer, 0) != 0 && errno == ESRCH)
       unlink((folder + name).c_str());
   }
+}
+
+} // namespace
+
+void RemoveStaleTempFiles(const std::string& path) {
+  const std::string target = finalTarget(path);
+  const std::string prefix = tempPrefix(baseNameOf(target));
+  removeStaleTemps(folderOf(target), [&](std::string_view found) { return found == prefix; });
+}
+
+void RemoveStaleTempFilesIn(const std::string& folder, const std::vector<std::string>& extensions) {
+  const std::string inFolder = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  removeStaleTemps(inFolder, [&](std::string_view prefix) {
+    // The name the temporary file was to become ends where ".tmp" starts.
+    const std::string_view name = prefix.substr(0, prefix.size() - std::strlen(kTempInfix));
+    const std::string lowered = AsciiLower(std::string(name));
+    return std::any_of(extensions.begin(), extensions.end(), [&](const std::string& extension) {
+      return lowered.size() > extension.size() && lowered.ends_with(AsciiLower(extension));
+    });
+  });
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {

@@ -108,6 +108,9 @@ TFileWrite ReplaceFileWith(const std::string& path,
 // Removes the temporary files that ReplaceFile left beside `path` (links followed) when the
 // process writing them ended during the write; those of processes that still run are kept.
 void RemoveStaleTempFiles(const std::string& path);
+// The same for every file in `folder` whose name ends in one of `extensions` (".wav", any
+// case): what writers that ended left of them.
+void RemoveStaleTempFilesIn(const std::string& folder, const std::vector<std::string>& extensions);
 
 // Makes the folder `path` and every missing folder above it, each new one open to the user
 // alone (mode 0700, as the XDG base directory rules ask); folders that exist keep their mode.
