@@ -18,10 +18,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTabWidget>
 
-#include <algorithm>
 
 TfrmSetup* frmSetup = nullptr;
 
@@ -86,7 +86,7 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
 }
 
 void TfrmSetup::loadRunSettings() {
-  Volume = std::clamp(m_settings.readInteger(settings::Volume), 0, 100);
+  Volume = m_settings.readInteger(settings::Volume);
   int32_t repeat = m_settings.readInteger(settings::Repeat);
   Repeat = repeat == 1 ? TRepeatMode::One : repeat == 2 ? TRepeatMode::None : TRepeatMode::All;
   Shuffle = m_settings.readTruth(settings::Shuffle);
@@ -172,8 +172,14 @@ void TfrmSetup::selectOutputMode(int32_t mode) {
 
 void TfrmSetup::LoadSettings() {
   LastDir.clear();
-  TrackBar->setValue(m_settings.readInteger(settings::MixRate));
-  eMixFreq->setText(QString::number(TrackBar->value()));
+  // A rate the slider does not reach (above 44100 Hz) is shown and kept as it is, until the
+  // user moves the slider.
+  m_mixRate = m_settings.readInteger(settings::MixRate);
+  {
+    const QSignalBlocker quiet(TrackBar);
+    TrackBar->setValue(m_mixRate);
+  }
+  eMixFreq->setText(QString::number(m_mixRate));
   selectOutputMode(m_settings.readInteger(settings::OutputMode));
   int32_t mixing = m_settings.readInteger(settings::MixingMode);
   cbHighQuality->setTristate(mixing != 0 && mixing != 1);
@@ -189,7 +195,7 @@ void TfrmSetup::LoadSettings() {
 
 void TfrmSetup::SaveSettings() {
   m_settings.save([this] {
-    m_settings.writeInteger(settings::MixRate, TrackBar->value());
+    m_settings.writeInteger(settings::MixRate, m_mixRate);
     if (int32_t mode = selectedOutputMode()) m_settings.writeInteger(settings::OutputMode, mode);
     m_settings.writeInteger(settings::MixingMode, cbHighQuality->checkState() == Qt::Checked ? 1 : 0);
     m_settings.writeText(settings::PlayerName, PlayerName());
@@ -219,7 +225,10 @@ std::string TfrmSetup::PlayerName() const {
   return shown.toStdString();
 }
 
-void TfrmSetup::TrackBarChange() { eMixFreq->setText(QString::number(TrackBar->value())); }
+void TfrmSetup::TrackBarChange() {
+  m_mixRate = TrackBar->value();
+  eMixFreq->setText(QString::number(m_mixRate));
+}
 
 void TfrmSetup::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);

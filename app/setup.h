@@ -37,6 +37,7 @@ public:
   // The end of the program: saves once more.
   void FormDestroy() { SaveSettings(); }
 
+  // The user moved the slider: its rate is the one stored from now on.
   void TrackBarChange();
   void btnOkClick();
   void btnCancelClick();
@@ -87,6 +88,7 @@ private:
   QWidget* m_mainWindow;
   TSettingsFile m_settings;
   std::string m_storedPlayerName; // as read from the file, in whatever encoding it has
+  int32_t m_mixRate = 44100;      // Hz, as stored or as the slider last set it
 };
 
 extern TfrmSetup* frmSetup;

@@ -6,6 +6,7 @@
 #include "app/main.h"
 #include "desktop/CommandLine.h"
 #include "desktop/SingleInstance.h"
+#include "music/SettingsFile.h"
 #include "platform/TerminationSignals.h"
 #include "platform/filesys.h"
 #include "platform/keyboard.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
   case TCommandLine::TAction::Export: break;
   }
   for (const std::string& problem : line.Files.Problems) std::cerr << "vorka: " << problem << '\n';
+  // A setting that reads as its default is named once, at start.
+  for (const std::string& problem : TSettingsFile().problems()) std::cerr << "vorka: vorka.ini: " << problem << '\n';
   if (line.Action == TCommandLine::TAction::Export) {
     if (line.Files.Modules.empty()) return 1;
     return TExportCommand::run(line.Files.Modules.front(), line.ExportSubsong, line.ExportTo, line.ExportForce,

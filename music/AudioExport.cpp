@@ -35,7 +35,7 @@ TExportJob TExportJob::withSettings(const std::string& module, int32_t subsong, 
   job.Subsong = subsong;
   job.Output = output;
   job.Render = settingsFile.readRenderOptions();
-  job.Rate = std::clamp(settingsFile.readInteger(settings::MixRate), 5000, 192000);
+  job.Rate = settingsFile.readInteger(settings::MixRate);
   const int32_t mode = settingsFile.readInteger(settings::OutputMode);
   job.Channels = mode == 5 || mode == 9 ? 1 : 2; // the mono modes
   return job;

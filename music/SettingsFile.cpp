@@ -2,7 +2,6 @@
 
 #include "platform/profile.h"
 
-#include <algorithm>
 #include <cctype>
 #include <limits>
 #include <stdexcept>
@@ -73,7 +72,21 @@ std::string TSettingsFile::readText(const TTextSetting& key) const {
 }
 
 int32_t TSettingsFile::readInteger(const TIntegerSetting& key) const {
-  return parseInteger(readRaw(key.Section, key.Key, "")).value_or(key.Default);
+  const std::optional<int32_t> value = parseInteger(readRaw(key.Section, key.Key, ""));
+  return value && *value >= key.Min && *value <= key.Max ? *value : key.Default;
+}
+
+std::vector<std::string> TSettingsFile::problems() const {
+  std::vector<std::string> lines;
+  for (const TIntegerSetting* key : settings::Ranged) {
+    const std::string text = readRaw(key->Section, key->Key, "");
+    const std::optional<int32_t> value = parseInteger(text);
+    if (text.empty() || (value && *value >= key->Min && *value <= key->Max)) continue;
+    const std::string what = value ? "is not " + std::to_string(key->Min) + " to " + std::to_string(key->Max)
+                                   : "is not a number";
+    lines.push_back(std::string(key->Key) + "=" + text + " " + what + "; using " + std::to_string(key->Default));
+  }
+  return lines;
 }
 
 bool TSettingsFile::readTruth(const TTruthSetting& key) const {
@@ -96,8 +109,8 @@ void TSettingsFile::writeTruth(const TTruthSetting& key, bool value) const {
 TRenderOptions TSettingsFile::readRenderOptions() const {
   TRenderOptions options;
   options.InterpolationTaps = readInteger(settings::MixingMode) != 0 ? 8 : 2;
-  options.StereoSeparation = std::clamp(readInteger(settings::StereoSeparation), 0, 200);
-  options.VolumeRamping = std::clamp(readInteger(settings::VolumeRamping), -1, 10);
-  options.Amiga = static_cast<TAmigaResampler>(std::clamp(readInteger(settings::AmigaResampler), 0, 3));
+  options.StereoSeparation = readInteger(settings::StereoSeparation);
+  options.VolumeRamping = readInteger(settings::VolumeRamping);
+  options.Amiga = static_cast<TAmigaResampler>(readInteger(settings::AmigaResampler));
   return options;
 }

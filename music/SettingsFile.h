@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The settings file: every call reads or writes one key through the profile functions; no
 // copy of the file is kept. A missing file or key reads as the key's default. Safe from any
@@ -21,15 +22,17 @@ public:
   // At most 1023 bytes of text (a 1024-character buffer).
   std::string readText(const TTextSetting& key) const;
   // Hexadecimal after "0x" or "0X" when the text is longer than 2 characters, otherwise
-  // decimal; missing, empty or not a number gives the default.
+  // decimal; missing, empty, not a number or outside the key's range gives the default.
   int32_t readInteger(const TIntegerSetting& key) const;
   // An integer with default 1 (true) or 0 (false); anything but 0 is true.
   bool readTruth(const TTruthSetting& key) const;
 
   // How modules are rendered: the mixing mode's interpolation (8 taps for high quality, 2
-  // otherwise), the stereo separation, volume ramping and Amiga resampler, each brought into
-  // its range.
+  // otherwise), the stereo separation, volume ramping and Amiga resampler.
   TRenderOptions readRenderOptions() const;
+  // One line for each number of the file that reads as its default because it is not a number
+  // or out of its range: "VOLUME=-5 is not 0 to 100; using 100".
+  std::vector<std::string> problems() const;
 
   // Text unchanged, integers in decimal, truth as "1" or "0". Each throws std::runtime_error
   // "Unable to write to <path>" when the file cannot be written.

@@ -1,13 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
-// The keys of the settings file "vorka.ini", with their sections and defaults.
+// The keys of the settings file "vorka.ini", with their sections, defaults and, for numbers that
+// have one, their range: a value outside it reads as the default.
 
 struct TIntegerSetting {
   const char* Section;
   const char* Key;
   int32_t Default;
+  int32_t Min = std::numeric_limits<int32_t>::min();
+  int32_t Max = std::numeric_limits<int32_t>::max();
+
+  bool ranged() const { return Min != std::numeric_limits<int32_t>::min() || Max != std::numeric_limits<int32_t>::max(); }
 };
 
 struct TTruthSetting {
@@ -24,8 +30,8 @@ struct TTextSetting {
 
 namespace settings {
 
-// Mixing rate in Hz; the setup dialog offers 5000 to 44100.
-inline constexpr TIntegerSetting MixRate{"midasoptions", "MIXRATE", 44100};
+// Mixing rate in Hz, 5000 to 192000; the setup dialog offers 5000 to 44100.
+inline constexpr TIntegerSetting MixRate{"midasoptions", "MIXRATE", 44100, 5000, 192000};
 // 5 = 8 bit mono, 6 = 8 bit stereo, 9 = 16 bit mono, 10 = 16 bit stereo.
 inline constexpr TIntegerSetting OutputMode{"midasoptions", "OUTPUTMODE", 10};
 // 1 = high quality mixing, 0 = normal.
@@ -41,17 +47,17 @@ inline constexpr TTextSetting LastDir{"generaloptions", "LASTDIR", "/"};
 // The folder of the last export to an audio file; empty before the first.
 inline constexpr TTextSetting ExportDir{"generaloptions", "EXPORTDIR", ""};
 // The music's volume in percent, 0 to 100.
-inline constexpr TIntegerSetting Volume{"soundoptions", "VOLUME", 100};
+inline constexpr TIntegerSetting Volume{"soundoptions", "VOLUME", 100, 0, 100};
 // What follows a song that has played through: 0 = repeat all, 1 = repeat one, 2 = no repeat.
-inline constexpr TIntegerSetting Repeat{"soundoptions", "REPEAT", 0};
+inline constexpr TIntegerSetting Repeat{"soundoptions", "REPEAT", 0, 0, 2};
 // The songs play shuffled (true) or in list order.
 inline constexpr TTruthSetting Shuffle{"soundoptions", "SHUFFLE", false};
 // Stereo separation in percent, 0 (mono) to 200.
-inline constexpr TIntegerSetting StereoSeparation{"soundoptions", "STEREOSEPARATION", 100};
+inline constexpr TIntegerSetting StereoSeparation{"soundoptions", "STEREOSEPARATION", 100, 0, 200};
 // Volume ramping: -1 = the sound library's default, 0 = off, 1 to 10 ever softer.
-inline constexpr TIntegerSetting VolumeRamping{"soundoptions", "VOLUMERAMPING", -1};
+inline constexpr TIntegerSetting VolumeRamping{"soundoptions", "VOLUMERAMPING", -1, -1, 10};
 // The Amiga resampler for Amiga modules: 0 = automatic, 1 = Amiga 500, 2 = Amiga 1200, 3 = off.
-inline constexpr TIntegerSetting AmigaResampler{"soundoptions", "AMIGARESAMPLER", 0};
+inline constexpr TIntegerSetting AmigaResampler{"soundoptions", "AMIGARESAMPLER", 0, 0, 3};
 // Where the main window was, "left,top"; empty: centred on the screen.
 inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
 // Where the playlist dialog was and its size, "left,top,width,height"; empty: centred on the
@@ -62,5 +68,9 @@ inline constexpr TTextSetting PatternPlace{"windows", "PATTERN", ""};
 // Where the module information dialog was and its size, "left,top,width,height"; empty: centred
 // on the main window at its first size.
 inline constexpr TTextSetting InfoPlace{"windows", "INFO", ""};
+
+// The numbers that have a range.
+inline constexpr const TIntegerSetting* Ranged[] = {&MixRate, &Volume, &Repeat, &StereoSeparation, &VolumeRamping,
+                                                    &AmigaResampler};
 
 } // namespace settings

@@ -95,20 +95,26 @@ TEST_F(SetupTest, WelcomeOnceAtTheFirstStart) {
   EXPECT_EQ(boxes.size(), 1u);
 }
 
-// The slider holds a stored rate to 5000..44100; what it shows is what the next save writes.
-TEST_F(SetupTest, MixingRateIsHeldToTheSliderRange) {
-  for (auto [storedRate, shown] : {std::pair{"22050", 22050}, {"0x5622", 22050}, {"3000", 5000},
-                                   {"48000", 44100}}) {
-    writeIni(std::string("[midasoptions]\nMIXRATE=") + storedRate + "\n");
+// A stored rate shows as it is, also one above the slider's 44100, and is saved as it is until
+// the user moves the slider; one out of range (or no number) shows and saves the default, as
+// does a volume out of range.
+TEST_F(SetupTest, MixingRateAndVolumeAsStored) {
+  for (auto [storedRate, shown] : {std::pair{"22050", 22050}, {"0x5622", 22050}, {"96000", 96000},
+                                   {"3000", 44100}, {"0", 44100}}) {
+    writeIni(std::string("[midasoptions]\nMIXRATE=") + storedRate + "\n[soundoptions]\nVOLUME=-5\n");
     TfrmSetup& s = make();
-    EXPECT_EQ(s.TrackBar->value(), shown) << storedRate;
     EXPECT_EQ(s.eMixFreq->text().toInt(), shown) << storedRate;
+    EXPECT_EQ(s.Volume, 100);
+    s.btnCancelClick();
     s.SaveSettings();
     EXPECT_EQ(stored("midasoptions", "MIXRATE"), std::to_string(shown));
+    EXPECT_EQ(stored("soundoptions", "VOLUME"), "100");
   }
   TfrmSetup& s = make();
   s.TrackBar->setValue(11025);
   EXPECT_EQ(s.eMixFreq->text(), "11025");
+  s.SaveSettings();
+  EXPECT_EQ(stored("midasoptions", "MIXRATE"), "11025");
 }
 
 // Each mode item stands for its OUTPUTMODE; any other stored mode selects nothing and is left
@@ -147,14 +153,14 @@ TEST_F(SetupTest, MixingModeStates) {
   EXPECT_EQ(s.cbHighQuality->checkState(), Qt::Checked);
 }
 
-// The Mixing page shows the stored choices brought into range, announces every change at once,
+// The Mixing page shows the stored choices (those out of range as their defaults), announces every change at once,
 // stores them on OK, and Cancel brings back (and announces) the stored ones.
 TEST_F(SetupTest, MixingChoicesAreHeardAtOnceAndStoredOnOk) {
   writeIni("[soundoptions]\nSTEREOSEPARATION=250\nVOLUMERAMPING=-7\nAMIGARESAMPLER=2\n");
   TfrmSetup& s = make();
   TMixingPage& page = *s.Mixing;
-  EXPECT_EQ(page.Separation->value(), 200);
-  EXPECT_EQ(page.SeparationValue->text(), "200 %");
+  EXPECT_EQ(page.Separation->value(), 100);
+  EXPECT_EQ(page.SeparationValue->text(), "100 %");
   EXPECT_EQ(page.Ramping->currentText(), "Library default");
   EXPECT_EQ(page.Amiga->currentText(), "Amiga 1200");
   std::vector<TRenderOptions> heard;
@@ -167,12 +173,12 @@ TEST_F(SetupTest, MixingChoicesAreHeardAtOnceAndStoredOnOk) {
   EXPECT_EQ(heard.back().VolumeRamping, 0);
   EXPECT_EQ(heard.back().Amiga, TAmigaResampler::A1200);
   s.btnCancelClick();
-  EXPECT_EQ(heard.back().StereoSeparation, 200);
+  EXPECT_EQ(heard.back().StereoSeparation, 100);
   EXPECT_EQ(heard.back().VolumeRamping, -1);
   page.Ramping->setCurrentText("10");
   page.Amiga->setCurrentText("Off");
   s.btnOkClick();
-  EXPECT_EQ(stored("soundoptions", "STEREOSEPARATION"), "200");
+  EXPECT_EQ(stored("soundoptions", "STEREOSEPARATION"), "100");
   EXPECT_EQ(stored("soundoptions", "VOLUMERAMPING"), "10");
   EXPECT_EQ(stored("soundoptions", "AMIGARESAMPLER"), "3");
 }

@@ -45,28 +45,40 @@ TEST_F(SettingsFileTest, MissingFileGivesTheDefaults) {
 }
 
 // Integers are hexadecimal after "0x" when longer than two characters, otherwise decimal;
-// anything that is no number gives the default; values outside the sound library's range are
-// read unchanged.
+// anything that is no number gives the default, and so does a number outside the key's range,
+// which is named once in a line of its own.
 TEST_F(SettingsFileTest, IntegerReadingRules) {
   auto read = [&](const std::string& value) {
-    writeIni("[midasoptions]\nMIXRATE=" + value + "\n");
-    return file.readInteger(settings::MixRate);
+    writeIni("[midasoptions]\nOUTPUTMODE=" + value + "\n");
+    return file.readInteger(settings::OutputMode);
   };
   EXPECT_EQ(read("0x5622"), 22050);
   EXPECT_EQ(read("0X10"), 16);
   EXPECT_EQ(read("0xFFFFFFFF"), -1);
-  EXPECT_EQ(read("0x"), 44100);
-  EXPECT_EQ(read("0x12G"), 44100);
-  EXPECT_EQ(read("0x123456789"), 44100);
-  EXPECT_EQ(read("48000"), 48000);
+  EXPECT_EQ(read("0x"), 10);
+  EXPECT_EQ(read("0x12G"), 10);
+  EXPECT_EQ(read("0x123456789"), 10);
   EXPECT_EQ(read("  3000  "), 3000);
   EXPECT_EQ(read("-5"), -5);
   EXPECT_EQ(read("+7"), 7);
-  EXPECT_EQ(read(""), 44100);
-  EXPECT_EQ(read("12abc"), 44100);
-  EXPECT_EQ(read("-"), 44100);
-  EXPECT_EQ(read("2147483648"), 44100);
+  EXPECT_EQ(read(""), 10);
+  EXPECT_EQ(read("12abc"), 10);
+  EXPECT_EQ(read("-"), 10);
+  EXPECT_EQ(read("2147483648"), 10);
   EXPECT_EQ(read("-2147483648"), -2147483647 - 1);
+
+  writeIni("[midasoptions]\nMIXRATE=96000\nOUTPUTMODE=7\n[soundoptions]\nVOLUME=-5\nREPEAT=loud\n"
+           "STEREOSEPARATION=200\nAMIGARESAMPLER=0x7FFFFFFF\n");
+  EXPECT_EQ(file.readInteger(settings::MixRate), 96000);
+  EXPECT_EQ(file.readInteger(settings::Volume), 100);
+  EXPECT_EQ(file.readInteger(settings::Repeat), 0);
+  EXPECT_EQ(file.readRenderOptions(), (TRenderOptions{8, 200, -1, TAmigaResampler::Automatic}));
+  EXPECT_EQ(file.problems(), (std::vector<std::string>{"VOLUME=-5 is not 0 to 100; using 100",
+                                                       "REPEAT=loud is not a number; using 0",
+                                                       "AMIGARESAMPLER=0x7FFFFFFF is not 0 to 3; using 0"}));
+  writeIni("[midasoptions]\nMIXRATE=0\n");
+  EXPECT_EQ(file.readInteger(settings::MixRate), 44100);
+  EXPECT_EQ(file.problems(), std::vector<std::string>{"MIXRATE=0 is not 5000 to 192000; using 44100"});
 }
 
 // Truth values are integers with 1 or 0 as default; every non-zero value is true.
