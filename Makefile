@@ -46,7 +46,7 @@ test-sanitize: deps
 
 # libFuzzer runs of every file reader, a fixed number of executions each, from seeds that the
 # program's own writers make. A crash leaves its input in build-fuzz/fuzz/.
-FUZZ_TARGETS := playlist:20000 highscores:20000 profile:20000 module:5000 bitmap:4000
+FUZZ_TARGETS := playlist:20000 highscores:20000 profile:20000 commandline:20000 module:5000 bitmap:4000
 
 fuzz: deps
 	@if [ ! -f build-fuzz/build.ninja ]; then \

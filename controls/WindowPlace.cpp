@@ -12,6 +12,8 @@ namespace {
 // How much of the title bar must be on a screen: a strip this high and at least this wide.
 constexpr int kTitleBarHeight = 24;
 constexpr int kGrabWidth = 64;
+// No screen reaches this far, and a rectangle within it can be worked with without overflow.
+constexpr int kFarthest = 1000000;
 
 std::optional<std::vector<int>> numbers(const std::string& text) {
   std::vector<int> values;
@@ -41,18 +43,30 @@ std::optional<QRect> ParsePlace(const std::string& text) {
   std::optional<std::vector<int>> values = numbers(text);
   if (!values || (values->size() != 2 && values->size() != 4)) return {};
   const std::vector<int>& v = *values;
+  auto far = [](int value) { return value < -kFarthest || value > kFarthest; };
+  if (far(v[0]) || far(v[1])) return {};
   if (v.size() == 2) return QRect(v[0], v[1], 0, 0);
-  if (v[2] <= 0 || v[3] <= 0) return {};
+  if (v[2] <= 0 || v[3] <= 0 || v[2] > kFarthest || v[3] > kFarthest) return {};
   return QRect(v[0], v[1], v[2], v[3]);
 }
 
-bool TitleBarVisible(const QRect& place, const QList<QRect>& screens) {
+std::optional<QRect> ScreenOfTitleBar(const QRect& place, const QList<QRect>& screens) {
   const QRect titleBar(place.left(), place.top(), std::max(place.width(), kGrabWidth), kTitleBarHeight);
   for (const QRect& screen : screens) {
     const QRect seen = screen.intersected(titleBar);
-    if (seen.width() >= kGrabWidth && seen.height() >= kTitleBarHeight / 2) return true;
+    if (seen.width() >= kGrabWidth && seen.height() >= kTitleBarHeight / 2) return screen;
   }
-  return false;
+  return {};
+}
+
+bool TitleBarVisible(const QRect& place, const QList<QRect>& screens) {
+  return ScreenOfTitleBar(place, screens).has_value();
+}
+
+std::optional<QRect> PlaceOnScreens(const QRect& stored, QSize size, const QList<QRect>& screens) {
+  const std::optional<QRect> screen = ScreenOfTitleBar(QRect(stored.topLeft(), size), screens);
+  if (!screen) return {};
+  return QRect(stored.topLeft(), size.boundedTo(screen->size()));
 }
 
 bool RestorePlace(QWidget* window, const std::string& text) {
@@ -62,8 +76,9 @@ bool RestorePlace(QWidget* window, const std::string& text) {
                                 : place->size().expandedTo(window->minimumSize());
   QList<QRect> screens;
   for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
-  if (!TitleBarVisible(QRect(place->topLeft(), size), screens)) return false;
-  if (!place->isEmpty()) window->resize(size);
-  window->move(place->topLeft());
+  const std::optional<QRect> onScreen = PlaceOnScreens(*place, size, screens);
+  if (!onScreen) return false;
+  if (!place->isEmpty()) window->resize(onScreen->size());
+  window->move(onScreen->topLeft());
   return true;
 }

@@ -16,13 +16,19 @@ class QWidget;
 std::string PlaceOf(const QWidget* window, bool withSize);
 
 // The rectangle that stored `text` stands for (an empty size when it holds none); nothing for
-// text that is no place.
+// text that is no place, or one farther than a million pixels from the origin.
 std::optional<QRect> ParsePlace(const std::string& text);
 
-// True when the top edge of `place`, where its title bar is, lies on one of `screens` far
-// enough for the window to be grabbed and moved.
+// The screen on which the top edge of `place`, where its title bar is, lies far enough for the
+// window to be grabbed and moved; nothing when there is none among `screens`.
+std::optional<QRect> ScreenOfTitleBar(const QRect& place, const QList<QRect>& screens);
 bool TitleBarVisible(const QRect& place, const QList<QRect>& screens);
 
-// Puts `window` at the stored place (and size, no smaller than its minimum) when its title bar
-// would be visible on one of the screens now attached; false, leaving it alone, otherwise.
+// Where a window of `size` comes back to at the top left of `stored`: its size no larger than
+// the screen its title bar is on; nothing when the title bar is on none of `screens`.
+std::optional<QRect> PlaceOnScreens(const QRect& stored, QSize size, const QList<QRect>& screens);
+
+// Puts `window` at the stored place (and size, no smaller than its minimum, no larger than its
+// screen) when its title bar would be visible on one of the screens now attached; false,
+// leaving it alone (at its first place), otherwise.
 bool RestorePlace(QWidget* window, const std::string& text);

@@ -1,8 +1,13 @@
-// Fuzzes the profile (INI) reader and writer on any file content: reading never crashes, and a
-// value written into the file reads back as written (line breaks becoming blanks), while a
-// key of another section keeps its value.
+// Fuzzes the profile (INI) reader and writer on any file content: reading never crashes, every
+// number of the settings reads within its range, a window place comes back on the screen and no
+// larger than it, and a value written into the file reads back as written (line breaks becoming
+// blanks), while a key of another section keeps its value.
 
+#include "controls/WindowPlace.h"
+#include "music/SettingsFile.h"
 #include "platform/profile.h"
+
+#include <QRect>
 
 #include <cstdint>
 #include <cstdlib>
@@ -29,7 +34,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string file = scratchFile();
   std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
 
-  GetPrivateProfileString("midasoptions", "MIXRATE", "none", 1024, file);
+  const TSettingsFile settingsFile(file);
+  for (const TIntegerSetting* key : settings::Ranged) {
+    const int32_t value = settingsFile.readInteger(*key);
+    if (value < key->Min || value > key->Max) std::abort();
+  }
+  settingsFile.problems();
+  settingsFile.readRenderOptions();
+  settingsFile.readText(settings::ExportDir);
+  const QRect screen(0, 0, 1920, 1080);
+  for (const TTextSetting& key : {settings::MainWindowPlace, settings::PlaylistPlace, settings::PatternPlace,
+                                  settings::InfoPlace}) {
+    const std::optional<QRect> place = ParsePlace(settingsFile.readText(key));
+    if (!place) continue;
+    const QSize size = place->isEmpty() ? QSize(354, 296) : place->size();
+    const std::optional<QRect> onScreen = PlaceOnScreens(*place, size, {screen});
+    if (onScreen && (onScreen->width() > screen.width() || onScreen->height() > screen.height() ||
+                     !onScreen->intersects(screen)))
+      std::abort();
+  }
   const std::string other = GetPrivateProfileString("generaloptions", "LASTDIR", "<none>", 1024, file);
   if (!WritePrivateProfileString("tetrisoptions", "PLAYERNAME", value, file)) return 0;
   for (char& c : value)

@@ -42,7 +42,12 @@ int main(int argc, char** argv) {
   put(root / "profile", "vorka.ini",
       std::string("Ann") + '\0' +
           "[midasoptions]\r\nMIXRATE=44100\r\n[tetrisoptions]\r\nPLAYERNAME=\"Bob \"\r\n"
-          "[generaloptions]\r\nLASTDIR=/music\r\n");
+          "[generaloptions]\r\nLASTDIR=/music\r\nEXPORTDIR=/music/\r\n[soundoptions]\r\nVOLUME=80\r\n"
+          "STEREOSEPARATION=250\r\n[windows]\r\nMAIN=100,100\r\nPLAYLIST=0,0,99999,99999\r\n"
+          "INFO=-20,40,420,380\r\n");
+  put(root / "commandline", "export",
+      std::string("--export") + '\0' + "out.wav" + '\0' + "--subsong" + '\0' + "2" + '\0' + "--force" + '\0' + "tune.it");
+  put(root / "commandline", "files", std::string("a.mod") + '\0' + "--" + '\0' + "-b.xm" + '\0' + "folder");
   std::filesystem::create_directories(root / "bitmap");
   writeIndexedBitmap((root / "bitmap" / "grid.bmp").string(), 24, 16, {0, 0xFF0000, 0x00FF00},
                      [](int x, int y) { return (x / 8 + y / 8) % 3; });
