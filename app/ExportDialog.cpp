@@ -94,7 +94,8 @@ std::optional<QString> TExportDialog::askOutput(QWidget* parent, const std::stri
     if (!TAudioExport::typeOf(QFile::encodeName(chosen).toStdString())) chosen += filter == kWavFilter ? ".wav" : ".flac";
     start = chosen;
     const std::string output = QFile::encodeName(chosen).toStdString();
-    switch (TAudioExport::outputOf(module, output)) {
+    const TAudioExport::TOutput what = TAudioExport::outputOf(module, output);
+    switch (what) {
     case TAudioExport::TOutput::Free: return chosen;
     case TAudioExport::TOutput::Exists:
       if (QMessageBox::question(parent, kTitle, nameOf(output) + " already exists. Do you want to replace it?",
@@ -102,12 +103,8 @@ std::optional<QString> TExportDialog::askOutput(QWidget* parent, const std::stri
         return chosen;
       break;
     case TAudioExport::TOutput::IsModule:
-      ShowMessageBox(nameOf(output).toStdString() + " is the module itself: choose another name for the audio file.", "",
-                     TMessageKind::Error);
-      break;
     case TAudioExport::TOutput::NotAFile:
-      ShowMessageBox(nameOf(output).toStdString() + " is not a regular file: an export only writes files.", "",
-                     TMessageKind::Error);
+      ShowMessageBox(TAudioExport::refusal(what, nameOf(output).toStdString()), "", TMessageKind::Error);
       break;
     }
   }

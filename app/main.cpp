@@ -80,6 +80,13 @@ QString withKey(const char* hint, const QAction* action) {
   return QString("%1 (%2)").arg(hint, action->shortcut().toString(QKeySequence::NativeText));
 }
 
+// Shows a window of the program's, or brings it in front when it is open already.
+void bringToFront(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
 QString stateText(TPlayerState state) {
   switch (state) {
   case psPlaying: return "Playing";
@@ -661,10 +668,7 @@ void TfrmMain::btnPlayGameClick() {
 }
 
 void TfrmMain::mnuModinfoClick() {
-  if (!Player || Player->State != psPlaying) return;
-  frmInfo->show();
-  frmInfo->raise();
-  frmInfo->activateWindow();
+  if (Player && Player->State == psPlaying) bringToFront(frmInfo);
 }
 
 void TfrmMain::mnuExportClick() {
@@ -689,9 +693,7 @@ void TfrmMain::mnuPatternClick() {
     if (frmSetup) RestorePlace(PatternWindow, frmSetup->PatternPlace);
     connect(this, &TfrmMain::playerChanged, PatternWindow, &TPatternWindow::playerChanged);
   }
-  PatternWindow->show();
-  PatternWindow->raise();
-  PatternWindow->activateWindow();
+  bringToFront(PatternWindow);
 }
 
 void TfrmMain::mnuSetupClick() { frmSetup->exec(); }

@@ -66,8 +66,6 @@ constexpr const char* kIntrospection = R"(<interface name="org.mpris.MediaPlayer
 
 bool holds(const QVariant& value, QMetaType type) { return value.metaType() == type; }
 
-QDBusError refusal(QDBusError::ErrorType type, const QString& text) { return QDBusError(type, text); }
-
 } // namespace
 
 TMprisService::TMprisService(TMprisLinks links, QObject* parent)
@@ -123,27 +121,27 @@ QVariantMap TMprisService::properties(const QString& interface) const {
 std::optional<QDBusError> TMprisService::setProperty(const QString& interface, const QString& name,
                                                      const QVariant& value) {
   const QVariantMap all = properties(interface);
-  if (all.isEmpty()) return refusal(QDBusError::UnknownInterface, interface + " is not an interface of this object.");
-  if (!all.contains(name)) return refusal(QDBusError::UnknownProperty, interface + " has no property " + name + ".");
+  if (all.isEmpty()) return QDBusError(QDBusError::UnknownInterface, interface + " is not an interface of this object.");
+  if (!all.contains(name)) return QDBusError(QDBusError::UnknownProperty, interface + " has no property " + name + ".");
   const QMetaType isDouble = QMetaType::fromType<double>();
   if (name == "LoopStatus") {
     const std::optional<TRepeatMode> repeat =
         holds(value, QMetaType::fromType<QString>()) ? TMprisState::repeatMode(value.toString()) : std::nullopt;
-    if (!repeat) return refusal(QDBusError::InvalidArgs, "LoopStatus is one of the texts Playlist, Track and None.");
+    if (!repeat) return QDBusError(QDBusError::InvalidArgs, "LoopStatus is one of the texts Playlist, Track and None.");
     m_links.SetRepeat(*repeat);
   } else if (name == "Shuffle") {
-    if (!holds(value, QMetaType::fromType<bool>())) return refusal(QDBusError::InvalidArgs, "Shuffle is a boolean.");
+    if (!holds(value, QMetaType::fromType<bool>())) return QDBusError(QDBusError::InvalidArgs, "Shuffle is a boolean.");
     m_links.SetShuffle(value.toBool());
   } else if (name == "Volume") {
     if (!holds(value, isDouble) || !std::isfinite(value.toDouble()))
-      return refusal(QDBusError::InvalidArgs, "Volume is a number, 0 for silence to 1 for full volume.");
+      return QDBusError(QDBusError::InvalidArgs, "Volume is a number, 0 for silence to 1 for full volume.");
     m_links.SetVolume(std::clamp(value.toDouble(), 0.0, 1.0));
   } else if (name == "Rate") {
     if (!holds(value, isDouble) || !std::isfinite(value.toDouble()))
-      return refusal(QDBusError::InvalidArgs, "Rate is a number; this player has the rate 1 only.");
+      return QDBusError(QDBusError::InvalidArgs, "Rate is a number; this player has the rate 1 only.");
     if (value.toDouble() == 0.0) pause();
   } else {
-    return refusal(QDBusError::PropertyReadOnly, name + " can only be read.");
+    return QDBusError(QDBusError::PropertyReadOnly, name + " can only be read.");
   }
   return {};
 }

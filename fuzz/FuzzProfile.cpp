@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const TSettingsFile settingsFile(file);
   for (const TIntegerSetting* key : settings::Ranged) {
     const int32_t value = settingsFile.readInteger(*key);
-    if (value < key->Min || value > key->Max) std::abort();
+    if (!key->holds(value)) std::abort();
   }
   settingsFile.problems();
   settingsFile.readRenderOptions();

@@ -57,16 +57,21 @@ TAudioExport::TOutput TAudioExport::outputOf(const std::string& module, const st
   return TOutput::Exists;
 }
 
+std::string TAudioExport::refusal(TOutput what, const std::string& output) {
+  switch (what) {
+  case TOutput::IsModule: return output + " is the module itself: choose another name for the audio file.";
+  case TOutput::NotAFile: return output + " is not a regular file: an export only writes files.";
+  default: return {};
+  }
+}
+
 void TAudioExport::removeLeftovers(const std::string& folder) { RemoveStaleTempFilesIn(folder, {".wav", ".flac"}); }
 
 TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::function<bool(double)>& progress) {
   const std::optional<TType> type = typeOf(job.Output);
   if (!type) return {TStatus::Failed, job.Output + " names no audio file type: its name must end in .wav or .flac."};
-  switch (outputOf(job.Module, job.Output)) {
-  case TOutput::IsModule: return {TStatus::Failed, job.Output + " is the module itself: choose another name for the audio file."};
-  case TOutput::NotAFile: return {TStatus::Failed, job.Output + " is not a regular file: an export only writes files."};
-  default: break;
-  }
+  if (const std::string refused = refusal(outputOf(job.Module, job.Output), job.Output); !refused.empty())
+    return {TStatus::Failed, refused};
   const std::size_t slash = job.Output.rfind('/');
   removeLeftovers(slash == std::string::npos ? "." : job.Output.substr(0, slash + 1));
   std::unique_ptr<TMidasSong> song;

@@ -44,6 +44,9 @@ public:
   static std::optional<TType> typeOf(const std::string& path);
   // What is at `output` now, for an export of `module`.
   static TOutput outputOf(const std::string& module, const std::string& output);
+  // The sentence that refuses to write over `output` (as the user should read its name) because
+  // it is the module itself or not a regular file; empty for what may be written.
+  static std::string refusal(TOutput what, const std::string& output);
   // The partial files that exports ended by a kill left in `folder` are removed.
   static void removeLeftovers(const std::string& folder);
   // Renders `job`; an output that is the module itself or not a regular file fails, anything

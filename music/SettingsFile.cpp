@@ -73,7 +73,7 @@ std::string TSettingsFile::readText(const TTextSetting& key) const {
 
 int32_t TSettingsFile::readInteger(const TIntegerSetting& key) const {
   const std::optional<int32_t> value = parseInteger(readRaw(key.Section, key.Key, ""));
-  return value && *value >= key.Min && *value <= key.Max ? *value : key.Default;
+  return value && key.holds(*value) ? *value : key.Default;
 }
 
 std::vector<std::string> TSettingsFile::problems() const {
@@ -81,7 +81,7 @@ std::vector<std::string> TSettingsFile::problems() const {
   for (const TIntegerSetting* key : settings::Ranged) {
     const std::string text = readRaw(key->Section, key->Key, "");
     const std::optional<int32_t> value = parseInteger(text);
-    if (text.empty() || (value && *value >= key->Min && *value <= key->Max)) continue;
+    if (text.empty() || (value && key->holds(*value))) continue;
     const std::string what = value ? "is not " + std::to_string(key->Min) + " to " + std::to_string(key->Max)
                                    : "is not a number";
     lines.push_back(std::string(key->Key) + "=" + text + " " + what + "; using " + std::to_string(key->Default));

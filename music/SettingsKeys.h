@@ -13,7 +13,8 @@ struct TIntegerSetting {
   int32_t Min = std::numeric_limits<int32_t>::min();
   int32_t Max = std::numeric_limits<int32_t>::max();
 
-  bool ranged() const { return Min != std::numeric_limits<int32_t>::min() || Max != std::numeric_limits<int32_t>::max(); }
+  // Whether `value` lies in the key's range.
+  bool holds(int32_t value) const { return value >= Min && value <= Max; }
 };
 
 struct TTruthSetting {
