@@ -2,7 +2,7 @@
 
 #include "music/ModuleFormats.h"
 #include "playlist/DirBrowser.h"
-#include "playlist/PlaylistFile.h"
+#include "library/PlaylistFile.h"
 
 #include <sys/stat.h>
 

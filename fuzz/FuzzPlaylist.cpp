@@ -1,7 +1,7 @@
 // Fuzzes the playlist file reader: any bytes parse into non-empty entries without line breaks
 // or Ctrl-Z, and the entries written back as a playlist file read as the same entries.
 
-#include "playlist/PlaylistFile.h"
+#include "library/PlaylistFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "playlist/DirBrowser.h"
-#include "playlist/PlaylistFile.h"
+#include "library/PlaylistFile.h"
 
 #include <QDialog>
 

@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev libopenmpt-dev libsdl2-dev libpulse-dev libsndfile1-dev zlib1g-dev
-  libgtest-dev libbenchmark-dev
+  qt6-base-dev libopenmpt-dev libsdl2-dev libpulse-dev libsndfile1-dev zlib1g-dev libsqlite3-dev libarchive-dev
+  libgtest-dev libbenchmark-dev openmpt123
   console-setup-linux
   fonts-dejavu-core
   xvfb xauth xdotool x11-utils xclip imagemagick python3 libxtst-dev

@@ -1,4 +1,4 @@
-#include "playlist/PlaylistFile.h"
+#include "library/PlaylistFile.h"
 
 #include "platform/filesys.h"
 #include "tests/support/ChildProcess.h"
