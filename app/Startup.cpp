@@ -7,6 +7,7 @@
 #include "app/setup.h"
 #include "desktop/MprisService.h"
 #include "platform/msgbox.h"
+#include "library/Library.h"
 #include "playlist/playlist.h"
 
 #include <QThread>
@@ -89,7 +90,7 @@ bool CreateWindows(const std::string& filesDir) {
          guarded([] { frmSetup = new TfrmSetup(frmMain); }) &&
          guarded([&] {
            frmPlayList =
-               new TfrmPlayList(frmMain, frmSetup->LastDir, frmSetup->PlaylistPlace, filesDir);
+               new TfrmPlayList(frmMain, frmSetup->LastDir, frmSetup->PlaylistPlace, frmMain->Library->playlist());
          }) &&
          guarded([] { frmInfo = new TfrmInfo(frmMain, frmSetup->InfoPlace); }) &&
          guarded([] { frmAbout = new TfrmAbout(frmMain); });
@@ -128,13 +129,13 @@ void RequestEnd() {
 void CommitData() {
   TMessageBoxHandler previous = SetMessageBoxHandler(PrintMessageBox);
   if (frmSetup) guarded([] { frmSetup->SaveSettings(); });
-  if (frmPlayList) guarded([] { frmPlayList->SavePlaylist(); });
+  if (frmMain && frmMain->Library) guarded([] { frmMain->Library->playlist().store(); });
   if (frmMain && frmMain->HighScores) frmMain->SaveHighScores();
   SetMessageBoxHandler(previous);
 }
 
 void DestroyWindows() {
-  if (frmPlayList) guarded([] { frmPlayList->FormDestroy(); });
+  if (frmMain && frmMain->Library) guarded([] { frmMain->Library->playlist().storeAtEnd(); });
   if (frmSetup) guarded([] { frmSetup->FormDestroy(); });
   delete frmMain;
   frmMain = nullptr;

@@ -3,6 +3,7 @@
 #include "app/ExportDialog.h"
 #include "app/HighScoreDelegate.h"
 #include "app/MixingPage.h"
+#include "app/PlaylistActions.h"
 #include "app/PlayerStatusBar.h"
 #include "app/SubsongMenu.h"
 #include "app/about.h"
@@ -16,6 +17,7 @@
 #include "desktop/LocalPath.h"
 #include "desktop/ModuleFiles.h"
 #include "game/game.h"
+#include "library/Library.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
@@ -106,6 +108,8 @@ TfrmMain::TfrmMain(const std::string& filesDir)
   auto* client = new QWidget;
   client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
   setCentralWidget(client);
+  Library = std::make_unique<TLibrary>(filesDir, TLibrary::IndexPathIn(filesDir), this);
+  Library->playlist().load();
   buildControls(client);
   buildHighScoreTable(client);
   buildMenu();
@@ -118,6 +122,13 @@ TfrmMain::TfrmMain(const std::string& filesDir)
   btnPause->setToolTip(withKey("Pause", mnuPause));
   btnFfwd->setToolTip(withKey("Forward", mnuFwd));
   HighScores = std::make_unique<THighScoreList>(filesDir + "highscore.dat", kHighScorePlaces);
+  // Every change of the playlist, wherever it is made, takes effect at once in the play order.
+  connect(&Library->playlist(), &TPlaylist::changed, this, [this] {
+    if (!Player) return;
+    handOverPlaylist();
+    emit playerChanged();
+  });
+  connect(this, &TfrmMain::playerChanged, this, &TfrmMain::showPlayingRow);
   FillHighScores();
   buildStatusBar();
   Timer = new QTimer(this);
@@ -202,6 +213,15 @@ void TfrmMain::buildHighScoreTable(QWidget* client) {
 
 void TfrmMain::buildMenu() {
   QMenu* file = menuBar()->addMenu("&File");
+  Songs = new TPlaylistActions(*Library, this, m_songsPlace);
+  connect(Songs, &TPlaylistActions::playRequested, this,
+          [this](std::size_t entry, int32_t subsong) { PlaySong(static_cast<int32_t>(entry), subsong); });
+  connect(Songs, &TPlaylistActions::message, this, [this](const QString& text) { StatusBar->showMessage(text, 8000); });
+  mnuOpenPlaylist = file->addAction("&Open playlist...", Songs, &TPlaylistActions::openPlaylistFile);
+  mnuOpenPlaylist->setShortcut(QKeySequence::Open);
+  mnuSavePlaylist = file->addAction("&Save playlist as...", Songs, &TPlaylistActions::savePlaylistAs);
+  mnuSavePlaylist->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+  file->addSeparator();
   mnuExport = file->addAction("&Export to audio file...", this, &TfrmMain::mnuExportClick);
   mnuExport->setShortcut(Qt::CTRL | Qt::Key_E);
   file->addSeparator();
@@ -212,6 +232,8 @@ void TfrmMain::buildMenu() {
   mnuModinfo->setShortcut(Qt::Key_F8);
   mnuPattern = view->addAction("&Pattern view", this, &TfrmMain::mnuPatternClick);
   mnuPattern->setShortcut(Qt::Key_F7);
+  mnuSongs = view->addAction("P&laylist", this, &TfrmMain::mnuSongsClick);
+  mnuSongs->setShortcut(Qt::CTRL | Qt::Key_L);
 
   QMenu* options = menuBar()->addMenu("&Options");
   mnuPlayGame = options->addAction("&Play Game...", this, &TfrmMain::btnPlayGameClick);
@@ -318,6 +340,7 @@ void TfrmMain::moveEvent(QMoveEvent* event) {
 }
 
 void TfrmMain::FormShow() {
+  if (frmSetup) m_songsPlace = frmSetup->SongsPlace;
   // What an export killed on its way left in the last export's folder goes.
   if (frmSetup && !frmSetup->ExportDir.empty()) TAudioExport::removeLeftovers(frmSetup->ExportDir);
   Player = std::make_unique<TMusicPlayer>(this);
@@ -347,6 +370,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormClose() {
   if (frmSetup) frmSetup->MainWindowPlace = PlaceOf(this, false);
   if (frmSetup && PatternWindow) frmSetup->PatternPlace = PlaceOf(PatternWindow, true);
+  Songs->keepPlace();
+  if (frmSetup) frmSetup->SongsPlace = m_songsPlace;
   // The module information keeps its place as it closes.
   if (frmInfo) frmInfo->close();
   Timer->stop();
@@ -380,7 +405,7 @@ void TfrmMain::FillHighScores() {
   }
 }
 
-void TfrmMain::handOverPlaylist() { Player->SetSongs(frmPlayList->Playlist()); }
+void TfrmMain::handOverPlaylist() { Player->SetSongs(Library->playlist().entries()); }
 
 bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
   if (QThread::currentThread() == thread()) return false;
@@ -475,9 +500,9 @@ void TfrmMain::mnuPlayPreviousClick() {
   emit positionJumped();
 }
 
-void TfrmMain::PlaySong(int32_t index) {
+void TfrmMain::PlaySong(int32_t index, int32_t subsong) {
   if (!Player) return;
-  Player->PlaySong(index);
+  Player->PlaySong(index, subsong);
   showSong();
   showLoadFailure();
 }
@@ -581,7 +606,6 @@ void TfrmMain::TimerTimer() {
 
 void TfrmMain::btnPlayListClick() {
   if (frmPlayList->exec() == QDialog::Accepted && Player) {
-    handOverPlaylist();
     if (frmPlayList->ChosenSong() >= 0) PlaySong(frmPlayList->ChosenSong());
     emit playerChanged();
   }
@@ -589,12 +613,9 @@ void TfrmMain::btnPlayListClick() {
 
 void TfrmMain::OpenFiles(const std::vector<std::string>& modules) {
   if (!modules.empty()) {
-    m_pendingSong = static_cast<int32_t>(frmPlayList->Playlist().size());
+    m_pendingSong = static_cast<int32_t>(Library->playlist().size());
     frmPlayList->AppendEntries(modules);
-    if (Player) {
-      handOverPlaylist();
-      playPending();
-    }
+    if (Player) playPending();
   }
   RaiseWindow();
 }
@@ -612,7 +633,7 @@ void TfrmMain::RaiseWindow() {
 
 TPlayerView TfrmMain::PlayerView() const {
   TPlayerView view;
-  view.HasSongs = !frmPlayList->Playlist().empty();
+  view.HasSongs = Library->playlist().size() > 0;
   if (!Player) return view;
   view.State = Player->State;
   view.SongIndex = Player->SongIndex;
@@ -677,8 +698,8 @@ void TfrmMain::mnuExportClick() {
   if (Player && (Player->State == psPlaying || Player->State == psPaused)) {
     module = Player->FileName;
     subsong = Player->Subsong;
-  } else if (!frmPlayList->Playlist().empty()) {
-    module = frmPlayList->Playlist().front();
+  } else if (Library->playlist().size() > 0) {
+    module = Library->playlist().entries().front();
   } else {
     ShowMessageBox("There is no module to export: add one to the playlist first.", "", TMessageKind::Information);
     return;
@@ -694,6 +715,16 @@ void TfrmMain::mnuPatternClick() {
     connect(this, &TfrmMain::playerChanged, PatternWindow, &TPatternWindow::playerChanged);
   }
   bringToFront(PatternWindow);
+}
+
+void TfrmMain::mnuSongsClick() {
+  Songs->showWindow();
+  showPlayingRow();
+}
+
+void TfrmMain::showPlayingRow() {
+  const bool loaded = Player && (Player->State == psPlaying || Player->State == psPaused);
+  Songs->setPlaying(loaded ? Player->SongIndex : -1, loaded ? Player->Subsong : 0);
 }
 
 void TfrmMain::mnuSetupClick() { frmSetup->exec(); }

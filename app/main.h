@@ -19,6 +19,8 @@ class TPlayerStatusBar;
 class TSeekBar;
 class TSubsongMenu;
 class TPatternWindow;
+class TLibrary;
+class TPlaylistActions;
 
 // The main window: the transport buttons and menu of the music player (with keys), the
 // progress bar of the playing song (click or drag it to seek), the time played, the volume, the
@@ -35,11 +37,15 @@ public:
   // Opens HomePage in the browser; says so in an error box when nothing could open it.
   static void openHomePage();
 
-  // `filesDir` holds "highscore.dat".
+  // `filesDir` holds "highscore.dat", "playlist.dat" (read here) and the module index.
   explicit TfrmMain(const std::string& filesDir);
   ~TfrmMain() override;
 
   std::unique_ptr<TMusicPlayer> Player;
+  // The playlist, the rows shown of it and the index of what its modules hold.
+  std::unique_ptr<TLibrary> Library;
+  // The playlist window and playlist files.
+  TPlaylistActions* Songs;
   // The best results, read from "highscore.dat" in the stored files' folder when the window
   // is made, written when a game window closes after a result entered them, and when the main
   // window closes.
@@ -59,6 +65,8 @@ public:
   void mnuModinfoClick();
   // Shows the pattern view, in front.
   void mnuPatternClick();
+  // Shows the playlist window, in front.
+  void mnuSongsClick();
   // Saves the playing or paused module's subsong, or with none the playlist's first module,
   // as an audio file.
   void mnuExportClick();
@@ -80,8 +88,8 @@ public:
   void OpenFiles(const std::vector<std::string>& modules);
   // Shows the window in front, restored if it was minimised.
   void RaiseWindow();
-  // Plays song `index` of the playlist at once.
-  void PlaySong(int32_t index);
+  // Plays subsong `subsong` of song `index` of the playlist at once.
+  void PlaySong(int32_t index, int32_t subsong = 0);
   // Plays subsong `index` (from 0) of the loaded module at once.
   void PlaySubsong(int32_t index);
   // Goes `seconds` into the song playing or paused, or `delta` seconds on from where it is.
@@ -118,6 +126,9 @@ public:
   QTimer* Timer;
 
   QAction* mnuExport;
+  QAction* mnuOpenPlaylist;
+  QAction* mnuSavePlaylist;
+  QAction* mnuSongs;
   QAction* mnuExit;
   QAction* mnuModinfo;
   QAction* mnuPattern;
@@ -173,6 +184,8 @@ private:
   void showTime();
   void showVolume();
   void showPlayOrder();
+  // Marks the song playing or paused in the playlist window.
+  void showPlayingRow();
   void FormShow();
   void FormClose();
   void handOverPlaylist();
@@ -190,6 +203,7 @@ private:
   void playPending();
 
   int32_t m_pendingSong = -1; // playlist index to play once the player exists
+  std::string m_songsPlace;   // the playlist window's place
   bool m_shown = false;
 };
 

@@ -93,6 +93,7 @@ void TfrmSetup::loadRunSettings() {
   MainWindowPlace = m_settings.readText(settings::MainWindowPlace);
   PlaylistPlace = m_settings.readText(settings::PlaylistPlace);
   PatternPlace = m_settings.readText(settings::PatternPlace);
+  SongsPlace = m_settings.readText(settings::SongsPlace);
   InfoPlace = m_settings.readText(settings::InfoPlace);
   ExportDir = m_settings.readText(settings::ExportDir);
 }
@@ -212,6 +213,7 @@ void TfrmSetup::SaveSettings() {
     m_settings.writeText(settings::MainWindowPlace, MainWindowPlace);
     m_settings.writeText(settings::PlaylistPlace, PlaylistPlace);
     m_settings.writeText(settings::PatternPlace, PatternPlace);
+    m_settings.writeText(settings::SongsPlace, SongsPlace);
     m_settings.writeText(settings::InfoPlace, InfoPlace);
     m_settings.writeText(settings::ExportDir, ExportDir);
   });

@@ -60,6 +60,7 @@ public:
   std::string MainWindowPlace; // "left,top", or empty
   std::string PlaylistPlace;   // "left,top,width,height", or empty
   std::string PatternPlace;    // "left,top,width,height", or empty
+  std::string SongsPlace;      // of the playlist window: "left,top,width,height", or empty
   std::string InfoPlace;       // "left,top,width,height", or empty
   std::string ExportDir;       // the last export's folder, ending in "/"; or empty
 

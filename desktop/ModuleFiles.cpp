@@ -1,7 +1,7 @@
 #include "desktop/ModuleFiles.h"
 
 #include "music/ModuleFormats.h"
-#include "playlist/DirBrowser.h"
+#include "library/DirBrowser.h"
 #include "library/PlaylistFile.h"
 
 #include <sys/stat.h>

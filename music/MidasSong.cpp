@@ -1,5 +1,6 @@
 #include "music/MidasSong.h"
 
+#include "platform/ArchiveFile.h"
 #include "platform/filesys.h"
 #include "platform/utf8.h"
 #include "platform/vectorstate.h"
@@ -36,14 +37,14 @@ std::ostream& silentLog() {
   return stream;
 }
 
-// The bytes of the module file at `path`; only regular files are read, so a pipe or a device
-// can neither block the call nor fill the memory.
+// The bytes of the module file, or archive entry ("pack.zip#tune.xm"), at `path`; only regular
+// files are read, so a pipe or a device can neither block the call nor fill the memory.
 std::string readFile(const std::string& path) {
   // A file known to be too large is refused before anything of it is read.
   std::error_code error;
-  if (std::filesystem::file_size(path, error) > kMaxModuleBytes && !error)
+  if (!SplitArchivePath(path) && std::filesystem::file_size(path, error) > kMaxModuleBytes && !error)
     throw std::runtime_error("the file is too large for a module");
-  TFileRead file = ReadRegularFile(path, kMaxModuleBytes);
+  TFileRead file = ReadFileOrEntry(path, kMaxModuleBytes);
   switch (file.Status) {
   case TReadStatus::Missing: throw std::runtime_error(std::strerror(ENOENT));
   case TReadStatus::Folder: throw std::runtime_error("the path names a folder");

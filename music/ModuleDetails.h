@@ -8,6 +8,8 @@
 struct TSubsong {
   std::string Name; // as the module names it; often empty
   double Seconds = 0; // of one pass
+
+  bool operator==(const TSubsong&) const = default;
 };
 
 // All a module tells of itself beyond ModuleInfo, whole and as the sound library gives it

@@ -1,5 +1,6 @@
 #include "music/ModuleFormats.h"
 
+#include "platform/ArchiveFile.h"
 #include "platform/utf8.h"
 
 #include <QMimeDatabase>
@@ -36,6 +37,18 @@ bool TModuleFormats::IsModuleName(const std::string& name) {
 }
 
 bool TModuleFormats::HoldsModule(const std::string& path) {
+  if (SplitArchivePath(path)) {
+    // An archive entry: its head is unpacked; its whole size is known only when the head is all.
+    const TFileRead entry = ReadFileOrEntry(path, openmpt::probe_file_header_get_recommended_size());
+    if (entry.Status != TReadStatus::Read || entry.Bytes.empty()) return false;
+    const auto* head = reinterpret_cast<const std::byte*>(entry.Bytes.data());
+    const int probed =
+        entry.Truncated
+            ? openmpt::probe_file_header(openmpt::probe_file_header_flags_default2, head, entry.Bytes.size())
+            : openmpt::probe_file_header(openmpt::probe_file_header_flags_default2, head, entry.Bytes.size(),
+                                         entry.Bytes.size());
+    return probed == openmpt::probe_file_header_result_success;
+  }
   std::ifstream file(path, std::ios::binary | std::ios::ate);
   if (!file) return false;
   const auto size = static_cast<std::uint64_t>(file.tellg());

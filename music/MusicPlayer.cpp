@@ -111,12 +111,12 @@ void TMusicPlayer::PlayPrevious() {
   playFrom(m_order.Previous(), [this] { return m_order.Previous(); }, LastSubsong);
 }
 
-void TMusicPlayer::PlaySong(int32_t index) {
+void TMusicPlayer::PlaySong(int32_t index, int32_t subsong) {
   std::lock_guard lock(m_lock);
   if (m_failed || index < 0 || index >= static_cast<int32_t>(Songs.size())) return;
   adoptFollower();
   m_order.Choose(index);
-  playFrom(index, [this] { return m_order.Next(); });
+  playFrom(index, [this] { return m_order.Next(); }, std::max(0, subsong));
 }
 
 void TMusicPlayer::PlaySubsong(int32_t subsong) {
@@ -206,8 +206,9 @@ bool TMusicPlayer::LoadSong(const std::string& path, int32_t subsong) {
   // A module that has just loaded plays its first subsong.
   readModule();
   Subsong = 0;
-  if (subsong == LastSubsong) subsong = static_cast<int32_t>(Details.Subsongs.size()) - 1;
-  if (subsong != 0) selectSubsong(subsong);
+  const auto subsongs = static_cast<int32_t>(Details.Subsongs.size());
+  if (subsong == LastSubsong) subsong = subsongs - 1;
+  if (subsong > 0 && subsong < subsongs) selectSubsong(subsong);
   FileName = path;
   return true;
 }

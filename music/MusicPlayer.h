@@ -68,9 +68,9 @@ public:
   // the first the last subsong of the song played before (in play order); later, the current
   // subsong from its start, playing. Skips as PlayNext does.
   void PlayPrevious();
-  // Plays song `index` of the list (0 to its size - 1) at once from its first subsong; the
-  // order goes on from it.
-  void PlaySong(int32_t index);
+  // Plays song `index` of the list (0 to its size - 1) at once from subsong `subsong` (its first
+  // when the module has no such subsong); the order goes on from it.
+  void PlaySong(int32_t index, int32_t subsong = 0);
   // Plays subsong `subsong` (0 to Details.Subsongs.size() - 1) of the loaded module at once;
   // nothing for another number or with no module loaded.
   void PlaySubsong(int32_t subsong);

@@ -64,6 +64,8 @@ inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
 // Where the playlist dialog was and its size, "left,top,width,height"; empty: centred on the
 // main window at its smallest size.
 inline constexpr TTextSetting PlaylistPlace{"windows", "PLAYLIST", ""};
+// Where the playlist window was and its size, "left,top,width,height"; empty: its first place.
+inline constexpr TTextSetting SongsPlace{"windows", "SONGS", ""};
 // Where the pattern view was and its size, "left,top,width,height"; empty: its first place.
 inline constexpr TTextSetting PatternPlace{"windows", "PATTERN", ""};
 // Where the module information dialog was and its size, "left,top,width,height"; empty: centred

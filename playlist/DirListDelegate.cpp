@@ -1,10 +1,12 @@
 #include "playlist/DirListDelegate.h"
 
 #include "controls/Bitmaps.h"
-#include "playlist/DirBrowser.h"
+#include "library/DirBrowser.h"
 
 #include <QHeaderView>
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 
@@ -51,7 +53,7 @@ void TDirListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
   // A long name ends in "…" at the size column, so that the size stays readable.
   const int nameWidth = m_header->sectionSize(0) - kNameLeft - kColumnGap;
   painter->drawText(r.left() + kNameLeft, baseline,
-                    option.fontMetrics.elidedText(nameText(name, attr), Qt::ElideRight, nameWidth));
+                    option.fontMetrics.elidedText(name, Qt::ElideRight, nameWidth));
   painter->drawText(r.left() + m_header->sectionSize(0), baseline,
                     sizeText(index.data(SizeRole).toInt(), attr));
   painter->restore();
@@ -61,10 +63,12 @@ QSize TDirListDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
   return {option.rect.width(), RowHeight};
 }
 
-QString TDirListDelegate::nameText(const QString& name, int32_t attr) {
-  return TDirBrowser::IsFolder({{}, 0, attr}) ? name.toUpper() : name.toLower();
-}
-
 QString TDirListDelegate::sizeText(int32_t size, int32_t attr) {
-  return TDirBrowser::IsFolder({{}, 0, attr}) ? QStringLiteral("<DIR>") : QString::number(size);
+  if (TDirBrowser::IsFolder({{}, 0, attr})) return QStringLiteral("<DIR>");
+  const auto bytes = static_cast<uint32_t>(size);
+  if (bytes < 1000) return QString("%1 B").arg(bytes);
+  // Kilobytes rounded up, so that no file of a few bytes over a kilobyte looks smaller.
+  if (bytes < 1000 * 1024) return QString("%1 KB").arg((bytes + 1023) / 1024);
+  const double megabytes = bytes / (1024.0 * 1024.0);
+  return megabytes < 99.95 ? QString("%1 MB").arg(megabytes, 0, 'f', 1) : QString("%1 MB").arg(std::lround(megabytes));
 }

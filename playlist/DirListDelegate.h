@@ -8,10 +8,9 @@
 class QHeaderView;
 
 // Draws one row of the folder list: the entry's icon at the row's top left (its pure red
-// pixels in the row's background colour), the name at 18 pixels (folders in upper case,
-// modules in lower case), elided where it would reach the size column, and the size ("<DIR>"
-// for folders) at the width of the header's first section, so the column follows the header
-// while it is dragged.
+// pixels in the row's background colour), the name as the file system spells it at 18 pixels,
+// elided where it would reach the size column, and the size ("<DIR>" for folders) at the width
+// of the header's first section, so the column follows the header while it is dragged.
 class TDirListDelegate : public QStyledItemDelegate {
 public:
   // Item data roles the folder list stores with each entry.
@@ -25,9 +24,8 @@ public:
              const QModelIndex& index) const override;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
-  // The texts a row shows: folders in upper case with "<DIR>", modules in lower case with
-  // their size in bytes.
-  static QString nameText(const QString& name, int32_t attr);
+  // The size a row shows: "<DIR>" for folders; "999 B", "12 KB" (rounded up), "1.5 MB" or
+  // "120 MB" for files (size: the low 32 bits of the file's).
   static QString sizeText(int32_t size, int32_t attr);
 
   static constexpr int RowHeight = 14;

@@ -8,12 +8,18 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/utf8.h"
+#include "library/Playlist.h"
+#include "library/ScanJob.h"
 #include "playlist/DirListBox.h"
 #include "playlist/DirListDelegate.h"
 #include "playlist/DriveComboBox.h"
 #include "playlist/PlaylistBox.h"
 
+#include <QCheckBox>
+#include <QEventLoop>
 #include <QFile>
+#include <QProgressDialog>
+#include <QStandardPaths>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,10 +62,9 @@ QToolButton* speedButton(QWidget* parent, const QString& caption, QRect where) {
 
 } // namespace
 
-TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, std::string& place,
-                           const std::string& filesDir)
+TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, std::string& place, TPlaylist& playlist)
     : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_mainWindow(mainWindow), m_lastDir(lastDir), m_place(place), m_file(filesDir) {
+      m_mainWindow(mainWindow), m_lastDir(lastDir), m_place(place), m_playlist(playlist) {
   setWindowTitle("Playlist");
   setMinimumSize(kClientWidth, kClientHeight);
   resize(kClientWidth, kClientHeight);
@@ -74,7 +79,7 @@ TfrmPlayList::TfrmPlayList(QWidget* mainWindow, std::string& lastDir, std::strin
   btnCancel = TGfxBtn::cancelButton(this, {268, 412});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmPlayList::btnOkClick);
   connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmPlayList::btnCancelClick);
-  LoadPlaylist();
+  showPlaylist();
 }
 
 void TfrmPlayList::buildGeneralPage(QWidget* page) {
@@ -106,8 +111,8 @@ void TfrmPlayList::buildGeneralPage(QWidget* page) {
   Header->setSectionResizeMode(QHeaderView::Interactive);
   Header->setMinimumSectionSize(8);
   Header->setStretchLastSection(false);
-  Header->resizeSection(0, 119);
-  Header->resizeSection(1, 28);
+  Header->resizeSection(0, 103);
+  Header->resizeSection(1, 44);
   Header->setGeometry(8, 104, 175, 17);
 
   lbDir = new TDirListBox(page);
@@ -151,8 +156,9 @@ void TfrmPlayList::layOut() {
   const int buttonWidth = 336 + dx - right;
   btnAdd->setGeometry(right, 121, buttonWidth, 24);
   btnAddAll->setGeometry(right, 149, buttonWidth, 24);
-  btnDel->setGeometry(right, 187, buttonWidth, 24);
-  btnDelAll->setGeometry(right, 215, buttonWidth, 24);
+  cbSubFolders->setGeometry(right + 6, 175, buttonWidth - 6, 18);
+  btnDel->setGeometry(right, 199, buttonWidth, 24);
+  btnDelAll->setGeometry(right, 227, buttonWidth, 24);
   lbPlaylist->setGeometry(8, 128 + dirHeight, 328 + dx, 102 + dy - dy / 2);
   btnOk->move(188 + dx, 412 + dy);
   btnCancel->move(268 + dx, 412 + dy);
@@ -166,8 +172,11 @@ void TfrmPlayList::resizeEvent(QResizeEvent* event) {
 void TfrmPlayList::buildButtons(QWidget* page) {
   btnAdd = speedButton(page, "A&dd", {192, 121, 144, 24});
   btnAddAll = speedButton(page, "&Add all", {192, 149, 144, 24});
-  btnDel = speedButton(page, "D&elete", {192, 187, 144, 24});
-  btnDelAll = speedButton(page, "Dele&te All", {192, 215, 144, 24});
+  cbSubFolders = new QCheckBox("with sub-&folders", page);
+  cbSubFolders->setGeometry(198, 175, 138, 18);
+  cbSubFolders->setToolTip("Add all takes the modules of every sub-folder too");
+  btnDel = speedButton(page, "D&elete", {192, 199, 144, 24});
+  btnDelAll = speedButton(page, "Dele&te All", {192, 227, 144, 24});
   connect(btnAdd, &QToolButton::clicked, this, &TfrmPlayList::lbDirDblClick);
   connect(btnAddAll, &QToolButton::clicked, this, &TfrmPlayList::btnAddAllClick);
   connect(btnDel, &QToolButton::clicked, this, &TfrmPlayList::btnDelClick);
@@ -182,13 +191,9 @@ std::vector<std::string> TfrmPlayList::Playlist() const {
 }
 
 void TfrmPlayList::AppendEntries(const std::vector<std::string>& paths) {
-  for (const std::string& path : paths) addToPlaylist(path);
-  // What comes from outside is stored at once, behind the stored playlist, so that Cancel
-  // keeps it; edits made in the open dialog stay to be confirmed or dropped.
-  if (m_file.keepsFile()) return;
-  std::vector<std::string> stored = m_loaded;
-  stored.insert(stored.end(), paths.begin(), paths.end());
-  store(stored);
+  m_playlist.append(paths);
+  if (isVisible())
+    for (const std::string& path : paths) addToPlaylist(path);
 }
 
 void TfrmPlayList::addToPlaylist(const std::string& path) {
@@ -214,24 +219,9 @@ bool TfrmPlayList::ListContains(const QListWidget* list, const std::string& path
   return false;
 }
 
-void TfrmPlayList::LoadPlaylist() {
-  std::vector<std::string> entries;
-  if (m_file.load(entries) == TPlaylistFile::TLoadResult::Unreadable)
-    ShowMessageBox("Could not read playlist: " + m_file.readError() + ".\n" + m_file.path() +
-                       " was not read and is left as it is.",
-                   "", TMessageKind::Error);
-  for (const std::string& entry : entries) addToPlaylist(entry);
-  m_loaded = Playlist();
-}
-
-void TfrmPlayList::SavePlaylist() { store(Playlist()); }
-
-void TfrmPlayList::store(const std::vector<std::string>& entries) {
-  if (TFileWrite saved = m_file.save(entries); !saved)
-    ShowMessageBox("Could not write playlist: " + m_file.path() + ": " + saved.Error + ".", "",
-                   TMessageKind::Error);
-  else
-    m_loaded = entries;
+void TfrmPlayList::showPlaylist() {
+  lbPlaylist->clear();
+  for (const std::string& entry : m_playlist.entries()) addToPlaylist(entry);
 }
 
 std::string TfrmPlayList::eDirText() const {
@@ -253,10 +243,18 @@ void TfrmPlayList::showEvent(QShowEvent* event) {
 
 void TfrmPlayList::FormShow() {
   m_chosen = -1;
+  m_cancelling = false;
   if (!RestorePlace(this, m_place)) CenterOnWindow(this, m_mainWindow);
-  for (int i = 0; i < lbPlaylist->count(); ++i) showIfMissing(lbPlaylist->item(i));
+  showPlaylist();
   cbDrive->refresh();
-  setEDirText(m_lastDir);
+  // A first showing opens the user's music folder (or home), not the root of the system.
+  std::string start = m_lastDir;
+  if (start.empty() || start == "/") {
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (!DirectoryExists(toBytes(music))) music = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+    if (!music.isEmpty()) start = toBytes(music);
+  }
+  setEDirText(start);
   btnChangeClick();
 }
 
@@ -307,20 +305,38 @@ void TfrmPlayList::btnAddAllClick() {
   std::vector<std::string> paths;
   for (const TDirEntry& entry : m_browser.Entries()) {
     std::string path = m_browser.CurDir + entry.Name;
-    if (!TDirBrowser::IsFolder(entry) && !ListContains(lbPlaylist, path)) paths.push_back(path);
+    if (TDirBrowser::IsFolder(entry)) {
+      if (cbSubFolders->isChecked() && entry.Name != "..") paths.push_back(path + "/");
+    } else if (!ListContains(lbPlaylist, path)) {
+      paths.push_back(path);
+    }
   }
   addBrowsed(paths);
 }
 
 void TfrmPlayList::addBrowsed(const std::vector<std::string>& paths) {
-  std::string refused;
-  for (const std::string& path : paths) {
-    if (TPlaylistFile::CanHold(path))
-      addToPlaylist(path);
-    else
-      refused += (refused.empty() ? "" : "\n") + TPlaylistFile::Refusal(path);
-  }
-  if (!refused.empty()) ShowMessageBox(refused, "", TMessageKind::Error);
+  if (paths.empty()) return;
+  TScanJob job(paths);
+  QProgressDialog progress("Reading folders...", "Cancel", 0, 0, this);
+  progress.setWindowTitle("Add");
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(400);
+  QEventLoop wait;
+  TFolderScanResult found;
+  connect(&job, &TScanJob::progress, &progress, [&progress](qulonglong looked) {
+    progress.setLabelText(QString("Reading folders: %1 files looked at").arg(looked));
+  });
+  connect(&progress, &QProgressDialog::canceled, &job, &TScanJob::cancel);
+  connect(&job, &TScanJob::finished, &wait, [&](const TFolderScanResult& result) {
+    found = result;
+    wait.quit();
+  });
+  wait.exec();
+  progress.reset();
+  for (const std::string& module : found.Modules)
+    if (!cbSubFolders->isChecked() || !ListContains(lbPlaylist, module)) addToPlaylist(module);
+  if (const std::string note = found.summary(); !note.empty())
+    ShowMessageBox(note, "", TMessageKind::Information);
 }
 
 void TfrmPlayList::btnDelClick() {
@@ -331,7 +347,11 @@ void TfrmPlayList::btnDelClick() {
 void TfrmPlayList::btnDelAllClick() { lbPlaylist->clear(); }
 
 void TfrmPlayList::btnOkClick() {
-  SavePlaylist();
+  // OK always writes the file, also when nothing changed: it may have gone meanwhile.
+  if (Playlist() == m_playlist.entries())
+    m_playlist.store();
+  else
+    m_playlist.setEntries(Playlist());
   accept();
 }
 
@@ -351,12 +371,16 @@ void TfrmPlayList::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfrmPlayList::btnCancelClick() {
-  lbPlaylist->clear();
-  LoadPlaylist();
+  m_cancelling = true;
   reject();
 }
 
 void TfrmPlayList::done(int result) {
+  // The close box keeps the edits, OK has given them already, Cancel drops them.
+  if (m_cancelling)
+    showPlaylist();
+  else
+    m_playlist.setEntries(Playlist());
   FormClose();
   QDialog::done(result);
 }
@@ -365,12 +389,6 @@ void TfrmPlayList::FormClose() {
   // A folder typed but not found is not kept for the next time.
   if (DirectoryExists(eDirText())) m_lastDir = Utf8Prefix(eDirText(), kLastDirBytes);
   m_place = PlaceOf(this, true);
-}
-
-void TfrmPlayList::FormDestroy() {
-  // A file that could not be read was reported when it was read; its playlist is only
-  // reported again when the user changed it.
-  if (!m_file.keepsFile() || Playlist() != m_loaded) SavePlaylist();
 }
 
 bool TfrmPlayList::eventFilter(QObject* watched, QEvent* event) {

@@ -1,4 +1,5 @@
 #include "app/main.h"
+#include "library/Library.h"
 
 #include "tests/app/ProgramTest.h"
 #include "app/SubsongMenu.h"
@@ -365,7 +366,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(frmMain, &drop);
-  EXPECT_EQ(frmPlayList->Playlist(), (std::vector<std::string>{a, b, latin1}));
+  EXPECT_EQ(frmMain->Library->playlist().entries(), (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(caption(), "VORKA - Beta");
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
@@ -379,7 +380,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   QApplication::sendEvent(frmMain, &oddEnter);
   QDropEvent odd(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(frmMain, &odd);
-  EXPECT_EQ(frmPlayList->Playlist().size(), 3u);
+  EXPECT_EQ(frmMain->Library->playlist().size(), 3u);
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
             root + "odd\\nname.mod cannot be kept in the playlist: its name holds a line break or "
                    "Ctrl-Z character.");

@@ -1,16 +1,19 @@
 #include "playlist/playlist.h"
 
 #include "controls/GfxBtn.h"
+#include "library/Playlist.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "playlist/DirListBox.h"
 #include "playlist/DirListDelegate.h"
 #include "playlist/DriveComboBox.h"
 #include "playlist/PlaylistBox.h"
+#include "tests/support/ModuleWriter.h"
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,18 +44,24 @@ protected:
     });
     root = music.path().string() + "/";
     std::filesystem::create_directories(music.path() / "tunes");
-    for (const char* f : {"Zeta.mod", "alpha.xm", "Beta.it", "tunes/deep.s3m"}) music.write(f, "data");
+    // Real modules: the dialog takes files by what they hold.
+    for (const char* f : {"Zeta.mod", "alpha.xm", "Beta.it", "tunes/deep.s3m"}) music.write(f, testmod::moduleFor(f));
     programDir = program.path().string() + "/";
   }
   void TearDown() override {
     dialog.reset();
+    playlist.reset();
     SetMessageBoxHandler(nullptr);
     SetCurrentDir(startDir);
   }
 
   TfrmPlayList& open(const std::string& last) {
     lastDir = last;
-    if (!dialog) dialog = std::make_unique<TfrmPlayList>(&mainWindow, lastDir, place, programDir);
+    if (!dialog) {
+      playlist = std::make_unique<TPlaylist>(programDir);
+      playlist->load();
+      dialog = std::make_unique<TfrmPlayList>(&mainWindow, lastDir, place, *playlist);
+    }
     dialog->show();
     return *dialog;
   }
@@ -86,6 +95,7 @@ protected:
   std::string root, programDir, lastDir, place;
   QWidget mainWindow;
   std::vector<std::string> boxes;
+  std::unique_ptr<TPlaylist> playlist;
   std::unique_ptr<TfrmPlayList> dialog;
 };
 
@@ -143,7 +153,7 @@ TEST_F(PlaylistDialogTest, AddingModules) {
   // the playlist file cannot hold is refused with a box.
   const std::string odd = root + "J\xf6rg/";
   std::filesystem::create_directory(odd);
-  for (const char* f : {"J\xf6rg/fine.mod", "J\xf6rg/line\nfeed.mod"}) music.write(f, "data");
+  for (const char* f : {"J\xf6rg/fine.mod", "J\xf6rg/line\nfeed.mod"}) music.write(f, testmod::moduleFor(f));
   d.btnChangeClick();
   const std::vector<TDirEntry>& entries = d.Browser().Entries();
   auto folder = std::find_if(entries.begin(), entries.end(),
@@ -155,8 +165,22 @@ TEST_F(PlaylistDialogTest, AddingModules) {
   EXPECT_EQ(d.Browser().CurDir, odd);
   d.btnAddAllClick();
   EXPECT_EQ(d.Playlist(), Paths{odd + "fine.mod"});
-  EXPECT_EQ(boxes, Paths{odd + "line\\nfeed.mod cannot be kept in the playlist: its name holds a line "
-                               "break or Ctrl-Z character."});
+  EXPECT_EQ(boxes, Paths{"1 file was left out: its name holds a line break or Ctrl-Z character."});
+
+  // Files are known by what they hold, and Add all takes sub-folders when asked: a text file
+  // and an empty file named as modules stay out, told in one line.
+  boxes.clear();
+  d.btnDelAllClick();
+  music.write("tunes/notes.It", "just text");
+  music.write("tunes/empty.xm", "");
+  d.eDir->setText(QString::fromStdString(root));
+  d.btnChangeClick();
+  d.cbSubFolders->setChecked(true);
+  d.btnAddAllClick();
+  EXPECT_EQ(d.Playlist(), (Paths{odd + "fine.mod", root + "tunes/deep.s3m", root + "Beta.it", root + "Zeta.mod",
+                                 root + "alpha.xm"}));
+  EXPECT_EQ(boxes, (Paths{"2 files were left out: they hold no module the player can read. 1 file was left "
+                          "out: its name holds a line break or Ctrl-Z character."}));
 }
 
 // Drags the folder-list row onto the playlist with the mouse, `modifiers` held, as a user does,
@@ -197,15 +221,15 @@ TEST_F(PlaylistDialogTest, DraggingEntries) {
 TEST_F(PlaylistDialogTest, LongNamesStopAtTheSizeColumn) {
   music.write("finally_the_longest_module_name_of_all.mod", "data");
   TfrmPlayList& d = open(root);
-  EXPECT_EQ(d.Header->sectionSize(0), 119);
-  EXPECT_EQ(d.Header->sectionSize(1), 28);
+  EXPECT_EQ(d.Header->sectionSize(0), 103);
+  EXPECT_EQ(d.Header->sectionSize(1), 44);
   select("finally_the_longest_module_name_of_all.mod");
   d.lbDir->clearSelection();
   const QRect row = d.lbDir->visualItemRect(d.lbDir->currentItem());
   const QImage shot = d.lbDir->viewport()->grab().toImage();
   const QRgb base = d.lbDir->palette().color(QPalette::Base).rgb();
   int ink = 0;
-  for (int x = 119 - 3; x < 119; ++x)
+  for (int x = 103 - 3; x < 103; ++x)
     for (int y = row.top(); y <= row.bottom(); ++y) ink += shot.pixel(x, y) != base;
   EXPECT_EQ(ink, 0);
 }
@@ -244,7 +268,7 @@ TEST_F(PlaylistDialogTest, OkCancelAndCloseBox) {
   d.close();
   EXPECT_EQ(d.result(), QDialog::Rejected);
   EXPECT_TRUE(d.Playlist().empty());
-  d.FormDestroy();
+  playlist->storeAtEnd();
   EXPECT_EQ(stored(), "");
 }
 
@@ -313,14 +337,14 @@ TEST_F(PlaylistDialogTest, UnreadableFileIsLeftAsItIs) {
   TfrmPlayList& d = open(root);
   ASSERT_EQ(boxes, std::vector<std::string>{"Could not read playlist: Not a regular file.\n" + file +
                                             " was not read and is left as it is."});
-  d.FormDestroy();
+  playlist->storeAtEnd();
   EXPECT_EQ(boxes.size(), 1u);
   select("alpha.xm");
   d.lbDirDblClick();
   d.btnOkClick();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1], "Could not write playlist: " + file + ": it could not be read, so it is left as it is.");
-  d.FormDestroy();
+  playlist->storeAtEnd();
   EXPECT_EQ(boxes.size(), 3u);
   EXPECT_TRUE(std::filesystem::is_fifo(file));
 }
@@ -357,12 +381,11 @@ TEST_F(PlaylistDialogTest, GrowsChoosesAndComesBack) {
   EXPECT_EQ(again.ChosenSong(), 2);
 }
 
-// Rows show folders in upper case with "<DIR>" and modules in lower case with their size.
-TEST(DirListDelegateTest, RowTexts) {
-  EXPECT_EQ(TDirListDelegate::nameText("Beta.IT", 0x20), "beta.it");
-  EXPECT_EQ(TDirListDelegate::nameText("Tunes", 0x10), "TUNES");
-  EXPECT_EQ(TDirListDelegate::nameText("Tunes", 0x11), "TUNES");
-  EXPECT_EQ(TDirListDelegate::sizeText(123456, 0x21), "123456");
+// Sizes fit the size column at any size: bytes, kilobytes rounded up, megabytes.
+TEST(DirListDelegateTest, SizeTexts) {
+  EXPECT_EQ(TDirListDelegate::sizeText(999, 0x20), "999 B");
+  EXPECT_EQ(TDirListDelegate::sizeText(123456, 0x21), "121 KB");
+  EXPECT_EQ(TDirListDelegate::sizeText(5000000, 0x20), "4.8 MB");
   EXPECT_EQ(TDirListDelegate::sizeText(0, 0x30), "<DIR>");
 }
 

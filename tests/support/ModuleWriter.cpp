@@ -1,6 +1,7 @@
 #include "tests/support/ModuleWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <stdexcept>
 
@@ -542,5 +543,17 @@ std::string writeIt(const Module& m) {
 }
 
 double rowSeconds(int speed, int tempo) { return speed * 2.5 / tempo; }
+
+std::string moduleFor(const std::string& fileName, const std::string& title) {
+  std::string lower = fileName;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::size_t slash = fileName.rfind('/');
+  const Module song = simpleSong(title.empty() ? fileName.substr(slash == std::string::npos ? 0 : slash + 1) : title,
+                                 4, 1, 16, {"square"});
+  if (lower.ends_with(".s3m")) return writeS3m(song);
+  if (lower.ends_with(".xm")) return writeXm(song);
+  if (lower.ends_with(".it")) return writeIt(song);
+  return writeMod(song);
+}
 
 } // namespace testmod

@@ -72,6 +72,10 @@ std::string writeS3m(const Module& m);
 std::string writeXm(const Module& m);
 std::string writeIt(const Module& m);
 
+// A short song (one 16-row pattern, 4 channels) in the format that `fileName` ends in (".mod",
+// ".s3m", ".xm" or ".it", any case; MOD for any other ending), titled `title` or by the name.
+std::string moduleFor(const std::string& fileName, const std::string& title = "");
+
 // Seconds that `rows` rows take at `speed` ticks per row and `tempo` beats per minute.
 double rowSeconds(int speed, int tempo);
 

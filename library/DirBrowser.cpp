@@ -1,4 +1,4 @@
-#include "playlist/DirBrowser.h"
+#include "library/DirBrowser.h"
 
 #include "music/ModuleFormats.h"
 #include "platform/filesys.h"

@@ -1,4 +1,4 @@
-#include "playlist/DirBrowser.h"
+#include "library/DirBrowser.h"
 
 #include "tests/support/TempDir.h"
 

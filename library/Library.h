@@ -1,0 +1,41 @@
+#pragma once
+
+#include "library/LibraryIndexer.h"
+#include "library/Playlist.h"
+#include "library/PlaylistRows.h"
+
+#include <QObject>
+
+#include <string>
+
+// The collection the windows share: the playlist, the rows shown of it, and the indexer that
+// finds what every entry holds. Every entry is asked for when the playlist changes; the facts
+// that arrive go into the rows. GUI thread only.
+class TLibrary : public QObject {
+  Q_OBJECT
+
+public:
+  // `filesDir` holds "playlist.dat" and ends in "/"; `databasePath` is the index's file.
+  TLibrary(const std::string& filesDir, const std::string& databasePath, QObject* parent = nullptr);
+
+  TPlaylist& playlist() { return m_playlist; }
+  const TPlaylistRows& rows() const { return m_rows; }
+  TPlaylistRows& rows() { return m_rows; }
+  // Files still to be read by the indexer.
+  std::size_t waiting() const { return m_indexer.waiting(); }
+
+  // Where the index lives: "library.sqlite" in `filesDir`.
+  static std::string IndexPathIn(const std::string& filesDir);
+
+signals:
+  // The rows changed: by the playlist or by facts that arrived.
+  void rowsChanged();
+
+private:
+  void playlistChanged();
+  void factsArrived();
+
+  TPlaylist m_playlist;
+  TPlaylistRows m_rows;
+  TLibraryIndexer m_indexer;
+};

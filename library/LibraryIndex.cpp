@@ -1,0 +1,190 @@
+#include "library/LibraryIndex.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// Marks the database as this program's ("VRKA"), and the layout of its tables.
+constexpr int kApplicationId = 0x56524B41;
+constexpr int kLayoutVersion = 1;
+
+const char* const kCreate = R"(
+CREATE TABLE IF NOT EXISTS files (
+  path BLOB PRIMARY KEY,
+  size INTEGER NOT NULL,
+  modified_ns INTEGER NOT NULL,
+  readable INTEGER NOT NULL,
+  error TEXT NOT NULL,
+  format TEXT NOT NULL,
+  format_name TEXT NOT NULL,
+  title TEXT NOT NULL,
+  artist TEXT NOT NULL,
+  tracker TEXT NOT NULL,
+  channels INTEGER NOT NULL
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS subsongs (
+  path BLOB NOT NULL,
+  number INTEGER NOT NULL,
+  name TEXT NOT NULL,
+  seconds REAL NOT NULL,
+  PRIMARY KEY (path, number)
+) WITHOUT ROWID;
+)";
+
+// A prepared statement that finalizes itself.
+class Statement {
+public:
+  Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr); }
+  ~Statement() { sqlite3_finalize(m_statement); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  explicit operator bool() const { return m_statement != nullptr; }
+  sqlite3_stmt* get() const { return m_statement; }
+  void bindBlob(int index, const std::string& bytes) {
+    sqlite3_bind_blob(m_statement, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  }
+  void bindText(int index, const std::string& text) {
+    sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  }
+  std::string text(int column) const {
+    const auto* bytes = sqlite3_column_text(m_statement, column);
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes),
+                               static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)))
+                 : std::string();
+  }
+
+private:
+  sqlite3_stmt* m_statement = nullptr;
+};
+
+} // namespace
+
+TLibraryIndex::TLibraryIndex(std::string path) : m_path(std::move(path)) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), error);
+  if (open()) return;
+  moveAside(m_db ? sqlite3_errmsg(m_db) : "it could not be opened");
+  if (!open()) {
+    std::fprintf(stderr, "vorka: the module index %s could not be made; module facts are not kept.\n",
+                 m_path.c_str());
+    sqlite3_close(m_db);
+    m_db = nullptr;
+  }
+}
+
+TLibraryIndex::~TLibraryIndex() { sqlite3_close(m_db); }
+
+bool TLibraryIndex::exec(const char* sql) const {
+  return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool TLibraryIndex::open() {
+  sqlite3_close(m_db);
+  m_db = nullptr;
+  if (sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK)
+    return false;
+  sqlite3_busy_timeout(m_db, 2000);
+  // A file that is not a database fails here, at its first read.
+  if (!exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) return false;
+  if (!hasOurLayout()) return false;
+  return exec(kCreate);
+}
+
+bool TLibraryIndex::hasOurLayout() const {
+  Statement application(m_db, "PRAGMA application_id");
+  Statement version(m_db, "PRAGMA user_version");
+  Statement tables(m_db, "SELECT count(*) FROM sqlite_schema");
+  if (!application || !version || !tables || sqlite3_step(application.get()) != SQLITE_ROW ||
+      sqlite3_step(version.get()) != SQLITE_ROW || sqlite3_step(tables.get()) != SQLITE_ROW)
+    return false;
+  const int id = sqlite3_column_int(application.get(), 0);
+  const int layout = sqlite3_column_int(version.get(), 0);
+  if (sqlite3_column_int(tables.get(), 0) == 0 && id == 0) {
+    // A new, empty database: make it ours.
+    return exec(("PRAGMA application_id=" + std::to_string(kApplicationId) +
+                 "; PRAGMA user_version=" + std::to_string(kLayoutVersion) + ";").c_str());
+  }
+  if (id != kApplicationId || layout != kLayoutVersion) return false;
+  Statement check(m_db, "PRAGMA quick_check(1)");
+  return check && sqlite3_step(check.get()) == SQLITE_ROW && check.text(0) == "ok";
+}
+
+void TLibraryIndex::moveAside(const std::string& why) {
+  sqlite3_close(m_db);
+  m_db = nullptr;
+  const std::string aside = m_path + ".damaged";
+  std::error_code error;
+  std::filesystem::rename(m_path, aside, error);
+  for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(m_path + suffix, error);
+  std::fprintf(stderr, "vorka: the module index %s could not be used (%s); it was moved to %s and is made anew.\n",
+               m_path.c_str(), why.c_str(), aside.c_str());
+}
+
+std::optional<TModuleFacts> TLibraryIndex::find(const std::string& path) const {
+  if (!m_db) return std::nullopt;
+  Statement file(m_db, "SELECT size, modified_ns, readable, error, format, format_name, title, "
+                       "artist, tracker, channels FROM files WHERE path = ?");
+  if (!file) return std::nullopt;
+  file.bindBlob(1, path);
+  if (sqlite3_step(file.get()) != SQLITE_ROW) return std::nullopt;
+  TModuleFacts facts;
+  facts.Path = path;
+  facts.Stamp = {sqlite3_column_int64(file.get(), 0), sqlite3_column_int64(file.get(), 1)};
+  facts.Readable = sqlite3_column_int(file.get(), 2) != 0;
+  facts.Error = file.text(3);
+  facts.Format = file.text(4);
+  facts.FormatName = file.text(5);
+  facts.Title = file.text(6);
+  facts.Artist = file.text(7);
+  facts.Tracker = file.text(8);
+  facts.Channels = sqlite3_column_int(file.get(), 9);
+  Statement subsongs(m_db, "SELECT name, seconds FROM subsongs WHERE path = ? ORDER BY number");
+  if (!subsongs) return std::nullopt;
+  subsongs.bindBlob(1, path);
+  while (sqlite3_step(subsongs.get()) == SQLITE_ROW)
+    facts.Subsongs.push_back({subsongs.text(0), sqlite3_column_double(subsongs.get(), 1)});
+  return facts;
+}
+
+void TLibraryIndex::store(const TModuleFacts& facts) { store(std::vector<TModuleFacts>{facts}); }
+
+void TLibraryIndex::store(const std::vector<TModuleFacts>& all) {
+  if (!m_db || all.empty() || !exec("BEGIN")) return;
+  Statement file(m_db, "INSERT OR REPLACE INTO files VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+  Statement clear(m_db, "DELETE FROM subsongs WHERE path = ?");
+  Statement subsong(m_db, "INSERT INTO subsongs VALUES (?, ?, ?, ?)");
+  bool ok = file && clear && subsong;
+  for (const TModuleFacts& facts : all) {
+    if (!ok) break;
+    sqlite3_reset(file.get());
+    file.bindBlob(1, facts.Path);
+    sqlite3_bind_int64(file.get(), 2, facts.Stamp.Size);
+    sqlite3_bind_int64(file.get(), 3, facts.Stamp.ModifiedNs);
+    sqlite3_bind_int(file.get(), 4, facts.Readable ? 1 : 0);
+    file.bindText(5, facts.Error);
+    file.bindText(6, facts.Format);
+    file.bindText(7, facts.FormatName);
+    file.bindText(8, facts.Title);
+    file.bindText(9, facts.Artist);
+    file.bindText(10, facts.Tracker);
+    sqlite3_bind_int(file.get(), 11, facts.Channels);
+    ok = sqlite3_step(file.get()) == SQLITE_DONE;
+    sqlite3_reset(clear.get());
+    clear.bindBlob(1, facts.Path);
+    ok = ok && sqlite3_step(clear.get()) == SQLITE_DONE;
+    for (std::size_t i = 0; ok && i < facts.Subsongs.size(); ++i) {
+      sqlite3_reset(subsong.get());
+      subsong.bindBlob(1, facts.Path);
+      sqlite3_bind_int(subsong.get(), 2, static_cast<int>(i));
+      subsong.bindText(3, facts.Subsongs[i].Name);
+      sqlite3_bind_double(subsong.get(), 4, facts.Subsongs[i].Seconds);
+      ok = sqlite3_step(subsong.get()) == SQLITE_DONE;
+    }
+  }
+  exec(ok ? "COMMIT" : "ROLLBACK");
+}

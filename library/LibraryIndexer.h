@@ -1,0 +1,50 @@
+#pragma once
+
+#include "library/ModuleFacts.h"
+
+#include <QObject>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
+// Finds the facts of module files on a background thread of low priority: from the index when
+// the file is unchanged since it was indexed, else by reading the file (and then storing them).
+// Facts known to the index are answered before any file is read. The object lives on the GUI
+// thread: request and take are called there, and factsArrived is emitted there.
+class TLibraryIndexer : public QObject {
+  Q_OBJECT
+
+public:
+  // `databasePath` is the index's file (made when missing).
+  explicit TLibraryIndexer(std::string databasePath, QObject* parent = nullptr);
+  // Stops the thread after the file it reads.
+  ~TLibraryIndexer() override;
+
+  // Asks for the facts of `paths`; a path asked for again while it waits is asked once.
+  void request(const std::vector<std::string>& paths);
+  // The facts found since the last call, in the order found.
+  std::vector<TModuleFacts> take();
+  // How many asked-for files are still to be read.
+  std::size_t waiting() const;
+
+signals:
+  // Facts are ready to take; emitted once for any number that arrive before they are taken.
+  void factsArrived();
+
+private:
+  void run(std::string databasePath);
+  void deliver(std::vector<TModuleFacts>& found);
+
+  mutable std::mutex m_lock;
+  std::condition_variable m_wake;
+  std::vector<std::string> m_asked;      // not yet looked up
+  std::unordered_set<std::string> m_waiting; // asked and not yet answered
+  std::vector<TModuleFacts> m_found;     // answered, to be taken
+  bool m_quit = false;
+  std::thread m_thread;
+};

@@ -1,0 +1,226 @@
+#include "library/PlaylistRows.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+std::string fileName(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The folder's name and the file's name: "tunes/a.mod" for "/music/tunes/a.mod".
+std::string folderAndName(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos || slash == 0) return path;
+  std::size_t before = path.rfind('/', slash - 1);
+  return path.substr(before == std::string::npos ? 0 : before + 1);
+}
+
+std::string upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+} // namespace
+
+std::string TPlaylistRows::fold(const std::string& text) {
+  if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    std::string folded = text;
+    for (char& c : folded)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+  }
+  const QString decomposed = QString::fromUtf8(text).normalized(QString::NormalizationForm_KD);
+  QString kept;
+  kept.reserve(decomposed.size());
+  for (QChar c : decomposed)
+    if (c.category() != QChar::Mark_NonSpacing) kept += c;
+  return kept.toCaseFolded().toStdString();
+}
+
+void TPlaylistRows::setEntries(const std::vector<std::string>& entries) {
+  m_entries = entries;
+  m_entriesOf.clear();
+  for (std::size_t entry = 0; entry < m_entries.size(); ++entry) m_entriesOf[m_entries[entry]].push_back(entry);
+  rebuild();
+}
+
+std::size_t TPlaylistRows::rowsFor(const TModuleFacts* facts) const {
+  return facts && facts->Readable ? std::max<std::size_t>(1, facts->Subsongs.size()) : 1;
+}
+
+std::size_t TPlaylistRows::rowsOf(std::size_t entry) const {
+  const std::size_t end = entry + 1 < m_firstRow.size() ? m_firstRow[entry + 1] : m_rows.size();
+  return end - m_firstRow[entry];
+}
+
+double TPlaylistRows::secondsOf(const TModuleFacts* facts, int32_t subsong) const {
+  const auto index = static_cast<std::size_t>(subsong);
+  if (!facts || !facts->Readable || index >= facts->Subsongs.size()) return -1;
+  return facts->Subsongs[index].Seconds;
+}
+
+bool TPlaylistRows::addFacts(std::vector<TModuleFacts> facts) {
+  bool touched = false, reshaped = false;
+  for (TModuleFacts& found : facts) {
+    auto known = m_facts.find(found.Path);
+    if (known != m_facts.end() && known->second == found) continue;
+    const std::string path = found.Path;
+    const TModuleFacts& now = m_facts.insert_or_assign(path, std::move(found)).first->second;
+    auto entries = m_entriesOf.find(path);
+    if (entries == m_entriesOf.end()) continue;
+    touched = true;
+    // Rows whose number stays are brought up to date in place; a file that turns out to hold
+    // several subsongs changes the rows' shape, and they are made again.
+    for (std::size_t entry : entries->second) {
+      if (reshaped || rowsOf(entry) != rowsFor(&now)) {
+        reshaped = true;
+        break;
+      }
+      for (std::size_t row = m_firstRow[entry]; row < m_firstRow[entry] + rowsOf(entry); ++row) {
+        TRow& shown = m_rows[row];
+        if (shown.Seconds >= 0) m_totalSeconds -= shown.Seconds; else --m_rowsWithoutLength;
+        shown.Seconds = secondsOf(&now, shown.Subsong);
+        if (shown.Seconds >= 0) m_totalSeconds += shown.Seconds; else ++m_rowsWithoutLength;
+        m_searchText[row] = searchText(row);
+      }
+    }
+  }
+  if (reshaped)
+    rebuild();
+  else if (touched)
+    refilter(false);
+  return touched;
+}
+
+const TModuleFacts* TPlaylistRows::factsOf(const std::string& path) const {
+  auto it = m_facts.find(path);
+  return it == m_facts.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> TPlaylistRows::unknownPaths() const {
+  std::vector<std::string> unknown;
+  for (const auto& [path, entries] : m_entriesOf)
+    if (!m_facts.contains(path)) unknown.push_back(path);
+  return unknown;
+}
+
+void TPlaylistRows::rebuild() {
+  m_rows.clear();
+  m_firstRow.clear();
+  m_totalSeconds = 0;
+  m_rowsWithoutLength = 0;
+  for (std::size_t entry = 0; entry < m_entries.size(); ++entry) {
+    m_firstRow.push_back(m_rows.size());
+    const TModuleFacts* facts = factsOf(m_entries[entry]);
+    for (std::size_t subsong = 0; subsong < rowsFor(facts); ++subsong) {
+      const auto number = static_cast<int32_t>(subsong);
+      m_rows.push_back({entry, number, secondsOf(facts, number)});
+      if (m_rows.back().Seconds >= 0)
+        m_totalSeconds += m_rows.back().Seconds;
+      else
+        ++m_rowsWithoutLength;
+    }
+  }
+  m_searchText.clear();
+  m_searchText.reserve(m_rows.size());
+  for (std::size_t i = 0; i < m_rows.size(); ++i) m_searchText.push_back(searchText(i));
+  refilter(false);
+}
+
+int64_t TPlaylistRows::rowOf(std::size_t entry, int32_t subsong) const {
+  if (entry >= m_firstRow.size()) return -1;
+  const std::size_t first = m_firstRow[entry];
+  const std::size_t end = entry + 1 < m_firstRow.size() ? m_firstRow[entry + 1] : m_rows.size();
+  const std::size_t wanted = first + static_cast<std::size_t>(std::max(0, subsong));
+  return static_cast<int64_t>(wanted < end ? wanted : first);
+}
+
+const std::string& TPlaylistRows::path(std::size_t index) const { return m_entries[m_rows[index].Entry]; }
+
+std::string TPlaylistRows::text(std::size_t index, EColumn column) const {
+  const std::string& file = path(index);
+  const TModuleFacts* facts = factsOf(file);
+  switch (column) {
+  case Title: {
+    if (!facts) return {};
+    const std::string title = facts->Title.empty() ? fileName(file) : facts->Title;
+    return title + SubsongMark(m_rows[index].Subsong, static_cast<int32_t>(facts->Subsongs.size()));
+  }
+  case Artist: return facts ? facts->Artist : std::string();
+  case Length: return {};
+  case Format: return facts ? upper(facts->Format) : std::string();
+  case File: return folderAndName(file);
+  case ColumnCount: break;
+  }
+  return {};
+}
+
+std::string TPlaylistRows::searchText(std::size_t index) const {
+  const std::string& file = path(index);
+  const TModuleFacts* facts = factsOf(file);
+  std::string text = file;
+  if (facts) {
+    text += '\n' + facts->Title + '\n' + facts->Artist;
+    const auto subsong = static_cast<std::size_t>(m_rows[index].Subsong);
+    if (subsong < facts->Subsongs.size()) text += '\n' + facts->Subsongs[subsong].Name;
+  }
+  return fold(text);
+}
+
+void TPlaylistRows::setFilter(const std::string& query) {
+  const std::string folded = fold(query);
+  // Typing on narrows the rows already kept; anything else looks through all of them.
+  const bool narrower = !m_folded.empty() && folded.find(m_folded) != std::string::npos;
+  m_query = query;
+  m_folded = folded;
+  refilter(narrower);
+}
+
+void TPlaylistRows::refilter(bool narrower) {
+  if (m_folded.empty()) {
+    m_visible.resize(m_rows.size());
+    std::iota(m_visible.begin(), m_visible.end(), std::size_t{0});
+    return;
+  }
+  std::vector<std::size_t> kept;
+  auto consider = [&](std::size_t row) {
+    if (m_searchText[row].find(m_folded) != std::string::npos) kept.push_back(row);
+  };
+  if (narrower) {
+    for (std::size_t row : m_visible) consider(row);
+  } else {
+    for (std::size_t row = 0; row < m_rows.size(); ++row) consider(row);
+  }
+  m_visible = std::move(kept);
+}
+
+std::vector<std::size_t> TPlaylistRows::sortedOrder(EColumn column, bool descending) const {
+  std::vector<std::size_t> order(m_entries.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  if (column == Length) {
+    // Songs of unknown length go last either way.
+    auto key = [&](std::size_t entry) { return seconds(m_firstRow[entry]); };
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      const double x = key(a), y = key(b);
+      if ((x < 0) != (y < 0)) return y < 0;
+      return descending ? x > y : x < y;
+    });
+    return order;
+  }
+  std::vector<std::string> keys;
+  keys.reserve(m_entries.size());
+  for (std::size_t entry = 0; entry < m_entries.size(); ++entry)
+    keys.push_back(column == File ? m_entries[entry] : fold(text(m_firstRow[entry], column)));
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    // Empty keys (facts not yet known) go last either way.
+    if (keys[a].empty() != keys[b].empty()) return keys[b].empty();
+    return descending ? keys[a] > keys[b] : keys[a] < keys[b];
+  });
+  return order;
+}
