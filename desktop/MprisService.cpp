@@ -100,7 +100,7 @@ qlonglong TMprisService::position() const { return TMprisState::microseconds(m_l
 QVariantMap TMprisService::properties(const QString& interface) const {
   if (interface == RootInterface) {
     QStringList types;
-    for (const std::string& type : TModuleFormats::MimeTypes()) types << QString::fromStdString(type);
+    for (const std::string& type : TModuleFiles::MimeTypes()) types << QString::fromStdString(type);
     return {{"CanQuit", true},
             {"CanRaise", true},
             {"HasTrackList", false},

@@ -1,6 +1,7 @@
 #include "library/DirBrowser.h"
 
 #include "music/ModuleFormats.h"
+#include "platform/ArchiveFile.h"
 #include "platform/filesys.h"
 
 namespace {
@@ -16,7 +17,8 @@ void TDirBrowser::ChangeDir(const std::string& piece) {
     CurDir += piece;
   ClearDirList();
   ScanDir(CurDir, "*.*", faDirectory);
-  ScanDir(CurDir, "*", faArchive, TModuleFormats::IsModuleName);
+  ScanDir(CurDir, "*", faArchive,
+          [](const std::string& name) { return TModuleFormats::IsModuleName(name) || IsArchiveName(name); });
 }
 
 void TDirBrowser::ScanDir(const std::string& folder, const std::string& mask, int32_t attr,

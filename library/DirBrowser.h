@@ -13,8 +13,8 @@ struct TDirEntry {
 };
 
 // The folder being browsed and its folder list: sub-folders first (".." among them where the
-// file system has it), then module files (by name, as TModuleFormats knows them), each group in
-// ascending byte order of the names.
+// file system has it), then module files (by name, as TModuleFormats knows them) and archives
+// that may hold modules, each group in ascending byte order of the names.
 class TDirBrowser {
 public:
   // The folder being browsed, normally ending in "/".

@@ -3,6 +3,7 @@
 #include "library/DirBrowser.h"
 #include "library/PlaylistFile.h"
 #include "music/ModuleFormats.h"
+#include "platform/ArchiveFile.h"
 
 #include <sys/stat.h>
 
@@ -37,6 +38,10 @@ public:
   TFolderScanResult result;
 
   void file(const std::string& path) {
+    if (IsArchiveName(path) && !SplitArchivePath(path) && !TModuleFormats::HoldsModule(path)) {
+      archive(path);
+      return;
+    }
     if (!TPlaylistFile::CanHold(path))
       ++result.Unholdable;
     else if (TModuleFormats::HoldsModule(path))
@@ -47,6 +52,20 @@ public:
   }
 
 private:
+  void archive(const std::string& path) {
+    const TArchiveListing listing = ListArchive(path);
+    if (!listing.Error.empty()) result.Damaged.push_back(listing.Error);
+    for (const TArchiveEntry& entry : listing.Entries) {
+      if (m_cancel) return;
+      const std::string inside = ArchiveEntryPath(path, entry.Name);
+      // Only what is named as a module is probed: an archive's read-me is no loss.
+      const std::size_t slash = entry.Name.rfind('/');
+      if (TModuleFormats::IsModuleName(entry.Name.substr(slash == std::string::npos ? 0 : slash + 1)) ||
+          listing.Entries.size() == 1)
+        file(inside);
+    }
+  }
+
   const std::atomic<bool>& m_cancel;
   const std::function<void(std::size_t)>& m_progress;
   std::set<std::pair<dev_t, ino_t>> m_seen;
@@ -65,6 +84,10 @@ std::string TFolderScanResult::summary() const {
             " left out: their names hold a line break or Ctrl-Z character.";
   if (LeftOut == 1) text.replace(text.find("they hold"), 9, "it holds");
   if (Unholdable == 1) text.replace(text.find("their names hold"), 16, "its name holds");
+  if (!Damaged.empty()) {
+    text += (text.empty() ? "" : " ") + Damaged.front();
+    if (Damaged.size() > 1) text += " " + std::to_string(Damaged.size() - 1) + " more archives could not be read.";
+  }
   return text;
 }
 

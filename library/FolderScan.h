@@ -11,10 +11,11 @@ struct TFolderScanResult {
   std::vector<std::string> Modules; // in the order found
   std::size_t LeftOut = 0;          // files named as modules that hold none the player reads
   std::size_t Unholdable = 0;       // names the playlist cannot keep (a line break in them)
+  std::vector<std::string> Damaged; // one sentence for each archive that could not be read
   bool Cancelled = false;
 
-  // One sentence for what was left out ("3 files were left out: they hold no module the
-  // player can read."); empty when nothing was.
+  // One line for what was left out ("3 files were left out: they hold no module the player
+  // can read."), with the first damaged archive's sentence; empty when nothing was.
   std::string summary() const;
 };
 
@@ -22,7 +23,8 @@ struct TFolderScanResult {
 // order of the playlist dialog's folder list (sub-folders first, then the module files, each
 // by name), going into each folder once however links lead to it. A file is taken by what it
 // holds: a file given, or named as a module in a folder, is probed and left out when it holds
-// none; other files in folders are passed over. Runs on the calling thread, any thread;
+// none; other files in folders are passed over. An archive (zip, 7z, lha, gz, mdz...) stands
+// for the modules among its entries, as ARCHIVE#ENTRY paths, in its own order. Runs on the calling thread, any thread;
 // `cancel` is looked at between files and `progress` told how many files were looked at now
 // and then.
 class TFolderScan {

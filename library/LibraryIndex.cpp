@@ -67,7 +67,7 @@ TLibraryIndex::TLibraryIndex(std::string path) : m_path(std::move(path)) {
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(m_path).parent_path(), error);
   if (open()) return;
-  moveAside(m_db ? sqlite3_errmsg(m_db) : "it could not be opened");
+  moveAside(m_problem);
   if (!open()) {
     std::fprintf(stderr, "vorka: the module index %s could not be made; module facts are not kept.\n",
                  m_path.c_str());
@@ -85,14 +85,23 @@ bool TLibraryIndex::exec(const char* sql) const {
 bool TLibraryIndex::open() {
   sqlite3_close(m_db);
   m_db = nullptr;
-  if (sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-      SQLITE_OK)
+  const bool opened =
+      sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+  // A file that is not a database fails at its first read.
+  if (!opened || !exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) {
+    m_problem = m_db ? sqlite3_errmsg(m_db) : "it could not be opened";
     return false;
+  }
   sqlite3_busy_timeout(m_db, 2000);
-  // A file that is not a database fails here, at its first read.
-  if (!exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) return false;
-  if (!hasOurLayout()) return false;
-  return exec(kCreate);
+  if (!hasOurLayout()) {
+    m_problem = "it is damaged, or another program's or another version's";
+    return false;
+  }
+  if (!exec(kCreate)) {
+    m_problem = sqlite3_errmsg(m_db);
+    return false;
+  }
+  return true;
 }
 
 bool TLibraryIndex::hasOurLayout() const {

@@ -39,5 +39,6 @@ private:
   bool exec(const char* sql) const;
 
   std::string m_path;
+  std::string m_problem; // why the last open failed
   sqlite3* m_db = nullptr;
 };

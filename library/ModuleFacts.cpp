@@ -1,5 +1,6 @@
 #include "library/ModuleFacts.h"
 
+#include "platform/ArchiveFile.h"
 #include "platform/filesys.h"
 
 #include <libopenmpt/libopenmpt.hpp>
@@ -19,7 +20,7 @@ constexpr std::size_t kMaxModuleBytes = 512u * 1024 * 1024;
 
 // The module's bytes, or throws with the reason.
 std::string readBytes(const std::string& path) {
-  TFileRead file = ReadRegularFile(path, kMaxModuleBytes);
+  TFileRead file = ReadFileOrEntry(path, kMaxModuleBytes);
   switch (file.Status) {
   case TReadStatus::Missing: throw std::runtime_error(std::strerror(ENOENT));
   case TReadStatus::Folder: throw std::runtime_error("the path names a folder");
@@ -34,8 +35,9 @@ std::string readBytes(const std::string& path) {
 } // namespace
 
 TFileStamp StampOf(const std::string& path) {
+  const std::optional<TArchivePath> inside = SplitArchivePath(path);
   struct stat info{};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  if (stat((inside ? inside->Archive : path).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
   return {static_cast<int64_t>(info.st_size),
           static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }

@@ -1,5 +1,7 @@
 #include "library/PlaylistRows.h"
 
+#include "platform/ArchiveFile.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -12,8 +14,11 @@ std::string fileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The folder's name and the file's name: "tunes/a.mod" for "/music/tunes/a.mod".
+// The folder's name and the file's name: "tunes/a.mod" for "/music/tunes/a.mod"; for a module
+// in an archive, the archive's name and the entry's: "pack.zip#songs/a.mod".
 std::string folderAndName(const std::string& path) {
+  for (std::size_t hash = path.find('#'); hash != std::string::npos; hash = path.find('#', hash + 1))
+    if (IsArchiveName(path.substr(0, hash))) return fileName(path.substr(0, hash)) + path.substr(hash);
   std::size_t slash = path.rfind('/');
   if (slash == std::string::npos || slash == 0) return path;
   std::size_t before = path.rfind('/', slash - 1);

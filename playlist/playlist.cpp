@@ -5,6 +5,7 @@
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
 #include "controls/WindowPlace.h"
+#include "platform/ArchiveFile.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/utf8.h"
@@ -206,7 +207,10 @@ void TfrmPlayList::addToPlaylist(const std::string& path) {
 
 void TfrmPlayList::showIfMissing(QListWidgetItem* item) const {
   QByteArray path = item->data(Qt::UserRole).toByteArray();
-  bool missing = !FileExists(path.toStdString());
+  // An archive's entry counts as there while its archive is: listing every archive for every
+  // row would make the dialog slow to open.
+  const std::optional<TArchivePath> inside = SplitArchivePath(path.toStdString());
+  bool missing = !FileExists(inside ? inside->Archive : path.toStdString());
   item->setData(Qt::ForegroundRole,
                 missing ? QVariant(palette().brush(QPalette::Disabled, QPalette::Text)) : QVariant());
   item->setToolTip(missing ? fromBytes(path.toStdString()) + " cannot be found now" : QString());

@@ -43,10 +43,10 @@ TEST(CommandLineTest, OptionsAnswerLikeQtPrograms) {
   EXPECT_EQ(unknown.Text, "vorka: Unknown option 'shuffle'.");
 }
 
-// Files that hold modules stand for themselves, whatever their names, and folders for the
-// modules named so in them (Amiga names too) in the playlist dialog's order, all made absolute;
-// everything else, a file named as a module that holds none included, is left out with one
-// sentence each.
+// Files that hold modules stand for themselves, whatever their names, folders for the modules
+// named so in them and their sub-folders (Amiga names too) in the playlist dialog's order, and
+// a playlist file for the songs it lists, all made absolute; everything else, a file named as a
+// module that holds none included, is left out with one sentence each.
 TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
   TempDir dir;
   const std::string root = dir.path().string() + "/";
@@ -58,19 +58,22 @@ TEST(CommandLineTest, FilesAndFoldersBecomeModules) {
   dir.write("readme.txt", "x");
   dir.write("text.xm", "just some words, no module");
   dir.write("empty.it", "");
+  dir.write("list.m3u", "#EXTM3U\nset/c.it\ngone.mod\n");
   const std::string startDir = GetCurrentDir();
   ASSERT_TRUE(SetCurrentDir(root));
   TCommandLine line = parse({"single.S3M", root + "set", "readme.txt", "gone.it", root + "empty", "renamed.dat",
-                             "text.xm", "empty.it"});
+                             "text.xm", "empty.it", "list.m3u"});
   SetCurrentDir(startDir);
   EXPECT_EQ(line.Action, TCommandLine::TAction::Run);
-  EXPECT_EQ(line.Files.Modules, (Paths{root + "single.S3M", root + "set/a.mod", root + "set/b.XM",
-                                       root + "set/c.it", root + "set/mod.beastii", root + "renamed.dat"}));
+  EXPECT_EQ(line.Files.Modules,
+            (Paths{root + "single.S3M", root + "set/deeper/d.s3m", root + "set/a.mod", root + "set/b.XM",
+                   root + "set/c.it", root + "set/mod.beastii", root + "renamed.dat", root + "set/c.it"}));
   EXPECT_EQ(line.Files.Problems, (Paths{"readme.txt is not a module the player can read.",
                                         "gone.it: No such file or directory",
                                         root + "empty: No such file or directory",
                                         "text.xm is not a module the player can read.",
-                                        "empty.it is not a module the player can read."}));
+                                        "empty.it is not a module the player can read.",
+                                        "list.m3u: 1 line was left out: it names no file that can be played."}));
   std::filesystem::create_directory(dir.path() / "empty");
   EXPECT_EQ(parse({root + "empty"}).Files.Problems, Paths{root + "empty holds no module files."});
   EXPECT_TRUE(parse({}).Files.Modules.empty());
@@ -151,20 +154,19 @@ TEST(CommandLineTest, OnlyNamesThePlaylistCanHoldAreTaken) {
   const std::string ending = " cannot be kept in the playlist: its name holds a line break or Ctrl-Z character.";
   TCommandLine line = parse({"--", latin1, lineFeed, root + "set", root + "gone\r.s3m"});
   EXPECT_EQ(line.Files.Modules, (Paths{latin1, root + "set/fine.it"}));
-  EXPECT_EQ(line.Files.Problems, (Paths{root + "odd\\nname.mod" + ending, root + "set/ctrl\\x1Az.xm" + ending,
-                                        root + "gone\\r.s3m" + ending}));
+  const std::string inSet = root + "set: 1 file was left out: its name holds a line break or Ctrl-Z character.";
+  EXPECT_EQ(line.Files.Problems, (Paths{root + "odd\\nname.mod" + ending, inSet, root + "gone\\r.s3m" + ending}));
 
   TModuleFiles fromBus = TModuleFiles::ofAbsolute({"", "fine.it", latin1 + std::string(1, '\0') + "x",
                                                     "/dev/zero", root + "set"});
   EXPECT_EQ(fromBus.Modules, (Paths{root + "set/fine.it"}));
   EXPECT_EQ(fromBus.Problems, (Paths{"An empty path names no file.", "fine.it is not an absolute path.",
                                      "A path holds a zero byte, which no file name can.",
-                                     "/dev/zero is not a module the player can read.",
-                                     root + "set/ctrl\\x1Az.xm" + ending}));
+                                     "/dev/zero is not a module the player can read.", inSet}));
 }
 
 // The desktop entry offers the program for the sound types that shared-mime-info gives the
-// library's extensions, as MPRIS does.
+// library's extensions and for playlists, as MPRIS does.
 TEST(CommandLineTest, DesktopEntryListsTheModuleTypes) {
   std::ifstream entry(VORKA_DESKTOP_ENTRY);
   std::string line;
@@ -173,8 +175,8 @@ TEST(CommandLineTest, DesktopEntryListsTheModuleTypes) {
   std::vector<std::string> listed;
   std::stringstream types(line.substr(line.find('=') + 1));
   for (std::string type; std::getline(types, type, ';');) listed.push_back(type);
-  EXPECT_EQ(listed, TModuleFormats::MimeTypes());
-  for (const char* type : {"audio/x-mod", "audio/x-s3m", "audio/x-xm", "audio/x-it"})
+  EXPECT_EQ(listed, TModuleFiles::MimeTypes());
+  for (const char* type : {"audio/x-mod", "audio/x-s3m", "audio/x-xm", "audio/x-it", "audio/x-mpegurl", "audio/x-scpls"})
     EXPECT_NE(std::find(listed.begin(), listed.end(), type), listed.end()) << type;
 }
 
