@@ -4,7 +4,9 @@
 #include "library/ScanJob.h"
 #include "playlist/PlaylistTableModel.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -107,6 +109,8 @@ TPlaylistWindow::TPlaylistWindow(TLibrary& library, QWidget* parent)
           });
   connect(Model, &TPlaylistTableModel::pathsDropped, this,
           [this](std::vector<std::string> paths, std::size_t before) { addPaths(std::move(paths), before); });
+  auto* copyKey = new QShortcut(QKeySequence::Copy, Table, nullptr, nullptr, Qt::WidgetShortcut);
+  connect(copyKey, &QShortcut::activated, this, &TPlaylistWindow::copySelected);
   auto* findKey = new QShortcut(QKeySequence::Find, this);
   connect(findKey, &QShortcut::activated, this, [this] {
     Find->setFocus();
@@ -180,6 +184,19 @@ void TPlaylistWindow::removeSelected() {
   m_library.playlist().remove(entries);
   // The row that took the first removed one's place is the one to go on from.
   if (Model->rowCount() > 0) Table->setCurrentIndex(Model->index(std::min(first, Model->rowCount() - 1), 0));
+}
+
+void TPlaylistWindow::copySelected() {
+  QModelIndexList selected = Table->selectionModel()->selectedRows();
+  std::sort(selected.begin(), selected.end());
+  QStringList lines;
+  for (const QModelIndex& row : selected) {
+    QStringList cells;
+    for (int column = 0; column < TPlaylistRows::ColumnCount; ++column)
+      cells << Model->index(row.row(), column).data().toString();
+    lines << cells.join('\t');
+  }
+  if (!lines.isEmpty()) QGuiApplication::clipboard()->setText(lines.join('\n') + '\n');
 }
 
 void TPlaylistWindow::chooseFolder() {

@@ -22,7 +22,7 @@ struct TFolderScanResult;
 // found by typing (Ctrl+F or J), sorted by a click on a column's head, dragged to a new place,
 // removed with Delete and played with a double-click or Return; files and folders dropped on
 // it or chosen with Add folder are added with every sub-folder while a progress bar shows the
-// reading. Every change goes to the playlist at once. Not modal; the user may resize it. GUI
+// reading; Ctrl+C copies the selected rows as text. Every change goes to the playlist at once. Not modal; the user may resize it. GUI
 // thread only.
 class TPlaylistWindow : public QWidget {
   Q_OBJECT
@@ -43,6 +43,8 @@ public:
   void playRow(int row);
   // Removes the entries of the selected rows.
   void removeSelected();
+  // Puts the selected rows on the clipboard as text: a line a row, its columns between tabs.
+  void copySelected();
   // The texts of the status line and of table cell (row, column), as shown.
   QString statusText() const;
 
