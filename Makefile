@@ -30,7 +30,7 @@ package: all
 SANITIZER_ENV := QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tools/tsan.supp halt_on_error=1"
-THREADED_TESTS := tests_platform tests_music tests_scores tests_game
+THREADED_TESTS := tests_platform tests_music tests_scores tests_game tests_library
 
 test-sanitize: deps
 	@if [ ! -f build-asan/build.ninja ]; then \
@@ -46,7 +46,7 @@ test-sanitize: deps
 
 # libFuzzer runs of every file reader, a fixed number of executions each, from seeds that the
 # program's own writers make. A crash leaves its input in build-fuzz/fuzz/.
-FUZZ_TARGETS := playlist:20000 highscores:20000 profile:20000 commandline:20000 module:5000 bitmap:4000
+FUZZ_TARGETS := playlist:20000 playlistformats:20000 highscores:20000 profile:20000 commandline:20000 module:5000 bitmap:4000
 
 fuzz: deps
 	@if [ ! -f build-fuzz/build.ninja ]; then \

@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   put(root / "playlist", "two.dat", "/music/a.mod\r\n/music/b.xm\r\n");
   put(root / "playlist", "odd.dat", "a\nb\r\nc\x1A" "d");
+  put(root / "playlistformats", "list.m3u",
+      std::string(1, '\0') + "#EXTM3U\r\n#EXTINF:61,Artist - Title\r\nsongs/a.mod\r\nfile:///music/b%20c.xm\r\nhttp://x/y\r\n");
+  put(root / "playlistformats", "list.pls",
+      "\x02[playlist]\nFile2=/m/b.it\nfile1=a.zip#t.xm\nTitle1=Caf\xe9\nLength1=12\nNumberOfEntries=2\nVersion=2\n");
   put(root / "highscores", "five.dat", highScores());
   put(root / "profile", "vorka.ini",
       std::string("Ann") + '\0' +

@@ -71,20 +71,26 @@ TLibraryIndex::TLibraryIndex(std::string path) : m_path(std::move(path)) {
   if (!open()) {
     std::fprintf(stderr, "vorka: the module index %s could not be made; module facts are not kept.\n",
                  m_path.c_str());
-    sqlite3_close(m_db);
-    m_db = nullptr;
+    close();
   }
 }
 
-TLibraryIndex::~TLibraryIndex() { sqlite3_close(m_db); }
+TLibraryIndex::~TLibraryIndex() { close(); }
+
+void TLibraryIndex::close() {
+  sqlite3_finalize(m_findFile);
+  sqlite3_finalize(m_findSubsongs);
+  m_findFile = m_findSubsongs = nullptr;
+  sqlite3_close(m_db);
+  m_db = nullptr;
+}
 
 bool TLibraryIndex::exec(const char* sql) const {
   return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool TLibraryIndex::open() {
-  sqlite3_close(m_db);
-  m_db = nullptr;
+  close();
   const bool opened =
       sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
   // A file that is not a database fails at its first read.
@@ -97,7 +103,13 @@ bool TLibraryIndex::open() {
     m_problem = "it is damaged, or another program's or another version's";
     return false;
   }
-  if (!exec(kCreate)) {
+  if (!exec(kCreate) ||
+      sqlite3_prepare_v2(m_db,
+                         "SELECT size, modified_ns, readable, error, format, format_name, title, artist, "
+                         "tracker, channels FROM files WHERE path = ?",
+                         -1, &m_findFile, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v2(m_db, "SELECT name, seconds FROM subsongs WHERE path = ? ORDER BY number", -1,
+                         &m_findSubsongs, nullptr) != SQLITE_OK) {
     m_problem = sqlite3_errmsg(m_db);
     return false;
   }
@@ -124,8 +136,7 @@ bool TLibraryIndex::hasOurLayout() const {
 }
 
 void TLibraryIndex::moveAside(const std::string& why) {
-  sqlite3_close(m_db);
-  m_db = nullptr;
+  close();
   const std::string aside = m_path + ".damaged";
   std::error_code error;
   std::filesystem::rename(m_path, aside, error);
@@ -134,29 +145,39 @@ void TLibraryIndex::moveAside(const std::string& why) {
                m_path.c_str(), why.c_str(), aside.c_str());
 }
 
+namespace {
+
+std::string columnText(sqlite3_stmt* statement, int column) {
+  const auto* bytes = sqlite3_column_text(statement, column);
+  return bytes ? std::string(reinterpret_cast<const char*>(bytes),
+                             static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+               : std::string();
+}
+
+} // namespace
+
 std::optional<TModuleFacts> TLibraryIndex::find(const std::string& path) const {
   if (!m_db) return std::nullopt;
-  Statement file(m_db, "SELECT size, modified_ns, readable, error, format, format_name, title, "
-                       "artist, tracker, channels FROM files WHERE path = ?");
-  if (!file) return std::nullopt;
-  file.bindBlob(1, path);
-  if (sqlite3_step(file.get()) != SQLITE_ROW) return std::nullopt;
+  sqlite3_reset(m_findFile);
+  sqlite3_bind_blob(m_findFile, 1, path.data(), static_cast<int>(path.size()), SQLITE_STATIC);
+  if (sqlite3_step(m_findFile) != SQLITE_ROW) return std::nullopt;
   TModuleFacts facts;
   facts.Path = path;
-  facts.Stamp = {sqlite3_column_int64(file.get(), 0), sqlite3_column_int64(file.get(), 1)};
-  facts.Readable = sqlite3_column_int(file.get(), 2) != 0;
-  facts.Error = file.text(3);
-  facts.Format = file.text(4);
-  facts.FormatName = file.text(5);
-  facts.Title = file.text(6);
-  facts.Artist = file.text(7);
-  facts.Tracker = file.text(8);
-  facts.Channels = sqlite3_column_int(file.get(), 9);
-  Statement subsongs(m_db, "SELECT name, seconds FROM subsongs WHERE path = ? ORDER BY number");
-  if (!subsongs) return std::nullopt;
-  subsongs.bindBlob(1, path);
-  while (sqlite3_step(subsongs.get()) == SQLITE_ROW)
-    facts.Subsongs.push_back({subsongs.text(0), sqlite3_column_double(subsongs.get(), 1)});
+  facts.Stamp = {sqlite3_column_int64(m_findFile, 0), sqlite3_column_int64(m_findFile, 1)};
+  facts.Readable = sqlite3_column_int(m_findFile, 2) != 0;
+  facts.Error = columnText(m_findFile, 3);
+  facts.Format = columnText(m_findFile, 4);
+  facts.FormatName = columnText(m_findFile, 5);
+  facts.Title = columnText(m_findFile, 6);
+  facts.Artist = columnText(m_findFile, 7);
+  facts.Tracker = columnText(m_findFile, 8);
+  facts.Channels = sqlite3_column_int(m_findFile, 9);
+  sqlite3_reset(m_findFile);
+  sqlite3_reset(m_findSubsongs);
+  sqlite3_bind_blob(m_findSubsongs, 1, path.data(), static_cast<int>(path.size()), SQLITE_STATIC);
+  while (sqlite3_step(m_findSubsongs) == SQLITE_ROW)
+    facts.Subsongs.push_back({columnText(m_findSubsongs, 0), sqlite3_column_double(m_findSubsongs, 1)});
+  sqlite3_reset(m_findSubsongs);
   return facts;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The index of what module files hold: one SQLite database, keyed by the path's bytes, with
 // the file's stamp so that a changed file is read again. A database that is damaged, of
@@ -34,6 +35,7 @@ public:
 
 private:
   bool open();
+  void close();
   bool hasOurLayout() const;
   void moveAside(const std::string& why);
   bool exec(const char* sql) const;
@@ -41,4 +43,7 @@ private:
   std::string m_path;
   std::string m_problem; // why the last open failed
   sqlite3* m_db = nullptr;
+  // Made once: a start looks up every entry of the playlist.
+  sqlite3_stmt* m_findFile = nullptr;
+  sqlite3_stmt* m_findSubsongs = nullptr;
 };

@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 #include <numeric>
 
 namespace {
@@ -51,7 +53,6 @@ std::string TPlaylistRows::fold(const std::string& text) {
 void TPlaylistRows::setEntries(const std::vector<std::string>& entries) {
   m_entries = entries;
   m_entriesOf.clear();
-  for (std::size_t entry = 0; entry < m_entries.size(); ++entry) m_entriesOf[m_entries[entry]].push_back(entry);
   rebuild();
 }
 
@@ -70,13 +71,20 @@ double TPlaylistRows::secondsOf(const TModuleFacts* facts, int32_t subsong) cons
   return facts->Subsongs[index].Seconds;
 }
 
+void TPlaylistRows::indexEntries() {
+  if (!m_entriesOf.empty() || m_entries.empty()) return;
+  for (std::size_t entry = 0; entry < m_entries.size(); ++entry) m_entriesOf[m_entries[entry]].push_back(entry);
+}
+
 bool TPlaylistRows::addFacts(std::vector<TModuleFacts> facts) {
+  indexEntries();
   bool touched = false, reshaped = false;
   for (TModuleFacts& found : facts) {
     auto known = m_facts.find(found.Path);
     if (known != m_facts.end() && known->second == found) continue;
     const std::string path = found.Path;
     const TModuleFacts& now = m_facts.insert_or_assign(path, std::move(found)).first->second;
+    m_folds.erase(path);
     auto entries = m_entriesOf.find(path);
     if (entries == m_entriesOf.end()) continue;
     touched = true;
@@ -87,19 +95,22 @@ bool TPlaylistRows::addFacts(std::vector<TModuleFacts> facts) {
         reshaped = true;
         break;
       }
+      const std::vector<std::string>& folds = foldsOf(path);
       for (std::size_t row = m_firstRow[entry]; row < m_firstRow[entry] + rowsOf(entry); ++row) {
         TRow& shown = m_rows[row];
         if (shown.Seconds >= 0) m_totalSeconds -= shown.Seconds; else --m_rowsWithoutLength;
         shown.Seconds = secondsOf(&now, shown.Subsong);
         if (shown.Seconds >= 0) m_totalSeconds += shown.Seconds; else ++m_rowsWithoutLength;
-        m_searchText[row] = searchText(row);
+        m_searchText[row] = &folds[row - m_firstRow[entry]];
       }
     }
   }
-  if (reshaped)
+  if (reshaped) {
     rebuild();
-  else if (touched)
+  } else if (touched) {
+    m_textStale = true;
     refilter(false);
+  }
   return touched;
 }
 
@@ -110,8 +121,9 @@ const TModuleFacts* TPlaylistRows::factsOf(const std::string& path) const {
 
 std::vector<std::string> TPlaylistRows::unknownPaths() const {
   std::vector<std::string> unknown;
-  for (const auto& [path, entries] : m_entriesOf)
-    if (!m_facts.contains(path)) unknown.push_back(path);
+  std::unordered_set<std::string_view> asked;
+  for (const std::string& entry : m_entries)
+    if (!m_facts.contains(entry) && asked.insert(entry).second) unknown.push_back(entry);
   return unknown;
 }
 
@@ -134,7 +146,9 @@ void TPlaylistRows::rebuild() {
   }
   m_searchText.clear();
   m_searchText.reserve(m_rows.size());
-  for (std::size_t i = 0; i < m_rows.size(); ++i) m_searchText.push_back(searchText(i));
+  for (std::size_t entry = 0; entry < m_entries.size(); ++entry)
+    for (const std::string& folded : foldsOf(m_entries[entry])) m_searchText.push_back(&folded);
+  m_textStale = true;
   refilter(false);
 }
 
@@ -166,16 +180,20 @@ std::string TPlaylistRows::text(std::size_t index, EColumn column) const {
   return {};
 }
 
-std::string TPlaylistRows::searchText(std::size_t index) const {
-  const std::string& file = path(index);
-  const TModuleFacts* facts = factsOf(file);
-  std::string text = file;
-  if (facts) {
-    text += '\n' + facts->Title + '\n' + facts->Artist;
-    const auto subsong = static_cast<std::size_t>(m_rows[index].Subsong);
-    if (subsong < facts->Subsongs.size()) text += '\n' + facts->Subsongs[subsong].Name;
+const std::vector<std::string>& TPlaylistRows::foldsOf(const std::string& path) {
+  auto known = m_folds.find(path);
+  if (known != m_folds.end()) return known->second;
+  const TModuleFacts* facts = factsOf(path);
+  std::vector<std::string> folds;
+  for (std::size_t subsong = 0; subsong < rowsFor(facts); ++subsong) {
+    std::string text = path;
+    if (facts) {
+      text += '\n' + facts->Title + '\n' + facts->Artist;
+      if (subsong < facts->Subsongs.size()) text += '\n' + facts->Subsongs[subsong].Name;
+    }
+    folds.push_back(fold(text));
   }
-  return fold(text);
+  return m_folds.emplace(path, std::move(folds)).first->second;
 }
 
 void TPlaylistRows::setFilter(const std::string& query) {
@@ -187,20 +205,43 @@ void TPlaylistRows::setFilter(const std::string& query) {
   refilter(narrower);
 }
 
+void TPlaylistRows::joinTexts() {
+  std::size_t size = 0;
+  for (const std::string* text : m_searchText) size += text->size() + 1;
+  m_text.clear();
+  m_text.reserve(size);
+  m_textStart.clear();
+  m_textStart.reserve(m_searchText.size() + 1);
+  for (const std::string* text : m_searchText) {
+    m_textStart.push_back(m_text.size());
+    m_text += *text;
+    m_text += '\0';
+  }
+  m_textStart.push_back(m_text.size());
+  m_textStale = false;
+}
+
 void TPlaylistRows::refilter(bool narrower) {
   if (m_folded.empty()) {
     m_visible.resize(m_rows.size());
     std::iota(m_visible.begin(), m_visible.end(), std::size_t{0});
     return;
   }
+  if (m_textStale) joinTexts();
+  const std::string_view text(m_text);
   std::vector<std::size_t> kept;
-  auto consider = [&](std::size_t row) {
-    if (m_searchText[row].find(m_folded) != std::string::npos) kept.push_back(row);
-  };
   if (narrower) {
-    for (std::size_t row : m_visible) consider(row);
+    for (std::size_t row : m_visible)
+      if (text.substr(m_textStart[row], m_textStart[row + 1] - m_textStart[row]).find(m_folded) != std::string_view::npos)
+        kept.push_back(row);
   } else {
-    for (std::size_t row = 0; row < m_rows.size(); ++row) consider(row);
+    // No match runs from one row into the next: the query holds no zero byte.
+    for (std::size_t hit = text.find(m_folded); hit != std::string_view::npos;) {
+      const auto row = static_cast<std::size_t>(std::upper_bound(m_textStart.begin(), m_textStart.end(), hit) -
+                                                m_textStart.begin()) - 1;
+      kept.push_back(row);
+      hit = text.find(m_folded, m_textStart[row + 1]);
+    }
   }
   m_visible = std::move(kept);
 }

@@ -69,19 +69,30 @@ public:
 
 private:
   void rebuild();
+  void indexEntries();
   // How many rows entry `entry` has now, and how many its facts give it.
   std::size_t rowsOf(std::size_t entry) const;
   std::size_t rowsFor(const TModuleFacts* facts) const;
   double secondsOf(const TModuleFacts* facts, int32_t subsong) const;
   void refilter(bool narrower);
-  std::string searchText(std::size_t index) const;
+  void joinTexts();
+  // The folded texts that find looks through for each row of `path`'s file, made once a file.
+  const std::vector<std::string>& foldsOf(const std::string& path);
 
   std::vector<std::string> m_entries;
   std::unordered_map<std::string, TModuleFacts> m_facts;
-  std::unordered_map<std::string, std::vector<std::size_t>> m_entriesOf; // by path
+  // The entries of each path, made when facts arrive after the entries changed.
+  std::unordered_map<std::string, std::vector<std::size_t>> m_entriesOf;
   std::vector<TRow> m_rows;
   std::vector<std::size_t> m_firstRow;    // of each entry
-  std::vector<std::string> m_searchText;  // of each row, folded
+  std::unordered_map<std::string, std::vector<std::string>> m_folds; // by path, a text a row
+  std::vector<const std::string*> m_searchText; // of each row, into m_folds
+  // The rows' folded texts end to end, each ended by a zero byte, and where each row's begins
+  // (one more for the end): one scan finds a query in all of them. Made again when a filter
+  // is applied after the rows changed.
+  std::string m_text;
+  std::vector<std::size_t> m_textStart;
+  bool m_textStale = true;
   std::vector<std::size_t> m_visible;
   std::string m_query;                    // as given
   std::string m_folded;                   // folded

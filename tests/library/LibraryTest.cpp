@@ -112,10 +112,10 @@ TEST(PlaylistModelTest, EditsAreStoredAtOnceAndRowsSortAndFind) {
 // Waits, with a deadline, until `count` facts have arrived from `indexer`; returns them by path.
 std::map<std::string, TModuleFacts> arrive(TLibraryIndexer& indexer, std::size_t count) {
   std::map<std::string, TModuleFacts> found;
-  QTest::qWaitFor([&] {
+  EXPECT_TRUE(QTest::qWaitFor([&] {
     for (TModuleFacts& facts : indexer.take()) found[facts.Path] = std::move(facts);
     return found.size() >= count;
-  }, 30000);
+  }, 30000));
   return found;
 }
 
