@@ -141,6 +141,8 @@ TfrmMain::TfrmMain(const std::string& filesDir)
 }
 
 TfrmMain::~TfrmMain() {
+  // Drops still being read hand their result to this window.
+  for (QThread* reader : findChildren<QThread*>()) reader->wait();
   // The window may go without having closed: an end during start-up, a fatal sound error.
   if (HighScores) storeHighScoresAtEnd();
 }
@@ -660,11 +662,20 @@ void TfrmMain::dropEvent(QDropEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls())
     if (std::optional<std::string> path = LocalPathOf(url)) paths.push_back(*path);
-  TModuleFiles files = TModuleFiles::of(paths);
   event->acceptProposedAction();
-  if (!files.Problems.empty())
-    StatusBar->showMessage(QFile::decodeName(QByteArray::fromStdString(files.Problems.front())), 5000);
-  OpenFiles(files.Modules);
+  // A dropped folder may hold a whole collection: it is read off the GUI thread.
+  auto files = std::make_shared<TModuleFiles>();
+  QThread* reader = QThread::create([files, paths] { *files = TModuleFiles::of(paths); });
+  reader->setParent(this);
+  connect(reader, &QThread::finished, this, [this, reader, files] {
+    reader->deleteLater();
+    StatusBar->clearMessage();
+    if (!files->Problems.empty())
+      StatusBar->showMessage(QFile::decodeName(QByteArray::fromStdString(files->Problems.front())), 5000);
+    OpenFiles(files->Modules);
+  });
+  StatusBar->showMessage("Reading what was dropped...");
+  reader->start();
 }
 
 void TfrmMain::btnPlayGameClick() {

@@ -26,8 +26,8 @@ class TPlaylistActions;
 // progress bar of the playing song (click or drag it to seek), the time played, the volume, the
 // high-score table and the entries to the dialogs. It owns the player from its first showing to
 // its closing. The transport handlers may be called from any thread; from another thread they
-// are queued to the GUI thread and run there. Module files and folders dropped on it are added
-// to the playlist and played. It comes back where it was at the last end.
+// are queued to the GUI thread and run there. Module files and folders dropped on it are read
+// on a thread of their own, then added to the playlist and played. It comes back where it was at the last end.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 

@@ -25,6 +25,7 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <QThread>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTimer>
@@ -366,6 +367,8 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(frmMain, &drop);
+  // What was dropped is read off the GUI thread.
+  EXPECT_TRUE(QTest::qWaitFor([] { return frmMain->Library->playlist().size() == 3; }, 10000));
   EXPECT_EQ(frmMain->Library->playlist().entries(), (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(caption(), "VORKA - Beta");
@@ -380,6 +383,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   QApplication::sendEvent(frmMain, &oddEnter);
   QDropEvent odd(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(frmMain, &odd);
+  EXPECT_TRUE(QTest::qWaitFor([] { return frmMain->findChildren<QThread*>().isEmpty(); }, 10000));
   EXPECT_EQ(frmMain->Library->playlist().size(), 3u);
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
             root + "odd\\nname.mod cannot be kept in the playlist: its name holds a line break or "
