@@ -1,38 +1,15 @@
 #include "library/ModuleFacts.h"
 
+#include "music/ModuleFormats.h"
 #include "platform/ArchiveFile.h"
-#include "platform/filesys.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <sstream>
-
-namespace {
-
-// Larger files are not modules anyone made; the player refuses them too.
-constexpr std::size_t kMaxModuleBytes = 512u * 1024 * 1024;
-
-// The module's bytes, or throws with the reason.
-std::string readBytes(const std::string& path) {
-  TFileRead file = ReadFileOrEntry(path, kMaxModuleBytes);
-  switch (file.Status) {
-  case TReadStatus::Missing: throw std::runtime_error(std::strerror(ENOENT));
-  case TReadStatus::Folder: throw std::runtime_error("the path names a folder");
-  case TReadStatus::Failed: throw std::runtime_error(file.Error);
-  case TReadStatus::Read: break;
-  }
-  if (file.Truncated) throw std::runtime_error("the file is too large for a module");
-  if (file.Bytes.empty()) throw std::runtime_error("the file is empty");
-  return std::move(file.Bytes);
-}
-
-} // namespace
 
 TFileStamp StampOf(const std::string& path) {
   const std::optional<TArchivePath> inside = SplitArchivePath(path);
@@ -47,7 +24,7 @@ TModuleFacts ReadModuleFacts(const std::string& path) {
   facts.Path = path;
   facts.Stamp = StampOf(path);
   try {
-    const std::string bytes = readBytes(path);
+    const std::string bytes = TModuleFormats::ReadModuleBytes(path);
     std::ostringstream quiet;
     const std::map<std::string, std::string> loadOnly{
         {"load.skip_samples", "1"}, {"load.skip_plugins", "1"}};

@@ -1,7 +1,6 @@
 #include "music/MidasSong.h"
 
-#include "platform/ArchiveFile.h"
-#include "platform/filesys.h"
+#include "music/ModuleFormats.h"
 #include "platform/utf8.h"
 #include "platform/vectorstate.h"
 
@@ -9,18 +8,13 @@
 #include <libopenmpt/libopenmpt_ext.hpp>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <ostream>
 #include <stdexcept>
 #include <streambuf>
 
 namespace {
-
-// Larger files are not read into memory: no tracker module comes near this size.
-constexpr std::size_t kMaxModuleBytes = 512 * 1024 * 1024;
 
 // Two places of a song whose times differ by less than this are the same row.
 constexpr double kSameTime = 1e-3;
@@ -37,25 +31,6 @@ std::ostream& silentLog() {
   return stream;
 }
 
-// The bytes of the module file, or archive entry ("pack.zip#tune.xm"), at `path`; only regular
-// files are read, so a pipe or a device can neither block the call nor fill the memory.
-std::string readFile(const std::string& path) {
-  // A file known to be too large is refused before anything of it is read.
-  std::error_code error;
-  if (!SplitArchivePath(path) && std::filesystem::file_size(path, error) > kMaxModuleBytes && !error)
-    throw std::runtime_error("the file is too large for a module");
-  TFileRead file = ReadFileOrEntry(path, kMaxModuleBytes);
-  switch (file.Status) {
-  case TReadStatus::Missing: throw std::runtime_error(std::strerror(ENOENT));
-  case TReadStatus::Folder: throw std::runtime_error("the path names a folder");
-  case TReadStatus::Failed: throw std::runtime_error(file.Error);
-  case TReadStatus::Read: break;
-  }
-  if (file.Truncated) throw std::runtime_error("the file is too large for a module");
-  if (file.Bytes.empty()) throw std::runtime_error("the file is empty");
-  return std::move(file.Bytes);
-}
-
 void copyName(const std::string& name, char* out, std::size_t size) {
   std::string cut = Utf8Prefix(name, size - 1);
   std::memset(out, 0, size);
@@ -65,7 +40,7 @@ void copyName(const std::string& name, char* out, std::size_t size) {
 } // namespace
 
 std::unique_ptr<TMidasSong> TMidasSong::fromFile(const std::string& path) {
-  return std::make_unique<TMidasSong>(readFile(path));
+  return std::make_unique<TMidasSong>(TModuleFormats::ReadModuleBytes(path));
 }
 
 TMidasSong::TMidasSong(const std::string& data) {

@@ -9,8 +9,12 @@
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 namespace {
 
@@ -58,6 +62,24 @@ bool TModuleFormats::HoldsModule(const std::string& path) {
   if (!file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()))) return false;
   return openmpt::probe_file_header(openmpt::probe_file_header_flags_default2, head.data(), head.size(), size) ==
          openmpt::probe_file_header_result_success;
+}
+
+std::string TModuleFormats::ReadModuleBytes(const std::string& path) {
+  constexpr std::size_t kMaxModuleBytes = 512 * 1024 * 1024;
+  // A file known to be too large is refused before anything of it is read.
+  std::error_code error;
+  if (!SplitArchivePath(path) && std::filesystem::file_size(path, error) > kMaxModuleBytes && !error)
+    throw std::runtime_error("the file is too large for a module");
+  TFileRead file = ReadFileOrEntry(path, kMaxModuleBytes);
+  switch (file.Status) {
+  case TReadStatus::Missing: throw std::runtime_error(std::strerror(ENOENT));
+  case TReadStatus::Folder: throw std::runtime_error("the path names a folder");
+  case TReadStatus::Failed: throw std::runtime_error(file.Error);
+  case TReadStatus::Read: break;
+  }
+  if (file.Truncated) throw std::runtime_error("the file is too large for a module");
+  if (file.Bytes.empty()) throw std::runtime_error("the file is empty");
+  return std::move(file.Bytes);
 }
 
 std::vector<std::string> TModuleFormats::MimeTypes() {

@@ -14,6 +14,10 @@ public:
   // True when the file at `path` begins as a module the library reads (its header is probed);
   // false for a file that cannot be read, an empty file and anything else.
   static bool HoldsModule(const std::string& path);
+  // The bytes of the module file, or archive entry ("pack.zip#tune.xm"), at `path`, of at most
+  // 512 MiB; only regular files are read, so a pipe or a device can neither block the call nor
+  // fill the memory. Throws std::runtime_error with the reason ("the file is empty").
+  static std::string ReadModuleBytes(const std::string& path);
   // The sound MIME types that the system's shared-mime-info gives files with these extensions
   // ("audio/x-mod", ...), each once, in the order of Extensions.
   static std::vector<std::string> MimeTypes();
