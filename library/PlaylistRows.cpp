@@ -80,26 +80,26 @@ bool TPlaylistRows::addFacts(std::vector<TModuleFacts> facts) {
   indexEntries();
   bool touched = false, reshaped = false;
   for (TModuleFacts& found : facts) {
-    auto known = m_facts.find(found.Path);
-    if (known != m_facts.end() && known->second == found) continue;
-    const std::string path = found.Path;
-    const TModuleFacts& now = m_facts.insert_or_assign(path, std::move(found)).first->second;
-    m_folds.erase(path);
-    auto entries = m_entriesOf.find(path);
+    TKnown& known = m_known[found.Path];
+    if (known.HasFacts && known.Facts == found) continue;
+    known.HasFacts = true;
+    known.Facts = std::move(found);
+    known.Folds.clear();
+    auto entries = m_entriesOf.find(known.Facts.Path);
     if (entries == m_entriesOf.end()) continue;
     touched = true;
     // Rows whose number stays are brought up to date in place; a file that turns out to hold
     // several subsongs changes the rows' shape, and they are made again.
     for (std::size_t entry : entries->second) {
-      if (reshaped || rowsOf(entry) != rowsFor(&now)) {
+      if (reshaped || rowsOf(entry) != rowsFor(&known.Facts)) {
         reshaped = true;
         break;
       }
-      const std::vector<std::string>& folds = foldsOf(path);
+      const std::vector<std::string>& folds = foldsOf(known.Facts.Path, known);
       for (std::size_t row = m_firstRow[entry]; row < m_firstRow[entry] + rowsOf(entry); ++row) {
         TRow& shown = m_rows[row];
         if (shown.Seconds >= 0) m_totalSeconds -= shown.Seconds; else --m_rowsWithoutLength;
-        shown.Seconds = secondsOf(&now, shown.Subsong);
+        shown.Seconds = secondsOf(&known.Facts, shown.Subsong);
         if (shown.Seconds >= 0) m_totalSeconds += shown.Seconds; else ++m_rowsWithoutLength;
         m_searchText[row] = &folds[row - m_firstRow[entry]];
       }
@@ -115,39 +115,45 @@ bool TPlaylistRows::addFacts(std::vector<TModuleFacts> facts) {
 }
 
 const TModuleFacts* TPlaylistRows::factsOf(const std::string& path) const {
-  auto it = m_facts.find(path);
-  return it == m_facts.end() ? nullptr : &it->second;
+  auto it = m_known.find(path);
+  return it == m_known.end() ? nullptr : factsIn(it->second);
 }
 
 std::vector<std::string> TPlaylistRows::unknownPaths() const {
   std::vector<std::string> unknown;
-  std::unordered_set<std::string_view> asked;
-  for (const std::string& entry : m_entries)
-    if (!m_facts.contains(entry) && asked.insert(entry).second) unknown.push_back(entry);
+  std::unordered_set<const TKnown*> asked;
+  for (std::size_t entry = 0; entry < m_entries.size(); ++entry)
+    if (!m_entryKnown[entry]->HasFacts && asked.insert(m_entryKnown[entry]).second)
+      unknown.push_back(m_entries[entry]);
   return unknown;
 }
 
 void TPlaylistRows::rebuild() {
   m_rows.clear();
   m_firstRow.clear();
+  m_entryKnown.clear();
+  m_searchText.clear();
   m_totalSeconds = 0;
   m_rowsWithoutLength = 0;
+  m_firstRow.reserve(m_entries.size());
+  m_entryKnown.reserve(m_entries.size());
   for (std::size_t entry = 0; entry < m_entries.size(); ++entry) {
+    // One look-up a path: facts and folded texts live together.
+    TKnown& known = m_known[m_entries[entry]];
+    m_entryKnown.push_back(&known);
     m_firstRow.push_back(m_rows.size());
-    const TModuleFacts* facts = factsOf(m_entries[entry]);
+    const TModuleFacts* facts = factsIn(known);
+    const std::vector<std::string>& folds = foldsOf(m_entries[entry], known);
     for (std::size_t subsong = 0; subsong < rowsFor(facts); ++subsong) {
       const auto number = static_cast<int32_t>(subsong);
       m_rows.push_back({entry, number, secondsOf(facts, number)});
+      m_searchText.push_back(&folds[subsong]);
       if (m_rows.back().Seconds >= 0)
         m_totalSeconds += m_rows.back().Seconds;
       else
         ++m_rowsWithoutLength;
     }
   }
-  m_searchText.clear();
-  m_searchText.reserve(m_rows.size());
-  for (std::size_t entry = 0; entry < m_entries.size(); ++entry)
-    for (const std::string& folded : foldsOf(m_entries[entry])) m_searchText.push_back(&folded);
   m_textStale = true;
   refilter(false);
 }
@@ -164,7 +170,7 @@ const std::string& TPlaylistRows::path(std::size_t index) const { return m_entri
 
 std::string TPlaylistRows::text(std::size_t index, EColumn column) const {
   const std::string& file = path(index);
-  const TModuleFacts* facts = factsOf(file);
+  const TModuleFacts* facts = factsIn(*m_entryKnown[m_rows[index].Entry]);
   switch (column) {
   case Title: {
     if (!facts) return {};
@@ -180,20 +186,18 @@ std::string TPlaylistRows::text(std::size_t index, EColumn column) const {
   return {};
 }
 
-const std::vector<std::string>& TPlaylistRows::foldsOf(const std::string& path) {
-  auto known = m_folds.find(path);
-  if (known != m_folds.end()) return known->second;
-  const TModuleFacts* facts = factsOf(path);
-  std::vector<std::string> folds;
+const std::vector<std::string>& TPlaylistRows::foldsOf(const std::string& path, TKnown& known) {
+  if (!known.Folds.empty()) return known.Folds;
+  const TModuleFacts* facts = factsIn(known);
   for (std::size_t subsong = 0; subsong < rowsFor(facts); ++subsong) {
     std::string text = path;
     if (facts) {
       text += '\n' + facts->Title + '\n' + facts->Artist;
       if (subsong < facts->Subsongs.size()) text += '\n' + facts->Subsongs[subsong].Name;
     }
-    folds.push_back(fold(text));
+    known.Folds.push_back(fold(text));
   }
-  return m_folds.emplace(path, std::move(folds)).first->second;
+  return known.Folds;
 }
 
 void TPlaylistRows::setFilter(const std::string& query) {

@@ -76,17 +76,24 @@ private:
   double secondsOf(const TModuleFacts* facts, int32_t subsong) const;
   void refilter(bool narrower);
   void joinTexts();
-  // The folded texts that find looks through for each row of `path`'s file, made once a file.
-  const std::vector<std::string>& foldsOf(const std::string& path);
+  // What is known of one path: its facts once they arrived, and the folded texts that find
+  // looks through for each of its rows, made once.
+  struct TKnown {
+    bool HasFacts = false;
+    TModuleFacts Facts;
+    std::vector<std::string> Folds;
+  };
+  const TModuleFacts* factsIn(const TKnown& known) const { return known.HasFacts ? &known.Facts : nullptr; }
+  const std::vector<std::string>& foldsOf(const std::string& path, TKnown& known);
 
   std::vector<std::string> m_entries;
-  std::unordered_map<std::string, TModuleFacts> m_facts;
+  std::unordered_map<std::string, TKnown> m_known; // by path; its nodes never move
+  std::vector<TKnown*> m_entryKnown;                // of each entry
   // The entries of each path, made when facts arrive after the entries changed.
   std::unordered_map<std::string, std::vector<std::size_t>> m_entriesOf;
   std::vector<TRow> m_rows;
   std::vector<std::size_t> m_firstRow;    // of each entry
-  std::unordered_map<std::string, std::vector<std::string>> m_folds; // by path, a text a row
-  std::vector<const std::string*> m_searchText; // of each row, into m_folds
+  std::vector<const std::string*> m_searchText; // of each row, into m_known
   // The rows' folded texts end to end, each ended by a zero byte, and where each row's begins
   // (one more for the end): one scan finds a query in all of them. Made again when a filter
   // is applied after the rows changed.
