@@ -72,9 +72,11 @@ void TPlaylistActions::addPlaylistFile(const std::string& path) {
     std::vector<std::string> paths;
     for (const TPlaylistItem& item : read->Items) paths.push_back(item.Path);
     m_library.playlist().append(paths);
-    QString text = QString("%1 songs added from %2").arg(paths.size()).arg(fromBytes(path).section('/', -1));
+    QString text = QString("%1 from %2 added").arg(paths.size() == 1 ? QString("1 song") : QString("%1 songs").arg(paths.size()),
+                                                  fromBytes(path).section('/', -1));
     if (read->Skipped > 0)
-      text += QString("; %1 %2 left out: not files that can be played").arg(read->Skipped).arg(read->Skipped == 1 ? "line was" : "lines were");
+      text += read->Skipped == 1 ? QString("; 1 line was left out: it names no file that can be played")
+                                 : QString("; %1 lines were left out: they name no file that can be played").arg(read->Skipped);
     emit message(text + ".");
   });
   reader->start();
@@ -84,6 +86,8 @@ void TPlaylistActions::savePlaylistAs() {
   QString chosen = QFileDialog::getSaveFileName(m_mainWindow, "Save playlist as", m_lastFolder + "/playlist.m3u8",
                                                 kPlaylistFilter);
   if (chosen.isEmpty()) return;
+  // A name without a playlist's ending is written as M3U8, the format that keeps any name.
+  if (!PlaylistFormatOf(toBytes(chosen))) chosen += ".m3u8";
   m_lastFolder = chosen.section('/', 0, -2);
   std::vector<TPlaylistItem> items;
   for (const std::string& entry : m_library.playlist().entries()) {
@@ -97,7 +101,7 @@ void TPlaylistActions::savePlaylistAs() {
     items.push_back(item);
   }
   if (TFileWrite saved = SavePlaylistFile(toBytes(chosen), items); !saved)
-    ShowMessageBox("Could not save the playlist: " + toBytes(chosen) + ": " + saved.Error, "", TMessageKind::Error);
+    ShowMessageBox("Could not save the playlist: " + toBytes(chosen) + ": " + saved.Error + ".", "", TMessageKind::Error);
   else
     emit message("Playlist saved as " + chosen.section('/', -1) + ".");
 }

@@ -35,7 +35,8 @@ public:
 
   // Asks for a playlist file and adds its songs to the end of the playlist.
   void openPlaylistFile();
-  // Asks for a name and writes the playlist there, as .m3u, .m3u8 or .pls by its name.
+  // Asks for a name and writes the playlist there, as .m3u, .m3u8 or .pls by its name (a name
+  // with another ending gets ".m3u8").
   void savePlaylistAs();
   // Reads playlist file `path` on a thread of its own and adds its songs to the end of the
   // playlist; what could not be taken is said in one line (message).

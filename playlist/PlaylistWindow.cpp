@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTableView>
@@ -126,7 +127,10 @@ void TPlaylistWindow::rowsChanged() {
   std::set<std::pair<std::size_t, int32_t>> selected;
   for (const QModelIndex& index : Table->selectionModel()->selectedRows())
     selected.insert({Model->entryAt(index.row()), Model->subsongAt(index.row())});
+  // Nor move the view: facts arrive while the user looks further down.
+  const int scrolled = Table->verticalScrollBar()->value();
   Model->rowsChanged();
+  Table->verticalScrollBar()->setValue(scrolled);
   if (!selected.empty()) {
     QItemSelection keep;
     for (int row = 0; row < Model->rowCount(); ++row)
