@@ -11,9 +11,9 @@ std::string TLibrary::IndexPathIn(const std::string& filesDir) { return filesDir
 void TLibrary::playlistChanged() {
   m_rows.setEntries(m_playlist.entries());
   m_indexer.request(m_rows.unknownPaths());
-  emit rowsChanged();
+  emit rowsChanged(true);
 }
 
 void TLibrary::factsArrived() {
-  if (m_rows.addFacts(m_indexer.take())) emit rowsChanged();
+  if (m_rows.addFacts(m_indexer.take())) emit rowsChanged(false);
 }

@@ -28,8 +28,9 @@ public:
   static std::string IndexPathIn(const std::string& filesDir);
 
 signals:
-  // The rows changed: by the playlist or by facts that arrived.
-  void rowsChanged();
+  // The rows changed: by the playlist (`entriesChanged`: entries may stand at other indices
+  // now) or by facts that arrived (every entry where it was).
+  void rowsChanged(bool entriesChanged);
 
 private:
   void playlistChanged();

@@ -50,7 +50,7 @@ void TPlaylist::remove(const std::vector<std::size_t>& indices) {
   commit(std::move(entries));
 }
 
-void TPlaylist::move(const std::vector<std::size_t>& indices, std::size_t before) {
+std::size_t TPlaylist::move(const std::vector<std::size_t>& indices, std::size_t before) {
   std::vector<bool> moved(m_entries.size(), false);
   for (std::size_t index : indices)
     if (index < moved.size()) moved[index] = true;
@@ -61,11 +61,16 @@ void TPlaylist::move(const std::vector<std::size_t>& indices, std::size_t before
   std::vector<std::string> taken, entries;
   for (std::size_t i = 0; i < m_entries.size(); ++i)
     if (moved[i]) taken.push_back(m_entries[i]);
+  std::size_t first = 0;
   for (std::size_t i = 0; i <= m_entries.size(); ++i) {
-    if (i == std::min(before, m_entries.size())) entries.insert(entries.end(), taken.begin(), taken.end());
+    if (i == std::min(before, m_entries.size())) {
+      first = entries.size();
+      entries.insert(entries.end(), taken.begin(), taken.end());
+    }
     if (i < m_entries.size() && !moved[i]) entries.push_back(m_entries[i]);
   }
   commit(std::move(entries));
+  return first;
 }
 
 void TPlaylist::reorder(const std::vector<std::size_t>& order) {

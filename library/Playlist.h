@@ -35,8 +35,8 @@ public:
   void remove(const std::vector<std::size_t>& indices);
   // Moves the entries at `indices`, keeping their order, to stand before the entry that was at
   // `before` (to the end for `before` >= size()); `before` among them leaves them where the
-  // first of them was.
-  void move(const std::vector<std::size_t>& indices, std::size_t before);
+  // first of them was. Returns where the first of them stands now.
+  std::size_t move(const std::vector<std::size_t>& indices, std::size_t before);
   // Puts the entries in the order `order` gives: order[i] is the index of the entry that comes
   // i-th. Anything but a permutation of the indices is ignored.
   void reorder(const std::vector<std::size_t>& order);

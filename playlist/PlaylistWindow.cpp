@@ -104,10 +104,7 @@ TPlaylistWindow::TPlaylistWindow(TLibrary& library, QWidget* parent)
   connect(Table, &QAbstractItemView::activated, this, [this](const QModelIndex& index) { playRow(index.row()); });
   connect(head, &QHeaderView::sectionClicked, this, &TPlaylistWindow::sortBy);
   connect(&library, &TLibrary::rowsChanged, this, &TPlaylistWindow::rowsChanged);
-  connect(Model, &TPlaylistTableModel::entriesDragged, this,
-          [this](std::vector<std::size_t> entries, std::size_t before) {
-            m_library.playlist().move(entries, before);
-          });
+  connect(Model, &TPlaylistTableModel::entriesDragged, this, &TPlaylistWindow::moveEntries);
   connect(Model, &TPlaylistTableModel::pathsDropped, this,
           [this](std::vector<std::string> paths, std::size_t before) { addPaths(std::move(paths), before); });
   auto* copyKey = new QShortcut(QKeySequence::Copy, Table, nullptr, nullptr, Qt::WidgetShortcut);
@@ -122,11 +119,12 @@ TPlaylistWindow::TPlaylistWindow(TLibrary& library, QWidget* parent)
 
 TPlaylistWindow::~TPlaylistWindow() = default;
 
-void TPlaylistWindow::rowsChanged() {
+void TPlaylistWindow::rowsChanged(bool entriesChanged) {
   // Facts arriving must not lose what the user selected: the selection is taken by entry.
   std::set<std::pair<std::size_t, int32_t>> selected;
-  for (const QModelIndex& index : Table->selectionModel()->selectedRows())
-    selected.insert({Model->entryAt(index.row()), Model->subsongAt(index.row())});
+  if (!entriesChanged)
+    for (const QModelIndex& index : Table->selectionModel()->selectedRows())
+      selected.insert({Model->entryAt(index.row()), Model->subsongAt(index.row())});
   // Nor move the view: facts arrive while the user looks further down.
   const int scrolled = Table->verticalScrollBar()->value();
   Model->rowsChanged();
@@ -162,8 +160,12 @@ void TPlaylistWindow::showStatus() {
 
 void TPlaylistWindow::findChanged(const QString& text) {
   m_library.rows().setFilter(text.toStdString());
-  rowsChanged();
-  if (int row = Model->playingRow(); row >= 0) Table->scrollTo(Model->index(row, 0));
+  rowsChanged(false);
+  // The first row found is the one Return plays; with nothing typed, the song playing shows.
+  if (int row = Model->playingRow(); text.isEmpty() && row >= 0)
+    Table->scrollTo(Model->index(row, 0));
+  else
+    Table->scrollToTop();
 }
 
 void TPlaylistWindow::sortBy(int column) {
@@ -188,6 +190,16 @@ void TPlaylistWindow::removeSelected() {
   m_library.playlist().remove(entries);
   // The row that took the first removed one's place is the one to go on from.
   if (Model->rowCount() > 0) Table->setCurrentIndex(Model->index(std::min(first, Model->rowCount() - 1), 0));
+}
+
+void TPlaylistWindow::moveEntries(const std::vector<std::size_t>& entries, std::size_t before) {
+  const std::size_t first = m_library.playlist().move(entries, before);
+  // The rows dragged stay selected at their new place, to be dragged on.
+  QItemSelection moved;
+  for (int row = 0; row < Model->rowCount(); ++row)
+    if (Model->entryAt(row) >= first && Model->entryAt(row) < first + entries.size())
+      moved.select(Model->index(row, 0), Model->index(row, TPlaylistRows::ColumnCount - 1));
+  Table->selectionModel()->select(moved, QItemSelectionModel::ClearAndSelect);
 }
 
 void TPlaylistWindow::copySelected() {

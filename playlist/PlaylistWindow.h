@@ -43,6 +43,8 @@ public:
   void playRow(int row);
   // Removes the entries of the selected rows.
   void removeSelected();
+  // Moves `entries` (the playlist's indices) before entry `before`, keeping them selected.
+  void moveEntries(const std::vector<std::size_t>& entries, std::size_t before);
   // Puts the selected rows on the clipboard as text: a line a row, its columns between tabs.
   void copySelected();
   // The texts of the status line and of table cell (row, column), as shown.
@@ -65,7 +67,8 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  void rowsChanged();
+  // Shows the rows again; the selection stays on the same entries unless they moved.
+  void rowsChanged(bool entriesChanged);
   void showStatus();
   void chooseFolder();
   void startScan();

@@ -58,7 +58,7 @@ TEST(PlaylistModelTest, EditsAreStoredAtOnceAndRowsSortAndFind) {
   playlist.append({a, b});
   playlist.insert(1, {c, "bad\nname.mod", d});
   EXPECT_EQ(stored(), (Paths{a, c, d, b}));
-  playlist.move({0, 2}, 4);
+  EXPECT_EQ(playlist.move({0, 2}, 4), 2u);
   EXPECT_EQ(stored(), (Paths{c, b, a, d}));
   playlist.move({3}, 0);
   EXPECT_EQ(stored(), (Paths{d, c, b, a}));
