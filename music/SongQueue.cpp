@@ -59,6 +59,12 @@ void TSongQueue::run() {
 void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<std::mutex>& lock) {
   // The files are read and decoded without the lock, so that planning anew never waits on it.
   lock.unlock();
+  // A new plan, a withdrawal or the end is looked for before each file, so that a list of files
+  // that do not load never holds up what comes next.
+  auto superseded = [&] {
+    std::lock_guard look(m_lock);
+    return m_quit || generation != m_generation;
+  };
   MIDASmodule module = 0;
   int32_t index = request.Order.Current();
   int32_t subsong = request.Subsong;
@@ -71,7 +77,7 @@ void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<st
     }
   }
   if (!module) subsong = 0;
-  for (std::size_t tried = 0; tried < request.Songs.size() && !module; ++tried) {
+  for (std::size_t tried = 0; tried < request.Songs.size() && !module && !superseded(); ++tried) {
     index = request.Order.AfterEnd();
     if (index < 0) break;
     module = MIDASloadModule(request.Songs[index].c_str());

@@ -22,7 +22,8 @@ struct TSkippedSong {
 // The song that is to follow the playing one, made ready while that one plays: a thread of its
 // own loads it (skipping files that do not load, at most once around the list) and queues it in
 // the sound library behind the playing song, so that it sounds from the very sample that song
-// ends. A new plan replaces the one before. Thread-safe; never calls back.
+// ends. A new plan replaces the one before; the thread gives up an old one between two files.
+// Thread-safe; never calls back.
 class TSongQueue {
 public:
   // A song queued behind the playing one. Its handle and module belong to the queue until taken.

@@ -1,5 +1,6 @@
 #include "music/midasdll.h"
 
+#include "music/MidasErrors.h"
 #include "music/MidasMixer.h"
 #include "music/MidasSong.h"
 #include "music/PlayViewRing.h"
@@ -19,6 +20,8 @@
 #include <optional>
 #include <stdexcept>
 #include <utility>
+
+using midas::fail;
 
 namespace {
 
@@ -71,37 +74,6 @@ Library& library() {
   return *instance;
 }
 
-struct LastError {
-  int code = MIDAS_ERROR_NONE;
-  std::string text;
-};
-thread_local LastError t_lastError;
-
-const char* baseText(int code) {
-  switch (code) {
-  case MIDAS_ERROR_NONE: return "OK";
-  case MIDAS_ERROR_UNDEFINED: return "Undefined error";
-  case MIDAS_ERROR_OUT_OF_MEMORY: return "Out of memory";
-  case MIDAS_ERROR_INVALID_ARGUMENT: return "Invalid argument";
-  case MIDAS_ERROR_NOT_INITIALISED: return "The sound library is not initialised";
-  case MIDAS_ERROR_ALREADY_INITIALISED: return "The sound library is already initialised";
-  case MIDAS_ERROR_AUDIO_DEVICE: return "Unable to open audio device";
-  case MIDAS_ERROR_LOAD_MODULE: return "Unable to load module";
-  case MIDAS_ERROR_INVALID_MODULE: return "Invalid module handle";
-  case MIDAS_ERROR_INVALID_PLAY_HANDLE: return "Invalid play handle";
-  case MIDAS_ERROR_ALREADY_PLAYING: return "The module is already playing";
-  case MIDAS_ERROR_NOT_PLAYING_BACKGROUND: return "Background play is not running";
-  case MIDAS_ERROR_UNKNOWN_OPTION: return "Unknown option";
-  default: return "Unknown error";
-  }
-}
-
-bool fail(int code, const std::string& cause = {}) {
-  t_lastError.code = code;
-  t_lastError.text = cause.empty() ? baseText(code) : std::string(baseText(code)) + ": " + cause;
-  return false;
-}
-
 // A fresh non-zero handle that `taken` does not hold.
 template <typename Map> uint32_t nextHandle(uint32_t& last, const Map& taken) {
   do {
@@ -145,6 +117,23 @@ TMidasSong* findModule(Library& lib, MIDASmodule module) {
 TMidasSong* findPlay(Library& lib, MIDASmodulePlayHandle handle) {
   auto it = lib.plays.find(handle);
   return it == lib.plays.end() ? nullptr : findModule(lib, it->second.module);
+}
+
+// Runs `use` (which returns whether it succeeded) on the song of `module` under the mix lock;
+// an unknown module fails.
+template <typename Use>
+bool onModule(Library& lib, MIDASmodule module, Use&& use) {
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findModule(lib, module);
+  return song ? use(*song) : fail(MIDAS_ERROR_INVALID_MODULE);
+}
+
+// The same for the song that play `handle` plays.
+template <typename Use>
+bool onPlay(Library& lib, MIDASmodulePlayHandle handle, Use&& use) {
+  std::lock_guard lock(lib.mix);
+  TMidasSong* song = findPlay(lib, handle);
+  return song ? use(*song) : fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
 }
 
 TOutputFormat outputFormat(const Options& o) {
@@ -339,50 +328,36 @@ MIDASmodule MIDASloadModule(const char* fileName) {
 
 bool MIDASgetModuleInfo(MIDASmodule module, ModuleInfo* info) {
   if (!info) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findModule(lib, module);
-  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-  *info = song->info();
-  return true;
+  return onModule(library(), module, [&](TMidasSong& song) { *info = song.info(); return true; });
 }
 
 bool MIDASgetModuleDetails(MIDASmodule module, TModuleDetails* details) {
   if (!details) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findModule(lib, module);
-  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-  *details = song->details();
-  return true;
+  return onModule(library(), module, [&](TMidasSong& song) { *details = song.details(); return true; });
 }
 
 bool MIDASselectSubsong(MIDASmodule module, int32_t subsong) {
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findModule(lib, module);
-  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-  try {
-    song->selectSubsong(subsong);
-  } catch (const std::out_of_range& e) {
-    return fail(MIDAS_ERROR_INVALID_ARGUMENT, e.what());
-  }
-  return true;
+  return onModule(library(), module, [&](TMidasSong& song) {
+    try {
+      song.selectSubsong(subsong);
+    } catch (const std::out_of_range& e) {
+      return fail(MIDAS_ERROR_INVALID_ARGUMENT, e.what());
+    }
+    return true;
+  });
 }
 
 bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* info) {
   if (!info) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findModule(lib, module);
-  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-  const auto& names = song->instrumentNames();
-  if (index < 0 || static_cast<std::size_t>(index) >= names.size())
-    return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no instrument " + std::to_string(index));
-  std::string name = Utf8Prefix(names[index], sizeof info->InstrumentName - 1);
-  std::memset(info->InstrumentName, 0, sizeof info->InstrumentName);
-  std::memcpy(info->InstrumentName, name.data(), name.size());
-  return true;
+  return onModule(library(), module, [&](TMidasSong& song) {
+    const auto& names = song.instrumentNames();
+    if (index < 0 || static_cast<std::size_t>(index) >= names.size())
+      return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no instrument " + std::to_string(index));
+    std::string name = Utf8Prefix(names[index], sizeof info->InstrumentName - 1);
+    std::memset(info->InstrumentName, 0, sizeof info->InstrumentName);
+    std::memcpy(info->InstrumentName, name.data(), name.size());
+    return true;
+  });
 }
 
 namespace {
@@ -434,20 +409,18 @@ MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePl
   const int code = MIDASgetLastError();
   const std::string text = MIDASgetErrorMessage(code);
   MIDASstopModule(handle);
-  t_lastError = {code, text};
+  midas::restoreLastError(code, text);
   return 0;
 }
 
 bool setPaused(MIDASmodulePlayHandle playHandle, bool paused) {
   Library& lib = library();
-  {
-    std::lock_guard lock(lib.mix);
-    TMidasSong* song = findPlay(lib, playHandle);
-    if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-    song->setPaused(paused);
-    rebuildPlaying(lib);
-  }
-  return outputFollows(lib);
+  return onPlay(lib, playHandle, [&](TMidasSong& song) {
+           song.setPaused(paused);
+           rebuildPlaying(lib);
+           return true;
+         }) &&
+         outputFollows(lib);
 }
 
 } // namespace
@@ -481,25 +454,18 @@ bool MIDASpauseModule(MIDASmodulePlayHandle playHandle) { return setPaused(playH
 bool MIDASresumeModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, false); }
 
 bool MIDASsetLoopSong(MIDASmodulePlayHandle playHandle, bool loopSong) {
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findPlay(lib, playHandle);
-  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  song->setLoop(loopSong);
-  return true;
+  return onPlay(library(), playHandle, [&](TMidasSong& song) { song.setLoop(loopSong); return true; });
 }
 
 bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
   Library& lib = library();
-  {
-    std::lock_guard lock(lib.mix);
-    TMidasSong* song = findPlay(lib, playHandle);
-    if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-    if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
-    if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
-    song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
-  }
-  return outputFollows(lib, true);
+  return onPlay(lib, playHandle, [&](TMidasSong& song) {
+           if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
+           if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
+           song.seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
+           return true;
+         }) &&
+         outputFollows(lib, true);
 }
 
 bool MIDASsetMasterVolume(int32_t percent) {
@@ -537,21 +503,12 @@ bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
   Library& lib = library();
   std::lock_guard apiLock(lib.api);
   const uint64_t heard = heardFrame(lib);
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findPlay(lib, playHandle);
-  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  *status = song->status(heard);
-  return true;
+  return onPlay(lib, playHandle, [&](TMidasSong& song) { *status = song.status(heard); return true; });
 }
 
 bool MIDASgetModuleDuration(MIDASmodule module, double* seconds) {
   if (!seconds) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findModule(lib, module);
-  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-  *seconds = song->duration();
-  return true;
+  return onModule(library(), module, [&](TMidasSong& song) { *seconds = song.duration(); return true; });
 }
 
 bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
@@ -559,23 +516,14 @@ bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
   Library& lib = library();
   std::lock_guard apiLock(lib.api);
   const uint64_t heard = heardFrame(lib);
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findPlay(lib, playHandle);
-  if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-  *seconds = song->playTime(heard);
-  return true;
+  return onPlay(lib, playHandle, [&](TMidasSong& song) { *seconds = song.playTime(heard); return true; });
 }
 
 bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
   if (position < 0) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "negative position");
   Library& lib = library();
-  {
-    std::lock_guard lock(lib.mix);
-    TMidasSong* song = findPlay(lib, playHandle);
-    if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-    song->setPosition(position);
-  }
-  return outputFollows(lib, true);
+  return onPlay(lib, playHandle, [&](TMidasSong& song) { song.setPosition(position); return true; }) &&
+         outputFollows(lib, true);
 }
 
 bool MIDASgetPlayView(TPlayView* view) {
@@ -591,12 +539,7 @@ bool MIDASgetPlayView(TPlayView* view) {
 
 bool MIDASgetPatternText(MIDASmodule module, int32_t pattern, TPatternText* text) {
   if (!text) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  Library& lib = library();
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findModule(lib, module);
-  if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-  *text = song->patternText(pattern);
-  return true;
+  return onModule(library(), module, [&](TMidasSong& song) { *text = song.patternText(pattern); return true; });
 }
 
 bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
@@ -626,11 +569,4 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
 
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {
   return startPlay(module, true, 0, PreviewNote{instrument, note});
-}
-
-int MIDASgetLastError() { return t_lastError.code; }
-
-std::string MIDASgetErrorMessage(int errorCode) {
-  if (errorCode == t_lastError.code && !t_lastError.text.empty()) return t_lastError.text;
-  return baseText(errorCode);
 }
