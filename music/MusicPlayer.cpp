@@ -95,7 +95,29 @@ void TMusicPlayer::PlayNext() {
   if (m_failed || Songs.empty()) return;
   adoptFollower();
   if (int32_t subsong = nextSubsong(); subsong > 0) return startSubsong(subsong);
+  if (playQueued()) return;
   playFrom(m_order.Next(), [this] { return m_order.Next(); });
+}
+
+bool TMusicPlayer::FollowerReady() const { return m_queue.Ready(); }
+
+bool TMusicPlayer::playQueued() {
+  std::optional<TSongQueue::TQueued> next = m_queue.Take();
+  if (!next) return false;
+  // It waits behind the song playing: both plays end, and its module starts on its own.
+  if (!MIDASstopModule(next->Handle)) FatalSoundError();
+  StopLocked();
+  if (Module && !MIDASfreeModule(Module)) FatalSoundError();
+  Module = next->Module;
+  SongIndex = next->Index;
+  m_order = std::move(next->Order);
+  Subsong = next->Subsong;
+  m_skipped.insert(m_skipped.end(), next->Skipped.begin(), next->Skipped.end());
+  readModule();
+  FileName = Songs[SongIndex];
+  LoadError.clear();
+  StartSong();
+  return true;
 }
 
 void TMusicPlayer::PlayPrevious() {

@@ -135,6 +135,9 @@ public:
   // it started a song.
   std::string LoadError;
 
+  // True when the song to follow is loaded and queued behind the playing one.
+  bool FollowerReady() const;
+
   // The files passed over since the last call, in order, because they did not load.
   std::vector<TSkippedSong> TakeSkipped();
 
@@ -158,6 +161,9 @@ private:
   void StopLocked();
   // Takes over the queued song once it sounds; true when it did.
   bool adoptFollower();
+  // Starts the song the queue has made ready at once, from the module it loaded (Next wants the
+  // song that would have followed); false when none is ready.
+  bool playQueued();
   // Queues the song to follow the playing one (none under Repeat one); withdraws otherwise.
   void planNext();
   void RefreshPlayStatus();

@@ -27,6 +27,18 @@ std::optional<TSongQueue::TQueued> TSongQueue::TakeIfBegun(uint32_t loops) {
   return std::exchange(m_queued, std::nullopt);
 }
 
+std::optional<TSongQueue::TQueued> TSongQueue::Take() {
+  std::lock_guard lock(m_lock);
+  ++m_generation;
+  m_request.reset();
+  return std::exchange(m_queued, std::nullopt);
+}
+
+bool TSongQueue::Ready() const {
+  std::lock_guard lock(m_lock);
+  return m_queued.has_value();
+}
+
 void TSongQueue::Shutdown() {
   {
     std::lock_guard lock(m_lock);

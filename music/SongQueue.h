@@ -55,6 +55,11 @@ public:
   // The queued song, once the playing song's loop count `loops` shows that it has begun; the
   // caller then owns its handle and module. Nothing otherwise.
   std::optional<TQueued> TakeIfBegun(uint32_t loops);
+  // The queued song whether or not it has begun (a Next that wants it now); the caller then
+  // owns its handle, still waiting behind the playing song, and its module.
+  std::optional<TQueued> Take();
+  // True while a song is queued.
+  bool Ready() const;
   // Withdraws the plan and ends the thread; the queue plans nothing afterwards.
   void Shutdown();
 
@@ -71,7 +76,7 @@ private:
   void load(TRequest request, uint64_t generation, std::unique_lock<std::mutex>& lock);
   void dropQueued();
 
-  std::mutex m_lock;
+  mutable std::mutex m_lock;
   std::condition_variable m_wake;
   std::optional<TRequest> m_request;
   std::optional<TQueued> m_queued;

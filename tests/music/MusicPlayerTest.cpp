@@ -133,6 +133,23 @@ TEST_F(MusicPlayerTest, PlayNextWrapsAroundTheList) {
     EXPECT_EQ(status().Position, 0u);
   }
   EXPECT_EQ(delivered(), 6);
+
+  // Next takes the song the queue has loaded already rather than reading its file again: a
+  // file gone since still plays, from its start.
+  const std::string second = song("Second");
+  player->SetSongs({song("First"), second});
+  player->PlaySong(0);
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!player->FollowerReady() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+  ASSERT_TRUE(player->FollowerReady());
+  std::filesystem::remove(second);
+  player->PlayNext();
+  EXPECT_EQ(player->FileName, second);
+  EXPECT_STREQ(player->ModuleInfo.SongName, "Second");
+  EXPECT_EQ(player->State, psPlaying);
+  EXPECT_EQ(status().Position, 0u);
+  EXPECT_TRUE(player->TakeSkipped().empty());
+  expectInvariant();
 }
 
 // Pause holds the song where it is, its time standing still, and Resume goes on from exactly
