@@ -29,8 +29,12 @@ package: all
 # with ThreadSanitizer, each in a build folder of its own.
 SANITIZER_ENV := QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 \
-	TSAN_OPTIONS="suppressions=$(CURDIR)/tools/tsan.supp halt_on_error=1"
-THREADED_TESTS := tests_platform tests_music tests_scores tests_game tests_library
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tools/tsan.supp halt_on_error=1 die_after_fork=0"
+THREADED_TESTS := tests_platform tests_music tests_scores tests_game tests_library tests_app
+# ThreadSanitizer cannot follow a child forked from a process with threads that starts threads
+# of its own (the program run whole in a child, an export killed in a child): those tests run in
+# the other builds only.
+TSAN_SKIPPED := StartupTest.FatalSoundErrorEndsTheProgram:StartupTest.CommitDataAndEndDuringStartUp:ExportCommandTest.LeavesNothingBehind
 
 test-sanitize: deps
 	@if [ ! -f build-asan/build.ninja ]; then \
@@ -42,7 +46,8 @@ test-sanitize: deps
 		cmake -S . -B build-tsan -G Ninja -DVORKA_SANITIZERS=thread; \
 	fi
 	cmake --build build-tsan -j2 --target $(THREADED_TESTS)
-	$(SANITIZER_ENV) ctest --test-dir build-tsan --output-on-failure -R '^($(subst $(eval) ,|,$(THREADED_TESTS)))$$'
+	$(SANITIZER_ENV) GTEST_FILTER=-$(TSAN_SKIPPED) ctest --test-dir build-tsan --output-on-failure \
+		-R '^($(subst $(eval) ,|,$(THREADED_TESTS)))$$'
 
 # libFuzzer runs of every file reader, a fixed number of executions each, from seeds that the
 # program's own writers make. A crash leaves its input in build-fuzz/fuzz/.
