@@ -9,7 +9,6 @@
 #include "music/PlayTime.h"
 #include "platform/msgbox.h"
 
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -224,8 +223,8 @@ void TfrmInfo::showModule() {
   mModInfo->clear();
   mInst->clear();
   eName->setText(QString::fromStdString(player.Details.Title));
-  std::string path = QFile::encodeName(m_mainWindow->FilePanelText()).toStdString();
-  for (const std::string& text : InfoLines(Info, path)) mModInfo->appendPlainText(QString::fromStdString(text));
+  for (const std::string& text : InfoLines(Info, player.FileName))
+    mModInfo->appendPlainText(QString::fromStdString(text));
   for (uint32_t i = 0; i < Info.InstrumentCount; ++i) {
     InstrumentInfo instrument{};
     player.GetInstrumentInfo(static_cast<int32_t>(i), instrument);
