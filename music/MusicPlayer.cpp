@@ -108,14 +108,7 @@ bool TMusicPlayer::playQueued() {
   if (!MIDASstopModule(next->Handle)) FatalSoundError();
   StopLocked();
   if (Module && !MIDASfreeModule(Module)) FatalSoundError();
-  Module = next->Module;
-  SongIndex = next->Index;
-  m_order = std::move(next->Order);
-  Subsong = next->Subsong;
-  m_skipped.insert(m_skipped.end(), next->Skipped.begin(), next->Skipped.end());
-  readModule();
-  FileName = Songs[SongIndex];
-  LoadError.clear();
+  takeOver(*next);
   StartSong();
   return true;
 }
@@ -257,6 +250,17 @@ void TMusicPlayer::planNext() {
   m_queue.Plan(PlayHandle, PlayStatus.LoopCount, m_order, Songs, nextSubsong());
 }
 
+void TMusicPlayer::takeOver(TSongQueue::TQueued& next) {
+  Module = next.Module;
+  SongIndex = next.Index;
+  m_order = std::move(next.Order);
+  Subsong = next.Subsong;
+  m_skipped.insert(m_skipped.end(), next.Skipped.begin(), next.Skipped.end());
+  readModule();
+  FileName = Songs[SongIndex];
+  LoadError.clear();
+}
+
 bool TMusicPlayer::adoptFollower() {
   if (m_failed || !PlayHandle) return false;
   RefreshPlayStatus();
@@ -265,14 +269,7 @@ bool TMusicPlayer::adoptFollower() {
   // The queued song sounds already, and plays on by itself once the finished one is stopped.
   if (!MIDASstopModule(PlayHandle) || !MIDASfreeModule(Module)) FatalSoundError();
   PlayHandle = next->Handle;
-  Module = next->Module;
-  SongIndex = next->Index;
-  m_order = std::move(next->Order);
-  Subsong = next->Subsong;
-  m_skipped.insert(m_skipped.end(), next->Skipped.begin(), next->Skipped.end());
-  readModule();
-  FileName = Songs[SongIndex];
-  LoadError.clear();
+  takeOver(*next);
   m_endsSeen = 0;
   RefreshPlayStatus();
   PostMessage(NotifyWindow, WM_SONGSTARTED, 0, 0);

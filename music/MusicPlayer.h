@@ -164,6 +164,8 @@ private:
   // Starts the song the queue has made ready at once, from the module it loaded (Next wants the
   // song that would have followed); false when none is ready.
   bool playQueued();
+  // Makes the queued song's module, place in the list, order and subsong the player's own.
+  void takeOver(TSongQueue::TQueued& next);
   // Queues the song to follow the playing one (none under Repeat one); withdraws otherwise.
   void planNext();
   void RefreshPlayStatus();
