@@ -1,6 +1,7 @@
 #include "app/PlaylistActions.h"
 
 #include "controls/WindowPlace.h"
+#include "desktop/ModuleFiles.h"
 #include "library/Library.h"
 #include "library/PlaylistFormats.h"
 #include "platform/ArchiveFile.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -50,6 +52,26 @@ void TPlaylistActions::setPlaying(int64_t entry, int32_t subsong) {
 
 void TPlaylistActions::keepPlace() {
   if (m_window) m_place = PlaceOf(m_window, true);
+}
+
+void TPlaylistActions::addFileItems(QMenu* file) {
+  file->addAction("&Open playlist...", this, &TPlaylistActions::openPlaylistFile)->setShortcut(QKeySequence::Open);
+  file->addAction("&Save playlist as...", this, &TPlaylistActions::savePlaylistAs)
+      ->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+}
+
+void TPlaylistActions::readDropped(const std::vector<std::string>& paths) {
+  // A dropped folder may hold a whole collection: it is read off the GUI thread.
+  auto files = std::make_shared<TModuleFiles>();
+  QThread* reader = QThread::create([files, paths] { *files = TModuleFiles::of(paths); });
+  reader->setParent(this);
+  connect(reader, &QThread::finished, this, [this, reader, files] {
+    reader->deleteLater();
+    emit message(files->Problems.empty() ? QString() : fromBytes(files->Problems.front()));
+    emit dropRead(files->Modules);
+  });
+  emit message("Reading what was dropped...");
+  reader->start();
 }
 
 void TPlaylistActions::openPlaylistFile() {

@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+class QMenu;
 class QWidget;
 class TLibrary;
 
@@ -33,6 +35,12 @@ public:
   // Keeps the window's place in the place text.
   void keepPlace();
 
+  // Adds Open playlist (Ctrl+O) and Save playlist as (Ctrl+Shift+S) to `file`.
+  void addFileItems(QMenu* file);
+  // Reads what was dropped (files, folders, archives, playlist files) on a thread of its own;
+  // dropRead gives the modules, and the first problem goes to message.
+  void readDropped(const std::vector<std::string>& paths);
+
   // Asks for a playlist file and adds its songs to the end of the playlist.
   void openPlaylistFile();
   // Asks for a name and writes the playlist there, as .m3u, .m3u8 or .pls by its name (a name
@@ -46,6 +54,7 @@ signals:
   void playRequested(std::size_t entry, int32_t subsong);
   // A line for the status bar.
   void message(const QString& text);
+  void dropRead(const std::vector<std::string>& modules);
 
 private:
   TLibrary& m_library;

@@ -141,8 +141,6 @@ TfrmMain::TfrmMain(const std::string& filesDir)
 }
 
 TfrmMain::~TfrmMain() {
-  // Drops still being read hand their result to this window.
-  for (QThread* reader : findChildren<QThread*>()) reader->wait();
   // The window may go without having closed: an end during start-up, a fatal sound error.
   if (HighScores) storeHighScoresAtEnd();
 }
@@ -219,10 +217,10 @@ void TfrmMain::buildMenu() {
   connect(Songs, &TPlaylistActions::playRequested, this,
           [this](std::size_t entry, int32_t subsong) { PlaySong(static_cast<int32_t>(entry), subsong); });
   connect(Songs, &TPlaylistActions::message, this, [this](const QString& text) { StatusBar->showMessage(text, 8000); });
-  mnuOpenPlaylist = file->addAction("&Open playlist...", Songs, &TPlaylistActions::openPlaylistFile);
-  mnuOpenPlaylist->setShortcut(QKeySequence::Open);
-  mnuSavePlaylist = file->addAction("&Save playlist as...", Songs, &TPlaylistActions::savePlaylistAs);
-  mnuSavePlaylist->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+  connect(Songs, &TPlaylistActions::dropRead, this, [this](const std::vector<std::string>& modules) {
+    OpenFiles(modules);
+  });
+  Songs->addFileItems(file);
   file->addSeparator();
   mnuExport = file->addAction("&Export to audio file...", this, &TfrmMain::mnuExportClick);
   mnuExport->setShortcut(Qt::CTRL | Qt::Key_E);
@@ -663,19 +661,7 @@ void TfrmMain::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls())
     if (std::optional<std::string> path = LocalPathOf(url)) paths.push_back(*path);
   event->acceptProposedAction();
-  // A dropped folder may hold a whole collection: it is read off the GUI thread.
-  auto files = std::make_shared<TModuleFiles>();
-  QThread* reader = QThread::create([files, paths] { *files = TModuleFiles::of(paths); });
-  reader->setParent(this);
-  connect(reader, &QThread::finished, this, [this, reader, files] {
-    reader->deleteLater();
-    StatusBar->clearMessage();
-    if (!files->Problems.empty())
-      StatusBar->showMessage(QFile::decodeName(QByteArray::fromStdString(files->Problems.front())), 5000);
-    OpenFiles(files->Modules);
-  });
-  StatusBar->showMessage("Reading what was dropped...");
-  reader->start();
+  Songs->readDropped(paths);
 }
 
 void TfrmMain::btnPlayGameClick() {

@@ -126,8 +126,6 @@ public:
   QTimer* Timer;
 
   QAction* mnuExport;
-  QAction* mnuOpenPlaylist;
-  QAction* mnuSavePlaylist;
   QAction* mnuSongs;
   QAction* mnuExit;
   QAction* mnuModinfo;
