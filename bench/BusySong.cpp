@@ -4,12 +4,12 @@
 
 #include <vector>
 
-std::string BusySong(int patterns) {
+std::string BusySong(int patterns, int channels) {
   std::vector<std::string> names;
   for (int i = 0; i < 8; ++i) names.push_back("Voice " + std::to_string(i + 1));
-  testmod::Module m = testmod::simpleSong("Benchmark", 8, patterns, 64, names);
+  testmod::Module m = testmod::simpleSong("Benchmark", channels, patterns, 64, names);
   for (auto& p : m.patterns)
     for (int row = 4; row < 64; row += 4)
-      for (int ch = 0; ch < 8; ++ch) p.notes.push_back({row, ch, 37 + (row + ch * 5) % 36, ch + 1});
-  return testmod::writeXm(m);
+      for (int ch = 0; ch < channels; ++ch) p.notes.push_back({row, ch, 37 + (row + ch * 5) % 36, ch % 8 + 1});
+  return channels > 32 ? testmod::writeIt(m) : testmod::writeXm(m);
 }

@@ -29,6 +29,14 @@ public:
     return &m_values[index];
   }
 
+  // Forgets the values of blocks ending after `frame`: the output dropped them.
+  void dropAfter(uint64_t frame) {
+    while (m_count > 0 && m_frames[(m_next + N - 1) % N] > frame) {
+      m_next = (m_next + N - 1) % N;
+      --m_count;
+    }
+  }
+
   void clear() {
     m_count = 0;
     m_next = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "music/MixHistory.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,31 +18,53 @@ struct TOutputFormat {
 };
 
 // Mixes the playing songs into buffers of the output format: the body of the library's
-// background play. Not thread-safe: the caller holds the library's lock.
+// background play. It keeps the last second it mixed, so that a jump (a seek, a song that
+// starts or stops, channels muted) fades the sound before it into the sound after over about
+// 5 ms instead of cutting it. Not thread-safe: the caller holds the library's lock.
 class TMidasMixer {
 public:
-  explicit TMidasMixer(TOutputFormat format) : m_format(format) {}
+  explicit TMidasMixer(TOutputFormat format);
   const TOutputFormat& format() const { return m_format; }
 
   // Fills `bytes` bytes (whole frames) of `out` with the sum of `songs`, each of which plays;
-  // silence when there is none. The songs are rendered in blocks of at most kBlockFrames, and
-  // the block observer is told of each block's frames once it is rendered.
+  // silence when there is none. The songs are rendered in blocks of at most kBlockFrames; before
+  // each block the block hook may change the songs, and after it the block observer is told of
+  // the block's frames.
   void mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::size_t bytes);
   static constexpr std::size_t kBlockFrames = 512;
+  void setBlockHook(std::function<void()> hook) { m_hook = std::move(hook); }
   void setBlockObserver(std::function<void(std::size_t frames)> observer) { m_observer = std::move(observer); }
 
   // The volume of the mix in percent, 0 to 100: each song's gain, and silence at 0 (the songs
   // still play on).
   void setVolume(int32_t percent);
 
+  // How many of the frames mixed last, at most `most`, can be mixed again: back to the end of
+  // a block.
+  std::size_t rewindPoint(std::size_t most) const { return m_history.dropPoint(most); }
+  // Forgets the last `frames` frames mixed (a rewindPoint); what is mixed next replaces them,
+  // faded in from the sound they held (`fadeIn`) or added to it as it fades out.
+  void rewind(std::size_t frames, bool fadeIn);
+  // What is mixed next follows a jump: the last frame mixed fades out under it, and with
+  // `fadeIn` it fades in.
+  void jump(bool fadeIn);
+
 private:
   void sumInto(const std::vector<TMidasSong*>& songs, int16_t* out, std::size_t frames);
+  void fadeInto(int16_t* out, std::size_t frames);
   void toUnsigned8(const int16_t* in, uint8_t* out, std::size_t samples);
 
   TOutputFormat m_format;
+  std::function<void()> m_hook;
   std::function<void(std::size_t)> m_observer;
   int32_t m_volume = 100;
   int32_t m_gainMillibel = 0;
   std::vector<int16_t> m_song;
   std::vector<int16_t> m_sum;
+  TMixHistory m_history;
+  // The sound a jump fades out, and how far the fade has come.
+  std::vector<int16_t> m_fadeOld;
+  std::size_t m_fadeFrames;
+  std::size_t m_fadeAt;
+  bool m_fadeIn = false;
 };

@@ -208,6 +208,17 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
   jumped();
 }
 
+void TMidasSong::goBackTo(uint64_t frame, int32_t rate, int channels) {
+  if (m_preview) return;
+  const TPlace then = placeHeard(frame);
+  m_loopCount = then.Status.LoopCount;
+  if (then.Seconds > 0) return seek(then.Seconds, rate, channels);
+  // Back to the start: the subsong starts over, as a seek to 0 s would not (see rewind).
+  m_ended = false;
+  rewind();
+  jumped();
+}
+
 double TMidasSong::landAt(double seconds) {
   const double at = m_module->set_position_seconds(seconds);
   // A seek in time forgets which rows the other subsongs play, as a seek to the start does;

@@ -93,6 +93,13 @@ public:
   // Continues `seconds` into the pass (brought into 0 to duration()), to the sample of output
   // at `rate` Hz with `channels` channels.
   void seek(double seconds, int32_t rate, int channels);
+  // Whether the song can go back to where it stood at an earlier output frame: not once it has
+  // handed over to its follower.
+  bool canGoBack() const { return !(m_ended && m_next); }
+  // Goes back to where the song stood after the block that ended at output frame `frame` (as
+  // status() knows it), its count of passes too, so that what follows is mixed again from there
+  // (rate and channels as for seek). A preview's note plays on where it is.
+  void goBackTo(uint64_t frame, int32_t rate, int channels);
   // The song's loudness relative to the module's own, in millibel (0 or less); its follower's
   // too.
   void setGain(int32_t millibel);

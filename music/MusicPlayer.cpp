@@ -183,9 +183,10 @@ void TMusicPlayer::PlayAfterEnd() {
 
 void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next, int32_t subsong) {
   m_queue.Withdraw();
-  if (State == psPlaying || State == psPaused) StopLocked();
+  // The song playing goes on while the next one loads, and gives way to it only once it has.
   const int32_t count = static_cast<int32_t>(Songs.size());
-  for (int32_t index = first, tried = 0; index >= 0; index = next()) {
+  int32_t tried = 0;
+  for (int32_t index = first; index >= 0; index = next()) {
     SongIndex = index;
     if (LoadSong(Songs[index], subsong)) {
       LoadError.clear();
@@ -194,30 +195,31 @@ void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next,
     }
     if (++tried == count) break;
   }
+  StopLocked();
   State = psStopped;
+  if (tried == 0) return;
+  // None would load: the song before is gone too.
+  if (Module && !MIDASfreeModule(Module)) FatalSoundError();
+  Module = 0;
+  ModuleInfo = {};
+  Details = {};
+  Subsong = 0;
+  Duration = 0;
+  FileName.clear();
 }
 
 bool TMusicPlayer::LoadSong(const std::string& path, int32_t subsong) {
-  if (PlayHandle) {
-    if (!MIDASstopModule(PlayHandle)) FatalSoundError();
-    PlayHandle = 0;
-  }
-  if (Module) {
-    if (!MIDASfreeModule(Module)) FatalSoundError();
-    Module = 0;
-  }
-  Module = MIDASloadModule(path.c_str());
-  if (!Module) {
+  const MIDASmodule loaded = MIDASloadModule(path.c_str());
+  if (!loaded) {
     const std::string reason = MIDASgetErrorMessage(MIDASgetLastError());
     LoadError = path + ": " + reason;
     m_skipped.push_back({path, reason});
-    ModuleInfo = {};
-    Details = {};
-    Subsong = 0;
-    Duration = 0;
-    FileName.clear();
     return false;
   }
+  const MIDASmodule before = Module;
+  const MIDASmodulePlayHandle playing = PlayHandle;
+  Module = loaded;
+  PlayHandle = 0;
   // A module that has just loaded plays its first subsong.
   readModule();
   Subsong = 0;
@@ -225,6 +227,9 @@ bool TMusicPlayer::LoadSong(const std::string& path, int32_t subsong) {
   if (subsong == LastSubsong) subsong = subsongs - 1;
   if (subsong > 0 && subsong < subsongs) selectSubsong(subsong);
   FileName = path;
+  // The song before gives way only now, so that the new one cuts in as it fades.
+  if (playing && !MIDASstopModule(playing)) FatalSoundError();
+  if (before && !MIDASfreeModule(before)) FatalSoundError();
   return true;
 }
 

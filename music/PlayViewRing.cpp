@@ -15,3 +15,8 @@ void TPlayViewRing::clear() {
   std::lock_guard lock(m_lock);
   m_views.clear();
 }
+
+void TPlayViewRing::dropAfter(uint64_t frame) {
+  std::lock_guard lock(m_lock);
+  m_views.dropAfter(frame);
+}

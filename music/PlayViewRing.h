@@ -20,6 +20,8 @@ public:
   // The view of the newest block ending at or before `frame`, or the oldest kept when all end
   // later; nothing when none is kept.
   std::optional<TPlayView> at(uint64_t frame);
+  // Forgets the views of blocks ending after `frame`, which the output dropped.
+  void dropAfter(uint64_t frame);
   // Forgets every view (a reader waits for the mixing thread's publish to end).
   void clear();
 

@@ -1,19 +1,28 @@
 #include "music/PulseOutput.h"
 
 #include <pulse/pulseaudio.h>
+#include <pulse/rtclock.h>
 
 #include <algorithm>
 
 namespace {
 
 // The stream's buffer at the server, and how much is written at a time: the server wakes for
-// the program about every kRequestSeconds, as for a music player, while a flush makes a command
-// heard at once whatever is buffered. The server runs its own output with the latency left
+// the program about every kRequestSeconds, as for a music player, while writing over what it
+// holds makes a command heard at once whatever is buffered. The server runs its own output with the latency left
 // between them (about kBufferSeconds - 2 kRequestSeconds): left too short, it wakes all the time.
 constexpr double kBufferSeconds = 0.6;
 constexpr double kRequestSeconds = 0.2;
 // Playing starts (and starts again after a flush) once this much is written.
 constexpr double kStartSeconds = 0.02;
+
+// A rewrite leaves the server this much of what it holds, the time it takes to write anew.
+constexpr double kKeepSeconds = 0.015;
+// Wakes that come within this time of one another are taken together, such as the stop of one
+// song and the start of the next.
+constexpr pa_usec_t kWakeDelayUs = 2000;
+// After a fade out the stream plays on this long, so that the fade is heard, before it rests.
+constexpr pa_usec_t kFadeOutUs = 60000;
 
 // A lock on the mainloop for a scope.
 class TLoopLock {
@@ -33,10 +42,11 @@ void done(pa_operation* operation) {
 
 } // namespace
 
-TPulseOutput::TPulseOutput(TFill fill) : m_fill(std::move(fill)) {}
+TPulseOutput::TPulseOutput(TFill fill, TRewind rewind)
+    : m_fill(std::move(fill)), m_rewind(std::move(rewind)) {}
 
-std::unique_ptr<TPulseOutput> TPulseOutput::open(const TOutputFormat& format, TFill fill) {
-  std::unique_ptr<TPulseOutput> output(new TPulseOutput(std::move(fill)));
+std::unique_ptr<TPulseOutput> TPulseOutput::open(const TOutputFormat& format, TFill fill, TRewind rewind) {
+  std::unique_ptr<TPulseOutput> output(new TPulseOutput(std::move(fill), std::move(rewind)));
   if (!output->connect(format)) return nullptr;
   return output;
 }
@@ -54,6 +64,21 @@ bool TPulseOutput::connect(const TOutputFormat& format) {
     if (!PA_CONTEXT_IS_GOOD(state)) return false;
     pa_threaded_mainloop_wait(m_loop);
   }
+
+  m_wake = pa_context_rttime_new(
+      m_context, PA_USEC_INVALID,
+      [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
+        static_cast<TPulseOutput*>(self)->takeCommands();
+      },
+      this);
+  m_rest = pa_context_rttime_new(
+      m_context, PA_USEC_INVALID,
+      [](pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
+        static_cast<TPulseOutput*>(self)->rest();
+      },
+      this);
+  m_frameBytes = static_cast<std::size_t>(format.bytesPerFrame());
+  m_rate = format.rate;
 
   pa_sample_spec sampleFormat{};
   sampleFormat.format = format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16NE;
@@ -95,6 +120,8 @@ TPulseOutput::~TPulseOutput() {
       pa_stream_disconnect(m_stream);
       pa_stream_unref(m_stream);
     }
+    if (m_wake) pa_threaded_mainloop_get_api(m_loop)->time_free(m_wake);
+    if (m_rest) pa_threaded_mainloop_get_api(m_loop)->time_free(m_rest);
     if (m_context) {
       pa_context_set_state_callback(m_context, nullptr, nullptr);
       pa_context_disconnect(m_context);
@@ -117,8 +144,63 @@ void TPulseOutput::onWrite(pa_stream* stream, std::size_t bytes, void* self) {
   }
 }
 
+void TPulseOutput::wake(bool rewrite) {
+  TLoopLock lock(m_loop);
+  m_rewritePending = m_rewritePending || rewrite;
+  if (m_wakePending || !m_wake) return;
+  m_wakePending = true;
+  pa_context_rttime_restart(m_context, m_wake, pa_rtclock_now() + kWakeDelayUs);
+}
+
+void TPulseOutput::takeCommands() {
+  m_wakePending = false;
+  const bool rewrite = m_rewritePending && m_running;
+  m_rewritePending = false;
+  // How much the server holds is asked afresh: between its timing updates the stream only
+  // guesses.
+  if (rewrite) {
+    pa_operation* asked = pa_stream_update_timing_info(
+        m_stream, [](pa_stream*, int success, void* self) { static_cast<TPulseOutput*>(self)->rewriteHeld(success); },
+        this);
+    if (asked) return done(asked);
+  }
+  m_rewind(0);
+}
+
+void TPulseOutput::rewriteHeld(bool timed) {
+  // What is still to be heard, its sink's share too: the server rewinds its sink to take what is
+  // written over.
+  std::size_t most = 0;
+  pa_usec_t latency = 0;
+  int negative = 0;
+  if (timed && m_running && pa_stream_get_latency(m_stream, &latency, &negative) >= 0 && !negative) {
+    const double held = static_cast<double>(latency) / 1e6;
+    if (held > kKeepSeconds) most = static_cast<std::size_t>((held - kKeepSeconds) * m_rate);
+  }
+  if (const std::size_t frames = m_rewind(most); frames > 0) writeOver(frames * m_frameBytes);
+}
+
+void TPulseOutput::writeOver(std::size_t bytes) {
+  // The first write goes back over the last `bytes` written; the rest follow it.
+  auto offset = -static_cast<int64_t>(bytes);
+  while (bytes > 0) {
+    void* data = nullptr;
+    std::size_t size = bytes;
+    if (pa_stream_begin_write(m_stream, &data, &size) < 0 || !data || size == 0) return;
+    size = std::min(size, bytes);
+    m_fill(static_cast<uint8_t*>(data), size);
+    if (pa_stream_write(m_stream, data, size, nullptr, offset, PA_SEEK_RELATIVE) < 0) return;
+    offset = 0;
+    bytes -= size;
+  }
+}
+
 bool TPulseOutput::setRunning(bool running, std::string&) {
   TLoopLock lock(m_loop);
+  if (m_resting) {
+    m_resting = false;
+    pa_context_rttime_restart(m_context, m_rest, PA_USEC_INVALID);
+  }
   if (running == m_running) return true;
   m_running = running;
   // What was filled while flushed and corked is silence from before: the new sound comes first.
@@ -128,10 +210,27 @@ bool TPulseOutput::setRunning(bool running, std::string&) {
   return true;
 }
 
-void TPulseOutput::flush() {
-  TLoopLock lock(m_loop);
+void TPulseOutput::fadeOut() {
+  {
+    TLoopLock lock(m_loop);
+    if (!m_running) {
+      // Corked, it holds what a paused song had mixed ahead: that is never to be heard.
+      done(pa_stream_flush(m_stream, nullptr, nullptr));
+      m_stale = true;
+      return;
+    }
+    m_resting = true;
+    pa_context_rttime_restart(m_context, m_rest, pa_rtclock_now() + kFadeOutUs);
+  }
+  wake(true);
+}
+
+void TPulseOutput::rest() {
+  m_resting = false;
+  m_running = false;
+  done(pa_stream_cork(m_stream, 1, nullptr, nullptr));
   done(pa_stream_flush(m_stream, nullptr, nullptr));
-  m_stale = !m_running;
+  m_stale = true;
 }
 
 bool TPulseOutput::setVolume(int32_t percent) {

@@ -12,26 +12,31 @@
 struct pa_context;
 struct pa_stream;
 struct pa_threaded_mainloop;
+struct pa_time_event;
 
 // Sound output straight to a PulseAudio server (or PipeWire's PulseAudio service), which the
-// sound library uses instead of SDL's when one answers. Unlike SDL it can drop what the server
-// holds, so a buffer large enough that the server wakes rarely still lets a command be heard
-// at once; and a stream with nothing to play is corked, so that the server can suspend.
-// `fill` runs on PulseAudio's own thread.
+// sound library uses instead of SDL's when one answers. Unlike SDL it can write over what the
+// server holds, so a buffer large enough that the server wakes rarely still lets a command be
+// heard at once, with nothing falling silent meanwhile; and a stream with nothing to play is
+// corked, so that the server can suspend. `fill` and `rewind` run on PulseAudio's own thread.
 class TPulseOutput : public TSoundOutput {
 public:
   // Connects to the server and opens a corked stream of `format`; nothing when no server
   // answers or it refuses the stream.
-  static std::unique_ptr<TPulseOutput> open(const TOutputFormat& format, TFill fill);
+  static std::unique_ptr<TPulseOutput> open(const TOutputFormat& format, TFill fill, TRewind rewind);
   ~TPulseOutput() override;
   TPulseOutput(const TPulseOutput&) = delete;
   TPulseOutput& operator=(const TPulseOutput&) = delete;
 
   // Plays (uncorked) or rests (corked, keeping what it holds); never fails.
   bool setRunning(bool running, std::string& why) override;
-  bool canFlush() const override { return true; }
-  // Drops what the stream and the server hold.
-  void flush() override;
+  // Writes the fade over what the server holds and rests kFadeOutUs later, unless asked to play
+  // again first.
+  void fadeOut() override;
+  // A wake within kWakeDelay takes the commands of every call made meanwhile at once. A rewrite
+  // keeps kKeepSeconds of what the server holds, writing over the rest (a write that lands late
+  // loses only the part the server has already played), so nothing falls silent meanwhile.
+  void wake(bool rewrite) override;
   // The stream's volume at the server.
   bool setVolume(int32_t percent) override;
   // The sound the stream and the server hold. A call also asks the server for fresh timing,
@@ -39,11 +44,25 @@ public:
   double latencySeconds() override;
 
 private:
-  explicit TPulseOutput(TFill fill);
+  TPulseOutput(TFill fill, TRewind rewind);
   bool connect(const TOutputFormat& format);
   static void onWrite(pa_stream* stream, std::size_t bytes, void* self);
+  // On the mainloop's thread: the wake's work.
+  void takeCommands();
+  void rewriteHeld(bool timed);
+  // Corks the stream and drops what it holds.
+  void rest();
+  void writeOver(std::size_t bytes);
 
   TFill m_fill;
+  TRewind m_rewind;
+  std::size_t m_frameBytes = 0;
+  int32_t m_rate = 0;
+  pa_time_event* m_wake = nullptr;
+  bool m_wakePending = false;
+  bool m_rewritePending = false;
+  pa_time_event* m_rest = nullptr;
+  bool m_resting = false; // a rest is due
   pa_threaded_mainloop* m_loop = nullptr;
   pa_context* m_context = nullptr;
   pa_stream* m_stream = nullptr;

@@ -152,3 +152,8 @@ void TSdlOutput::closeRestingDevices() {
     }
   }
 }
+
+void TSdlOutput::fadeOut() {
+  std::string why;
+  setRunning(false, why);
+}

@@ -29,8 +29,9 @@ public:
   TSdlOutput& operator=(const TSdlOutput&) = delete;
 
   bool setRunning(bool running, std::string& why) override;
-  bool canFlush() const override { return false; }
-  void flush() override {}
+  // The device holds too little to drop: the mix fades out in its next fill, and it rests.
+  void fadeOut() override;
+  void wake(bool) override {}
   bool setVolume(int32_t) override { return false; }
   // The device's buffer.
   double latencySeconds() override;

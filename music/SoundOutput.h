@@ -12,15 +12,21 @@ class TSoundOutput {
 public:
   // Fills `bytes` bytes (whole frames) of sound in the output format.
   using TFill = std::function<void(uint8_t* out, std::size_t bytes)>;
+  // Takes the commands waiting for the mix and drops up to `most` of the frames filled last,
+  // returning how many it dropped: what is filled next takes their place.
+  using TRewind = std::function<std::size_t(std::size_t most)>;
 
   virtual ~TSoundOutput() = default;
 
   // Plays, or rests keeping what it holds. False when it cannot play, with the reason in `why`.
   virtual bool setRunning(bool running, std::string& why) = 0;
-  // Whether flush() drops what the output holds; otherwise all that was filled is heard.
-  virtual bool canFlush() const = 0;
-  // Drops what the output holds when it can: what is filled next is heard next.
-  virtual void flush() = 0;
+  // Nothing is to be heard any more: the output plays what the next fill gives it in place of
+  // what it holds (a fade, then silence), and then rests, dropping what it holds.
+  virtual void fadeOut() = 0;
+  // Has the commands waiting for the mix taken soon, on the output's thread; with `rewrite`,
+  // what the output holds beyond the next few milliseconds is filled anew, so that they are heard
+  // at once. An output that cannot do that takes them at its next fill, which is soon.
+  virtual void wake(bool rewrite) = 0;
   // The output's own volume, 0 to 100 %, heard at once whatever it holds; false when it has
   // none, and the mix must be made softer instead.
   virtual bool setVolume(int32_t percent) = 0;

@@ -3,6 +3,8 @@
 #include "music/MidasErrors.h"
 #include "music/MidasMixer.h"
 #include "music/MidasSong.h"
+#include "music/MixCommands.h"
+#include "music/MixLockWaits.h"
 #include "music/PlayViewRing.h"
 #include "music/PulseOutput.h"
 #include "music/SdlOutput.h"
@@ -10,10 +12,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -42,11 +46,17 @@ struct Play {
   MIDASmodulePlayHandle after = 0;
 };
 
+// What the mix has to make of a change: a song that starts from its beginning cuts in as the
+// sound before it fades out; a jump within the music fades one into the other.
+enum class TJump { None, Start, Within };
+
 // The library's state. Two locks, always taken in this order and never the second around a
 // call of the output: `api` serialises the calls that create, run, rest and end the output;
 // `mix` guards modules and play handles against the output's thread, which mixes under it
 // while it holds locks of its own (so holding `mix` around a call of the output could
-// deadlock).
+// deadlock). A caller holds `mix` only to look a handle up or to start, stop or pause a play;
+// what takes longer (seeks, mutes, render options, subsongs) is a command that the mixing
+// thread runs between two blocks.
 struct Library {
   std::mutex api;
   std::mutex mix;
@@ -59,6 +69,14 @@ struct Library {
   std::map<MIDASmodule, std::unique_ptr<TMidasSong>> modules;
   std::map<MIDASmodulePlayHandle, Play> plays;
   std::vector<TMidasSong*> playing;
+  TMixCommands commands;
+  bool mixing = false; // the output runs, so its thread takes the commands (under `api`)
+  TJump jump = TJump::None; // since the last block (under `mix`)
+  // Plays that a queued command puts elsewhere, once for each (under `mix`).
+  std::multiset<MIDASmodulePlayHandle> moving;
+  // Modules that a queued command gives another subsong, once for each (under `mix`).
+  std::multiset<MIDASmodule> selecting;
+  std::atomic<int64_t> longestWaitNs{0}; // of the mixing thread for `mix`
   // What was heard block by block, by the output frame that ends each block.
   TPlayViewRing views;
   std::atomic<uint64_t> mixedFrames{0};
@@ -136,6 +154,87 @@ bool onPlay(Library& lib, MIDASmodulePlayHandle handle, Use&& use) {
   return song ? use(*song) : fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
 }
 
+// Runs the commands posted so far; needs the mix lock.
+void runCommands(Library& lib) {
+  if (lib.commands.run()) rebuildPlaying(lib);
+}
+
+// The mix lock for the mixing thread, noting how long it waited for it.
+std::unique_lock<std::mutex> lockForMixing(Library& lib) {
+  const auto asked = std::chrono::steady_clock::now();
+  std::unique_lock lock(lib.mix);
+  const int64_t waited =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - asked).count();
+  int64_t longest = lib.longestWaitNs.load();
+  while (waited > longest && !lib.longestWaitNs.compare_exchange_weak(longest, waited)) {
+  }
+  return lock;
+}
+
+// Before each mixed block: the commands waiting, and a fade over whatever jumped.
+void beforeBlock(Library& lib) {
+  runCommands(lib);
+  if (lib.jump != TJump::None && lib.mixer) lib.mixer->jump(lib.jump == TJump::Within);
+  lib.jump = TJump::None;
+}
+
+// The output's thread: takes the commands waiting and, when `most` > 0, mixes again from up to
+// `most` frames back (see TSoundOutput::TRewind). Every playing song goes back to where it
+// stood there, so that a command is heard from there on.
+std::size_t rewindMix(Library& lib, std::size_t most) {
+  auto lock = lockForMixing(lib);
+  if (!lib.mixer) return 0;
+  std::size_t frames = most ? lib.mixer->rewindPoint(most) : 0;
+  if (!std::all_of(lib.playing.begin(), lib.playing.end(), [](const TMidasSong* song) { return song->canGoBack(); }))
+    frames = 0;
+  const uint64_t back = lib.mixedFrames - frames;
+  if (frames > 0)
+    for (const auto& [handle, play] : lib.plays) {
+      TMidasSong* song = lib.modules[play.module].get();
+      const bool mixed = std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
+      if (mixed && !lib.moving.count(handle))
+        song->goBackTo(back, lib.mixer->format().rate, lib.mixer->format().channels);
+    }
+  runCommands(lib);
+  if (frames == 0) return 0;
+  lib.mixer->rewind(frames, lib.jump != TJump::Start);
+  lib.jump = TJump::None;
+  lib.views.dropAfter(back);
+  lib.mixedFrames = back;
+  return frames;
+}
+
+// Queues `command` for the mixing thread and has the output take it soon (`rewrite`: heard at
+// once); while the output rests, nothing mixes and the command runs here.
+void postToMix(Library& lib, TMixCommands::TCommand command, bool rewrite) {
+  lib.commands.post(std::move(command));
+  std::lock_guard apiLock(lib.api);
+  if (lib.output && lib.mixing) return lib.output->wake(rewrite);
+  std::lock_guard mixLock(lib.mix);
+  runCommands(lib);
+}
+
+// When `pending` (asked under the mix lock) says that a command still to run changes what is
+// about to be read, waits until the commands posted so far have run; an output that does not
+// take them in time (a stalled server) leaves them to this thread.
+template <typename Pending> void settle(Library& lib, Pending&& pending) {
+  constexpr std::chrono::milliseconds kLongest{250};
+  const uint64_t ticket = lib.commands.lastTicket();
+  if (lib.commands.ran(ticket)) return;
+  {
+    std::lock_guard mixLock(lib.mix);
+    if (!pending()) return;
+  }
+  bool mixing;
+  {
+    std::lock_guard apiLock(lib.api);
+    mixing = lib.output && lib.mixing;
+  }
+  if (mixing && lib.commands.waitFor(ticket, kLongest)) return;
+  std::lock_guard mixLock(lib.mix);
+  runCommands(lib);
+}
+
 TOutputFormat outputFormat(const Options& o) {
   TOutputFormat f;
   f.rate = o.mixRate;
@@ -165,19 +264,30 @@ uint64_t heardFrame(Library& lib) {
   return mixed > ahead ? mixed - ahead : 0;
 }
 
-// Runs the output while a song can be heard, and rests it otherwise. With `flush`, what the
-// output holds is dropped where it can be, so that a jump or a stop is heard at once. Needs the
-// api lock, and not the mix lock.
-bool updateOutput(Library& lib, bool flush = false) {
+// How the output follows a change of what plays: holding what it has mixed ahead (a pause, a
+// song queued to follow), or mixing again from what is heard now (a song started or stopped).
+enum class TFollow { Hold, Rewrite };
+
+// Runs the output while a song can be heard, and rests it otherwise. A stop that leaves nothing
+// to hear fades out at once and then rests the output, which drops what it holds. Needs the api
+// lock, and not the mix lock.
+bool updateOutput(Library& lib, TFollow follow = TFollow::Hold) {
   bool audible;
   {
     std::lock_guard mixLock(lib.mix);
     audible = lib.initialised && lib.background && !lib.playing.empty();
   }
   if (!lib.output) return true;
-  if (flush) lib.output->flush();
+  if (follow == TFollow::Rewrite && !audible) {
+    lib.output->fadeOut();
+    lib.mixing = false;
+    return true;
+  }
   std::string why;
-  return lib.output->setRunning(audible, why) || fail(MIDAS_ERROR_AUDIO_DEVICE, why);
+  const bool ran = lib.output->setRunning(audible, why);
+  lib.mixing = ran && audible;
+  if (follow == TFollow::Rewrite && lib.mixing) lib.output->wake(true);
+  return ran || fail(MIDAS_ERROR_AUDIO_DEVICE, why);
 }
 
 // PulseAudio is spoken to directly unless SDL was asked for another driver (the tests' dummy
@@ -192,15 +302,27 @@ bool isOutputMode(int32_t mode) {
          mode == MIDAS_MODE_16BIT_MONO || mode == MIDAS_MODE_16BIT_STEREO;
 }
 
+// The command that renders every loaded module as `render` says.
+TMixCommands::TCommand applyRender(Library& lib, TRenderOptions render) {
+  return [&lib, render] {
+    for (const auto& [handle, song] : lib.modules) song->setRenderOptions(render);
+  };
+}
+
 // Sets one of the options that take effect at once, and applies it to every loaded module.
 bool setRenderOption(Library& lib, int option, int32_t value) {
-  std::lock_guard lock(lib.mix);
-  TRenderOptions& render = lib.render;
-  if (option == MIDAS_OPTION_STEREO_SEPARATION) render.StereoSeparation = std::clamp(value, 0, 200);
-  if (option == MIDAS_OPTION_VOLUME_RAMPING) render.VolumeRamping = std::clamp(value, -1, 10);
-  if (option == MIDAS_OPTION_AMIGA_RESAMPLER)
-    render.Amiga = static_cast<TAmigaResampler>(std::clamp(value, 0, 3));
-  for (const auto& [handle, song] : lib.modules) song->setRenderOptions(render);
+  TRenderOptions render;
+  {
+    std::lock_guard lock(lib.mix);
+    render = lib.render;
+    if (option == MIDAS_OPTION_STEREO_SEPARATION) render.StereoSeparation = std::clamp(value, 0, 200);
+    if (option == MIDAS_OPTION_VOLUME_RAMPING) render.VolumeRamping = std::clamp(value, -1, 10);
+    if (option == MIDAS_OPTION_AMIGA_RESAMPLER)
+      render.Amiga = static_cast<TAmigaResampler>(std::clamp(value, 0, 3));
+    if (render == lib.render) return true;
+    lib.render = render;
+  }
+  postToMix(lib, applyRender(lib, render), true);
   return true;
 }
 
@@ -218,7 +340,7 @@ bool MIDASstartup() {
 
 bool MIDASsetOption(int option, int32_t value) {
   Library& lib = library();
-  std::lock_guard lock(lib.api);
+  std::unique_lock lock(lib.api);
   Options& o = lib.options;
   switch (option) {
   case MIDAS_OPTION_MIXRATE: o.mixRate = std::clamp(value, kMinRate, kMaxRate); return true;
@@ -230,7 +352,9 @@ bool MIDASsetOption(int option, int32_t value) {
   case MIDAS_OPTION_MIXING_MODE: o.mixingMode = value != 0 ? 1 : 0; return true;
   case MIDAS_OPTION_STEREO_SEPARATION:
   case MIDAS_OPTION_VOLUME_RAMPING:
-  case MIDAS_OPTION_AMIGA_RESAMPLER: return setRenderOption(lib, option, value);
+  case MIDAS_OPTION_AMIGA_RESAMPLER:
+    lock.unlock();
+    return setRenderOption(lib, option, value);
   default: return fail(MIDAS_ERROR_UNKNOWN_OPTION, std::to_string(option));
   }
 }
@@ -244,6 +368,7 @@ bool MIDASinit() {
   {
     std::lock_guard mixLock(lib.mix);
     lib.mixer = std::make_unique<TMidasMixer>(format);
+    lib.mixer->setBlockHook([&lib] { beforeBlock(lib); });
     lib.mixer->setBlockObserver([&lib](std::size_t frames) { noteBlock(lib, frames); });
     lib.views.clear();
     lib.mixedFrames = 0;
@@ -252,10 +377,11 @@ bool MIDASinit() {
     for (const auto& [handle, song] : lib.modules) song->setRenderOptions(lib.render);
   }
   const TSoundOutput::TFill fill = [&lib](uint8_t* out, std::size_t bytes) {
-    std::lock_guard mixLock(lib.mix);
+    auto mixLock = lockForMixing(lib);
     if (lib.mixer) lib.mixer->mix(lib.playing, out, bytes);
   };
-  if (wantsPulseAudio()) lib.output = TPulseOutput::open(format, fill);
+  if (wantsPulseAudio())
+    lib.output = TPulseOutput::open(format, fill, [&lib](std::size_t most) { return rewindMix(lib, most); });
   if (!lib.output) {
     std::string why;
     lib.output = TSdlOutput::open(format, fill, why);
@@ -293,7 +419,9 @@ bool MIDASclose() {
   lib.output.reset();
   lib.initialised = false;
   lib.background = false;
+  lib.mixing = false;
   std::lock_guard mixLock(lib.mix);
+  runCommands(lib);
   lib.plays.clear();
   lib.playing.clear();
   lib.modules.clear();
@@ -323,6 +451,8 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   MIDASmodule handle = nextHandle(lib.lastModule, lib.modules);
   song->setHandle(handle);
   lib.modules[handle] = std::move(song);
+  // Options changed while it loaded: the mix renders it as they are now before it plays.
+  if (!(render == lib.render)) lib.commands.post(applyRender(lib, lib.render));
   return handle;
 }
 
@@ -337,14 +467,27 @@ bool MIDASgetModuleDetails(MIDASmodule module, TModuleDetails* details) {
 }
 
 bool MIDASselectSubsong(MIDASmodule module, int32_t subsong) {
-  return onModule(library(), module, [&](TMidasSong& song) {
-    try {
-      song.selectSubsong(subsong);
-    } catch (const std::out_of_range& e) {
-      return fail(MIDAS_ERROR_INVALID_ARGUMENT, e.what());
-    }
+  Library& lib = library();
+  bool plays = false;
+  const bool known = onModule(lib, module, [&](TMidasSong& song) {
+    if (subsong < 0 || subsong >= static_cast<int32_t>(song.details().Subsongs.size()))
+      return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no subsong " + std::to_string(subsong));
+    plays = song.playing();
+    lib.selecting.insert(module);
     return true;
   });
+  if (!known) return false;
+  postToMix(
+      lib,
+      [&lib, module, subsong] {
+        lib.selecting.erase(lib.selecting.find(module));
+        if (TMidasSong* song = findModule(lib, module)) {
+          song->selectSubsong(subsong);
+          if (song->playing()) lib.jump = TJump::Within;
+        }
+      },
+      plays);
+  return true;
 }
 
 bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* info) {
@@ -363,9 +506,9 @@ bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* i
 namespace {
 
 // Brings the output in line with what can be heard after a change (see updateOutput).
-bool outputFollows(Library& lib, bool flush = false) {
+bool outputFollows(Library& lib, TFollow follow = TFollow::Hold) {
   std::lock_guard lock(lib.api);
-  return updateOutput(lib, flush);
+  return updateOutput(lib, follow);
 }
 
 // A note for a preview: the instrument and the note.
@@ -380,16 +523,15 @@ MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePl
                                 std::optional<PreviewNote> preview = {}) {
   Library& lib = library();
   MIDASmodulePlayHandle handle = 0;
+  TMidasSong* before = nullptr;
   {
     std::lock_guard lock(lib.mix);
     if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
     TMidasSong* song = findModule(lib, module);
     if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
     if (song->playing()) return fail(MIDAS_ERROR_ALREADY_PLAYING);
-    TMidasSong* before = after ? findPlay(lib, after) : nullptr;
+    before = after ? findPlay(lib, after) : nullptr;
     if (after && !before) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-    // Set at the load already; this only catches a change made since.
-    song->setRenderOptions(lib.render);
     if (preview) {
       try {
         song->startPreview(preview->instrument, preview->note);
@@ -404,8 +546,10 @@ MIDASmodulePlayHandle startPlay(MIDASmodule module, bool loopSong, MIDASmodulePl
     handle = nextHandle(lib.lastPlay, lib.plays);
     lib.plays[handle] = Play{module, after};
     rebuildPlaying(lib);
+    if (!before) lib.jump = TJump::Start;
   }
-  if (outputFollows(lib)) return handle;
+  // A song that starts now is heard now; one that follows waits for its turn.
+  if (outputFollows(lib, before ? TFollow::Hold : TFollow::Rewrite)) return handle;
   const int code = MIDASgetLastError();
   const std::string text = MIDASgetErrorMessage(code);
   MIDASstopModule(handle);
@@ -434,19 +578,36 @@ MIDASmodulePlayHandle MIDASplayModuleAfter(MIDASmodulePlayHandle playHandle, MID
   return startPlay(module, false, playHandle);
 }
 
+namespace {
+
+// Whether `song` sounds in the mix by itself, so that its end is a jump in what is heard (not
+// once its follower has taken over, which sounds on as it is).
+bool soundsItself(const Library& lib, const TMidasSong* song) {
+  return song->canGoBack() && std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
+}
+
+// After a song that sounded itself has gone: its sound fades out from what is heard now.
+TFollow afterStop(Library& lib, bool sounded) {
+  if (!sounded) return TFollow::Hold;
+  if (lib.jump == TJump::None) lib.jump = TJump::Within;
+  return TFollow::Rewrite;
+}
+
+} // namespace
+
 bool MIDASstopModule(MIDASmodulePlayHandle playHandle) {
   Library& lib = library();
-  bool silent;
+  TFollow follow;
   {
     std::lock_guard lock(lib.mix);
-    if (!findPlay(lib, playHandle)) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    TMidasSong* song = findPlay(lib, playHandle);
+    if (!song) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
+    const bool sounded = soundsItself(lib, song);
     removePlay(lib, playHandle);
     rebuildPlaying(lib);
-    silent = lib.playing.empty();
+    follow = afterStop(lib, sounded);
   }
-  // A stop that leaves nothing to hear is heard at once; one that leaves a song that took over
-  // keeps what is buffered of it.
-  return outputFollows(lib, silent);
+  return outputFollows(lib, follow);
 }
 
 bool MIDASpauseModule(MIDASmodulePlayHandle playHandle) { return setPaused(playHandle, true); }
@@ -459,13 +620,24 @@ bool MIDASsetLoopSong(MIDASmodulePlayHandle playHandle, bool loopSong) {
 
 bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
   Library& lib = library();
-  return onPlay(lib, playHandle, [&](TMidasSong& song) {
-           if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
-           if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
-           song.seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
-           return true;
-         }) &&
-         outputFollows(lib, true);
+  const bool valid = onPlay(lib, playHandle, [&](TMidasSong&) {
+    if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
+    if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
+    lib.moving.insert(playHandle);
+    return true;
+  });
+  if (!valid) return false;
+  postToMix(
+      lib,
+      [&lib, playHandle, seconds] {
+        lib.moving.erase(lib.moving.find(playHandle));
+        TMidasSong* song = findPlay(lib, playHandle);
+        if (!song || !lib.mixer) return;
+        song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
+        lib.jump = TJump::Within;
+      },
+      true);
+  return true;
 }
 
 bool MIDASsetMasterVolume(int32_t percent) {
@@ -483,24 +655,28 @@ bool MIDASsetMasterVolume(int32_t percent) {
 
 bool MIDASfreeModule(MIDASmodule module) {
   Library& lib = library();
-  bool silent;
+  TFollow follow;
   {
     std::lock_guard lock(lib.mix);
-    if (!findModule(lib, module)) return fail(MIDAS_ERROR_INVALID_MODULE);
+    TMidasSong* song = findModule(lib, module);
+    if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
+    const bool sounded = soundsItself(lib, song);
     std::vector<MIDASmodulePlayHandle> handles;
     for (const auto& [handle, play] : lib.plays)
       if (play.module == module) handles.push_back(handle);
     for (MIDASmodulePlayHandle handle : handles) removePlay(lib, handle);
     lib.modules.erase(module);
+    if (handles.empty()) return true;
     rebuildPlaying(lib);
-    silent = lib.playing.empty();
+    follow = afterStop(lib, sounded);
   }
-  return outputFollows(lib, silent);
+  return outputFollows(lib, follow);
 }
 
 bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
   if (!status) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
   Library& lib = library();
+  settle(lib, [&] { return lib.moving.count(playHandle) > 0; });
   std::lock_guard apiLock(lib.api);
   const uint64_t heard = heardFrame(lib);
   return onPlay(lib, playHandle, [&](TMidasSong& song) { *status = song.status(heard); return true; });
@@ -508,12 +684,15 @@ bool MIDASgetPlayStatus(MIDASmodulePlayHandle playHandle, PlayStatus* status) {
 
 bool MIDASgetModuleDuration(MIDASmodule module, double* seconds) {
   if (!seconds) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  return onModule(library(), module, [&](TMidasSong& song) { *seconds = song.duration(); return true; });
+  Library& lib = library();
+  settle(lib, [&] { return lib.selecting.count(module) > 0; });
+  return onModule(lib, module, [&](TMidasSong& song) { *seconds = song.duration(); return true; });
 }
 
 bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
   if (!seconds) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
   Library& lib = library();
+  settle(lib, [&] { return lib.moving.count(playHandle) > 0; });
   std::lock_guard apiLock(lib.api);
   const uint64_t heard = heardFrame(lib);
   return onPlay(lib, playHandle, [&](TMidasSong& song) { *seconds = song.playTime(heard); return true; });
@@ -522,8 +701,18 @@ bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
 bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
   if (position < 0) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "negative position");
   Library& lib = library();
-  return onPlay(lib, playHandle, [&](TMidasSong& song) { song.setPosition(position); return true; }) &&
-         outputFollows(lib, true);
+  if (!onPlay(lib, playHandle, [&](TMidasSong&) { return lib.moving.insert(playHandle), true; })) return false;
+  postToMix(
+      lib,
+      [&lib, playHandle, position] {
+        lib.moving.erase(lib.moving.find(playHandle));
+        TMidasSong* song = findPlay(lib, playHandle);
+        if (!song) return;
+        song->setPosition(position);
+        lib.jump = TJump::Within;
+      },
+      true);
+  return true;
 }
 
 bool MIDASgetPlayView(TPlayView* view) {
@@ -544,29 +733,28 @@ bool MIDASgetPatternText(MIDASmodule module, int32_t pattern, TPatternText* text
 
 bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
   Library& lib = library();
-  std::lock_guard apiLock(lib.api);
   bool heard = false;
   {
     std::lock_guard lock(lib.mix);
     TMidasSong* song = findModule(lib, module);
     if (!song) return fail(MIDAS_ERROR_INVALID_MODULE);
-    for (int32_t channel = 0; channel < static_cast<int32_t>(song->info().ChannelCount); ++channel)
-      song->setChannelMute(channel, channel < static_cast<int32_t>(muted.size()) && muted[channel]);
-    heard = lib.output && lib.output->canFlush() && lib.mixer &&
-            std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
+    heard = std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
   }
-  if (!heard) return true;
-  // PulseAudio holds a good part of a second already mixed: the song goes back to what is heard
-  // and what is held is dropped, so that the mutes are heard at once.
-  const uint64_t heardNow = heardFrame(lib);
-  {
-    std::lock_guard lock(lib.mix);
-    if (TMidasSong* song = findModule(lib, module); song && song->playing() && !song->waiting())
-      song->seek(song->playTime(heardNow), lib.mixer->format().rate, lib.mixer->format().channels);
-  }
-  return updateOutput(lib, true);
+  // Heard at once: an output that holds much of a second mixes it again with the new mutes.
+  postToMix(
+      lib,
+      [&lib, module, muted] {
+        TMidasSong* song = findModule(lib, module);
+        if (!song) return;
+        for (int32_t channel = 0; channel < static_cast<int32_t>(song->info().ChannelCount); ++channel)
+          song->setChannelMute(channel, channel < static_cast<int32_t>(muted.size()) && muted[channel]);
+      },
+      heard);
+  return true;
 }
 
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {
   return startPlay(module, true, 0, PreviewNote{instrument, note});
 }
+
+double TakeLongestMixLockWait() { return static_cast<double>(library().longestWaitNs.exchange(0)) / 1e9; }

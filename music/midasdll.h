@@ -13,9 +13,11 @@
 //
 // Calling order: MIDASstartup, MIDASsetOption..., MIDASinit, MIDASstartBackgroundPlay; then
 // modules are loaded, played, stopped and freed; at the end MIDASstopBackgroundPlay and
-// MIDASclose. Every call is safe from any thread; the mixing itself runs on SDL's audio
-// thread. A failing call returns 0 (or false) and stores an error code that
-// MIDASgetLastError returns on the same thread.
+// MIDASclose. Every call is safe from any thread; the mixing itself runs on the output's thread
+// (PulseAudio's or SDL's), which never waits for a caller: what takes time (a seek, a new
+// position, channel mutes, render options, a subsong) is handed to it and done between two
+// mixed blocks, and what is read afterwards shows it. A failing call returns 0 (or false) and
+// stores an error code that MIDASgetLastError returns on the same thread.
 
 // Handle of a loaded module; 0 means none or failure.
 using MIDASmodule = uint32_t;
@@ -158,7 +160,9 @@ MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, bool loopSong);
 // Stopping the other song once this one sounds leaves it playing on its own.
 MIDASmodulePlayHandle MIDASplayModuleAfter(MIDASmodulePlayHandle playHandle, MIDASmodule module);
 
-// Stops the module playing under `playHandle`; the handle is then no longer valid.
+// Stops the module playing under `playHandle`; the handle is then no longer valid. What it was
+// sounding fades out over about 5 ms from what is heard now (a song started right after cuts in
+// as it fades).
 bool MIDASstopModule(MIDASmodulePlayHandle playHandle);
 
 // Whether the song playing under `playHandle` starts over at its end (as MIDASplayModule's
@@ -212,8 +216,10 @@ bool MIDASgetPlayView(TPlayView* view);
 bool MIDASgetPatternText(MIDASmodule module, int32_t pattern, TPatternText* text);
 
 // Silences the channels of `module` that `muted` marks (from channel 0; the channels past it are
-// heard). Heard at once: a module that plays is played again from what the output is sounding,
-// with the new mutes. A play of the module starts with every channel heard.
+// heard). Heard at once: what an output holds of a module that plays is mixed again from just
+// after what it is sounding, with the new mutes, fading from the old sound into the new (an SDL
+// device, which holds little, hears them after it). A play of the module starts with every
+// channel heard.
 bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted);
 
 // Sounds instrument `instrument` of `module` (from 0; samples for a module without

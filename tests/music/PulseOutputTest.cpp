@@ -1,22 +1,14 @@
 #include "music/midasdll.h"
 
 #include "tests/support/ModuleWriter.h"
+#include "tests/support/SoundServer.h"
 #include "tests/support/TempDir.h"
-
-#include <pulse/simple.h>
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -24,90 +16,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// A PulseAudio server of the test's own with a null sink that suspends after a second idle.
-class TSoundServer {
-public:
-  explicit TSoundServer(const TempDir& dir) {
-    const std::string runtime = dir.file("run");
-    mkdir(runtime.c_str(), 0700);
-    m_socket = dir.file("native");
-    std::ofstream(dir.file("pa.conf"))
-        << "load-module module-null-sink sink_name=null\n"
-        << "load-module module-suspend-on-idle timeout=1\n"
-        << "load-module module-native-protocol-unix auth-anonymous=1 socket=" << m_socket << "\n"
-        << "set-default-sink null\n";
-    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) m_oldRuntime = old;
-    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    setenv("PULSE_SERVER", ("unix:" + m_socket).c_str(), 1);
-    const std::string config = dir.file("pa.conf"), log = "--log-target=file:" + dir.file("pa.log");
-    m_pid = fork();
-    if (m_pid == 0) {
-      execlp("pulseaudio", "pulseaudio", "-n", "-F", config.c_str(), "--exit-idle-time=-1",
-             "--daemonize=no", log.c_str(), nullptr);
-      _exit(127);
-    }
-    for (int i = 0; i < 100 && !ready(); ++i) std::this_thread::sleep_for(50ms);
-  }
-  ~TSoundServer() {
-    kill(m_pid, SIGTERM);
-    waitpid(m_pid, nullptr, 0);
-    unsetenv("PULSE_SERVER");
-    if (m_oldRuntime.empty())
-      unsetenv("XDG_RUNTIME_DIR");
-    else
-      setenv("XDG_RUNTIME_DIR", m_oldRuntime.c_str(), 1);
-  }
-
-  bool ready() const { return access(m_socket.c_str(), F_OK) == 0 && sinkState() != ""; }
-
-  // The null sink's state as the server's own tool tells it: RUNNING, IDLE or SUSPENDED.
-  std::string sinkState() const {
-    std::string state;
-    if (FILE* out = popen("pactl list short sinks 2>/dev/null", "r")) {
-      char line[512];
-      while (fgets(line, sizeof line, out))
-        if (std::string(line).find("\tnull\t") != std::string::npos) {
-          std::string text(line);
-          state = text.substr(text.find_last_of('\t') + 1);
-          state.erase(state.find_last_not_of("\n ") + 1);
-        }
-      pclose(out);
-    }
-    return state;
-  }
-
-private:
-  std::string m_socket;
-  std::string m_oldRuntime;
-  pid_t m_pid = -1;
-};
-
-// What the null sink plays, recorded from its monitor.
-class TRecorder {
-public:
-  TRecorder() {
-    pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, 44100, 2};
-    pa_buffer_attr attr{static_cast<uint32_t>(-1), 0, 0, 0, 4 * 441};
-    m_simple = pa_simple_new(nullptr, "vorka-test", PA_STREAM_RECORD, "null.monitor", "monitor",
-                             &sampleFormat, nullptr, &attr, nullptr);
-  }
-  ~TRecorder() {
-    if (m_simple) pa_simple_free(m_simple);
-  }
-  bool open() const { return m_simple; }
-  // The peak of the next `span` of sound.
-  int peak(std::chrono::milliseconds span) {
-    std::vector<int16_t> samples(2 * 44100 * span.count() / 1000);
-    if (pa_simple_read(m_simple, samples.data(), samples.size() * 2, nullptr) < 0) return -1;
-    int peak = 0;
-    for (int16_t s : samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
-    return peak;
-  }
-
-private:
-  pa_simple* m_simple = nullptr;
-};
 
 // The library playing to a PulseAudio server of the test's own.
 class PulseOutputTest : public ::testing::Test {
@@ -201,6 +109,66 @@ TEST_F(PulseOutputTest, TimeAndEndAreThoseHeard) {
   ASSERT_FALSE(ahead.empty());
   std::sort(ahead.begin(), ahead.end());
   EXPECT_NEAR(ahead[ahead.size() / 2], 0.0, 0.1);
+}
+
+} // namespace
+
+namespace {
+
+// The longest run of frames of interleaved stereo `samples` in which both channels are near 0.
+long longestSilence(const std::vector<int16_t>& samples) {
+  long run = 0, longest = 0;
+  for (std::size_t f = 0; f + 1 < samples.size(); f += 2) {
+    run = std::abs(samples[f]) < 16 && std::abs(samples[f + 1]) < 16 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
+
+// Each recording's 2 ms: a silence of that length is a hole heard as a click.
+constexpr long kHole = 88;
+
+// Channel mutes and a song that gives way to another are heard at once though the server holds
+// half a second: what it holds is written over, so nothing falls silent meanwhile.
+TEST_F(PulseOutputTest, ChangesAreHeardAtOnceWithoutAHole) {
+  TRecorder monitor;
+  ASSERT_TRUE(monitor.open());
+  testmod::Module loud = testmod::simpleSong("Loud", 4, 8, 64, {"Square"});
+  testmod::Module quiet = testmod::simpleSong("Quiet", 4, 8, 64, {"Soft"});
+  quiet.samples[0].volume = 8;
+  const std::string quietPath = dir.write("quiet.xm", testmod::writeXm(quiet));
+  MIDASmodule module = MIDASloadModule(dir.write("loud.xm", testmod::writeXm(loud)).c_str());
+  MIDASmodulePlayHandle h = MIDASplayModule(module, true);
+  ASSERT_NE(h, 0u);
+  for (int i = 0; i < 100 && monitor.peak(20ms) < 1000; ++i) {
+  }
+  ASSERT_GT(monitor.peak(100ms), 1000) << "nothing was heard";
+
+  ASSERT_TRUE(MIDASsetChannelMutes(module, {true, true, true, true}));
+  monitor.peak(60ms);
+  EXPECT_EQ(monitor.peak(200ms), 0) << "every channel muted";
+
+  // Toggling half the channels while the music is recorded leaves no hole in it.
+  std::vector<int16_t> toggled;
+  std::thread record([&] { toggled = monitor.read(1200ms); });
+  for (int i = 0; i < 10; ++i) {
+    ASSERT_TRUE(MIDASsetChannelMutes(module, i % 2 ? std::vector<bool>{true, true} : std::vector<bool>{}));
+    std::this_thread::sleep_for(100ms);
+  }
+  record.join();
+  EXPECT_LT(longestSilence({toggled.begin() + 2 * 4410, toggled.end()}), kHole) << "toggling mutes";
+
+  // Next: the song that follows starts as the one before fades, with no silence between them.
+  std::vector<int16_t> switched;
+  record = std::thread([&] { switched = monitor.read(600ms); });
+  std::this_thread::sleep_for(200ms);
+  MIDASmodule next = MIDASloadModule(quietPath.c_str());
+  ASSERT_TRUE(MIDASstopModule(h));
+  ASSERT_TRUE(MIDASfreeModule(module));
+  ASSERT_NE(MIDASplayModule(next, true), 0u);
+  record.join();
+  EXPECT_LT(longestSilence(switched), kHole) << "the next song";
+  EXPECT_GT(monitor.peak(100ms), 0) << "the next song is heard";
 }
 
 } // namespace
