@@ -1,301 +1,26 @@
 #include "music/midasdll.h"
 
-#include "music/MidasErrors.h"
-#include "music/MidasMixer.h"
-#include "music/MidasSong.h"
-#include "music/MixCommands.h"
-#include "music/MixLockWaits.h"
-#include "music/PlayViewRing.h"
+#include "music/MidasLibrary.h"
 #include "music/PulseOutput.h"
 #include "music/SdlOutput.h"
 #include "platform/utf8.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <map>
-#include <set>
-#include <memory>
-#include <mutex>
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
-using midas::fail;
+using namespace midas;
 
 namespace {
 
+
 constexpr int32_t kMinRate = 5000;
 constexpr int32_t kMaxRate = 192000;
-
-struct Options {
-  int32_t mixRate = 44100;
-  int32_t outputMode = MIDAS_MODE_16BIT_STEREO;
-  int32_t deviceMode = 0;
-  int32_t filterMode = 0;
-  int32_t mixingMode = 1;
-};
-
-// One playing module: its module and the play it follows (0: none).
-struct Play {
-  MIDASmodule module = 0;
-  MIDASmodulePlayHandle after = 0;
-};
-
-// What the mix has to make of a change: a song that starts from its beginning cuts in as the
-// sound before it fades out; a jump within the music fades one into the other.
-enum class TJump { None, Start, Within };
-
-// The library's state. Two locks, always taken in this order and never the second around a
-// call of the output: `api` serialises the calls that create, run, rest and end the output;
-// `mix` guards modules and play handles against the output's thread, which mixes under it
-// while it holds locks of its own (so holding `mix` around a call of the output could
-// deadlock). A caller holds `mix` only to look a handle up or to start, stop or pause a play;
-// what takes longer (seeks, mutes, render options, subsongs) is a command that the mixing
-// thread runs between two blocks.
-struct Library {
-  std::mutex api;
-  std::mutex mix;
-  Options options;
-  bool initialised = false;
-  // Straight to a PulseAudio server when one answers; through SDL's device otherwise.
-  std::unique_ptr<TSoundOutput> output;
-  bool background = false;
-  std::unique_ptr<TMidasMixer> mixer;
-  std::map<MIDASmodule, std::unique_ptr<TMidasSong>> modules;
-  std::map<MIDASmodulePlayHandle, Play> plays;
-  std::vector<TMidasSong*> playing;
-  TMixCommands commands;
-  bool mixing = false; // the output runs, so its thread takes the commands (under `api`)
-  TJump jump = TJump::None; // since the last block (under `mix`)
-  // Plays that a queued command puts elsewhere, once for each (under `mix`).
-  std::multiset<MIDASmodulePlayHandle> moving;
-  // Modules that a queued command gives another subsong, once for each (under `mix`).
-  std::multiset<MIDASmodule> selecting;
-  std::atomic<int64_t> longestWaitNs{0}; // of the mixing thread for `mix`
-  // What was heard block by block, by the output frame that ends each block.
-  TPlayViewRing views;
-  std::atomic<uint64_t> mixedFrames{0};
-  TRenderOptions render; // the mixing mode's filter from MIDASinit on
-  int32_t volume = 100;
-  uint32_t lastModule = 0;
-  uint32_t lastPlay = 0;
-};
-
-// Never destroyed: SDL's audio thread may still reach it while the process exits.
-Library& library() {
-  static Library* instance = new Library;
-  return *instance;
-}
-
-// A fresh non-zero handle that `taken` does not hold.
-template <typename Map> uint32_t nextHandle(uint32_t& last, const Map& taken) {
-  do {
-    ++last;
-  } while (last == 0 || taken.count(last));
-  return last;
-}
-
-// The songs the mixer renders: those that play, are not paused and are not reached through the
-// song they follow (waiting for it to end, or rendered by it since it did).
-void rebuildPlaying(Library& lib) {
-  lib.playing.clear();
-  for (const auto& [handle, play] : lib.plays) {
-    TMidasSong* song = lib.modules[play.module].get();
-    if (song->paused() || song->waiting() || (play.after && lib.plays.count(play.after))) continue;
-    lib.playing.push_back(song);
-  }
-}
-
-// Ends the play `handle`: a song waiting to follow it goes with it; one that has begun plays on
-// by itself, and the song it follows no longer leads to it.
-void removePlay(Library& lib, MIDASmodulePlayHandle handle) {
-  auto it = lib.plays.find(handle);
-  if (it == lib.plays.end()) return;
-  const Play play = it->second;
-  lib.plays.erase(it);
-  TMidasSong* song = lib.modules[play.module].get();
-  song->stop();
-  if (play.after && lib.plays.count(play.after)) lib.modules[lib.plays[play.after].module]->follow(nullptr);
-  std::vector<MIDASmodulePlayHandle> followers;
-  for (const auto& [other, next] : lib.plays)
-    if (next.after == handle && lib.modules[next.module]->waiting()) followers.push_back(other);
-  for (MIDASmodulePlayHandle follower : followers) removePlay(lib, follower);
-}
-
-TMidasSong* findModule(Library& lib, MIDASmodule module) {
-  auto it = lib.modules.find(module);
-  return it == lib.modules.end() ? nullptr : it->second.get();
-}
-
-TMidasSong* findPlay(Library& lib, MIDASmodulePlayHandle handle) {
-  auto it = lib.plays.find(handle);
-  return it == lib.plays.end() ? nullptr : findModule(lib, it->second.module);
-}
-
-// Runs `use` (which returns whether it succeeded) on the song of `module` under the mix lock;
-// an unknown module fails.
-template <typename Use>
-bool onModule(Library& lib, MIDASmodule module, Use&& use) {
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findModule(lib, module);
-  return song ? use(*song) : fail(MIDAS_ERROR_INVALID_MODULE);
-}
-
-// The same for the song that play `handle` plays.
-template <typename Use>
-bool onPlay(Library& lib, MIDASmodulePlayHandle handle, Use&& use) {
-  std::lock_guard lock(lib.mix);
-  TMidasSong* song = findPlay(lib, handle);
-  return song ? use(*song) : fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
-}
-
-// Runs the commands posted so far; needs the mix lock.
-void runCommands(Library& lib) {
-  if (lib.commands.run()) rebuildPlaying(lib);
-}
-
-// The mix lock for the mixing thread, noting how long it waited for it.
-std::unique_lock<std::mutex> lockForMixing(Library& lib) {
-  const auto asked = std::chrono::steady_clock::now();
-  std::unique_lock lock(lib.mix);
-  const int64_t waited =
-      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - asked).count();
-  int64_t longest = lib.longestWaitNs.load();
-  while (waited > longest && !lib.longestWaitNs.compare_exchange_weak(longest, waited)) {
-  }
-  return lock;
-}
-
-// Before each mixed block: the commands waiting, and a fade over whatever jumped.
-void beforeBlock(Library& lib) {
-  runCommands(lib);
-  if (lib.jump != TJump::None && lib.mixer) lib.mixer->jump(lib.jump == TJump::Within);
-  lib.jump = TJump::None;
-}
-
-// The output's thread: takes the commands waiting and, when `most` > 0, mixes again from up to
-// `most` frames back (see TSoundOutput::TRewind). Every playing song goes back to where it
-// stood there, so that a command is heard from there on.
-std::size_t rewindMix(Library& lib, std::size_t most) {
-  auto lock = lockForMixing(lib);
-  if (!lib.mixer) return 0;
-  std::size_t frames = most ? lib.mixer->rewindPoint(most) : 0;
-  if (!std::all_of(lib.playing.begin(), lib.playing.end(), [](const TMidasSong* song) { return song->canGoBack(); }))
-    frames = 0;
-  const uint64_t back = lib.mixedFrames - frames;
-  if (frames > 0)
-    for (const auto& [handle, play] : lib.plays) {
-      TMidasSong* song = lib.modules[play.module].get();
-      const bool mixed = std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
-      if (mixed && !lib.moving.count(handle))
-        song->goBackTo(back, lib.mixer->format().rate, lib.mixer->format().channels);
-    }
-  runCommands(lib);
-  if (frames == 0) return 0;
-  lib.mixer->rewind(frames, lib.jump != TJump::Start);
-  lib.jump = TJump::None;
-  lib.views.dropAfter(back);
-  lib.mixedFrames = back;
-  return frames;
-}
-
-// Queues `command` for the mixing thread and has the output take it soon (`rewrite`: heard at
-// once); while the output rests, nothing mixes and the command runs here.
-void postToMix(Library& lib, TMixCommands::TCommand command, bool rewrite) {
-  lib.commands.post(std::move(command));
-  std::lock_guard apiLock(lib.api);
-  if (lib.output && lib.mixing) return lib.output->wake(rewrite);
-  std::lock_guard mixLock(lib.mix);
-  runCommands(lib);
-}
-
-// When `pending` (asked under the mix lock) says that a command still to run changes what is
-// about to be read, waits until the commands posted so far have run; an output that does not
-// take them in time (a stalled server) leaves them to this thread.
-template <typename Pending> void settle(Library& lib, Pending&& pending) {
-  constexpr std::chrono::milliseconds kLongest{250};
-  const uint64_t ticket = lib.commands.lastTicket();
-  if (lib.commands.ran(ticket)) return;
-  {
-    std::lock_guard mixLock(lib.mix);
-    if (!pending()) return;
-  }
-  bool mixing;
-  {
-    std::lock_guard apiLock(lib.api);
-    mixing = lib.output && lib.mixing;
-  }
-  if (mixing && lib.commands.waitFor(ticket, kLongest)) return;
-  std::lock_guard mixLock(lib.mix);
-  runCommands(lib);
-}
-
-TOutputFormat outputFormat(const Options& o) {
-  TOutputFormat f;
-  f.rate = o.mixRate;
-  f.channels = (o.outputMode & 2) ? 2 : 1;
-  f.bits = (o.outputMode & 4) ? 8 : 16;
-  return f;
-}
-
-// After each mixed block: counts its frames, notes where each playing song stands at its end
-// and what the song heard in it looks like. Runs under the mix lock, on the thread that mixes.
-void noteBlock(Library& lib, std::size_t frames) {
-  const uint64_t end = lib.mixedFrames += frames;
-  for (TMidasSong* song : lib.playing) song->noteMixed(end);
-  auto heard = std::find_if(lib.playing.begin(), lib.playing.end(),
-                            [](const TMidasSong* song) { return !song->preview(); });
-  TPlayView view;
-  if (heard != lib.playing.end()) (*heard)->sounding().fillView(view);
-  lib.views.publish(view, end);
-}
-
-// The output frame being heard now: what was mixed less what the output holds. Needs the api
-// lock, and not the mix lock.
-uint64_t heardFrame(Library& lib) {
-  const uint64_t mixed = lib.mixedFrames;
-  if (!lib.output || !lib.mixer) return mixed;
-  const auto ahead = static_cast<uint64_t>(lib.output->latencySeconds() * lib.mixer->format().rate);
-  return mixed > ahead ? mixed - ahead : 0;
-}
-
-// How the output follows a change of what plays: holding what it has mixed ahead (a pause, a
-// song queued to follow), or mixing again from what is heard now (a song started or stopped).
-enum class TFollow { Hold, Rewrite };
-
-// Runs the output while a song can be heard, and rests it otherwise. A stop that leaves nothing
-// to hear fades out at once and then rests the output, which drops what it holds. Needs the api
-// lock, and not the mix lock.
-bool updateOutput(Library& lib, TFollow follow = TFollow::Hold) {
-  bool audible;
-  {
-    std::lock_guard mixLock(lib.mix);
-    audible = lib.initialised && lib.background && !lib.playing.empty();
-  }
-  if (!lib.output) return true;
-  if (follow == TFollow::Rewrite && !audible) {
-    lib.output->fadeOut();
-    lib.mixing = false;
-    return true;
-  }
-  std::string why;
-  const bool ran = lib.output->setRunning(audible, why);
-  lib.mixing = ran && audible;
-  if (follow == TFollow::Rewrite && lib.mixing) lib.output->wake(true);
-  return ran || fail(MIDAS_ERROR_AUDIO_DEVICE, why);
-}
-
-// PulseAudio is spoken to directly unless SDL was asked for another driver (the tests' dummy
-// and disk drivers, or ALSA).
-bool wantsPulseAudio() {
-  const char* driver = std::getenv("SDL_AUDIODRIVER");
-  return !driver || !*driver || std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "pipewire") == 0;
-}
 
 bool isOutputMode(int32_t mode) {
   return mode == MIDAS_MODE_8BIT_MONO || mode == MIDAS_MODE_8BIT_STEREO ||
@@ -505,12 +230,6 @@ bool MIDASgetInstrumentInfo(MIDASmodule module, int32_t index, InstrumentInfo* i
 
 namespace {
 
-// Brings the output in line with what can be heard after a change (see updateOutput).
-bool outputFollows(Library& lib, TFollow follow = TFollow::Hold) {
-  std::lock_guard lock(lib.api);
-  return updateOutput(lib, follow);
-}
-
 // A note for a preview: the instrument and the note.
 struct PreviewNote {
   int32_t instrument;
@@ -577,23 +296,6 @@ MIDASmodulePlayHandle MIDASplayModuleAfter(MIDASmodulePlayHandle playHandle, MID
   if (!playHandle) return fail(MIDAS_ERROR_INVALID_PLAY_HANDLE);
   return startPlay(module, false, playHandle);
 }
-
-namespace {
-
-// Whether `song` sounds in the mix by itself, so that its end is a jump in what is heard (not
-// once its follower has taken over, which sounds on as it is).
-bool soundsItself(const Library& lib, const TMidasSong* song) {
-  return song->canGoBack() && std::find(lib.playing.begin(), lib.playing.end(), song) != lib.playing.end();
-}
-
-// After a song that sounded itself has gone: its sound fades out from what is heard now.
-TFollow afterStop(Library& lib, bool sounded) {
-  if (!sounded) return TFollow::Hold;
-  if (lib.jump == TJump::None) lib.jump = TJump::Within;
-  return TFollow::Rewrite;
-}
-
-} // namespace
 
 bool MIDASstopModule(MIDASmodulePlayHandle playHandle) {
   Library& lib = library();
@@ -756,5 +458,3 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {
   return startPlay(module, true, 0, PreviewNote{instrument, note});
 }
-
-double TakeLongestMixLockWait() { return static_cast<double>(library().longestWaitNs.exchange(0)) / 1e9; }
