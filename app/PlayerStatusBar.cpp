@@ -86,6 +86,13 @@ void TPlayerStatusBar::showSkipped(const std::vector<TSkippedSong>& skipped) {
   if (!lines.isEmpty()) showMessage(lines.join("  "), kSkippedMessageMs);
 }
 
+void TPlayerStatusBar::showOutputProblem(const QString& problem) {
+  if (problem.isEmpty())
+    clearMessage();
+  else
+    showMessage("No sound output: " + problem);
+}
+
 void TPlayerStatusBar::showVolume(int percent, bool muted) {
   const QSignalBlocker quiet(VolumeSlider);
   VolumeSlider->setValue(muted ? 0 : percent);

@@ -31,6 +31,8 @@ public:
   void showVolume(int percent, bool muted);
   // Names the files passed over ("Skipped x.it: <reason>") for a few seconds; nothing for none.
   void showSkipped(const std::vector<TSkippedSong>& skipped);
+  // "No sound output: <problem>" over the state and the file until the problem is empty.
+  void showOutputProblem(const QString& problem);
 
   QSlider* VolumeSlider;
 

@@ -438,6 +438,11 @@ void TfrmMain::showLoadFailure() {
 
 void TfrmMain::showState() {
   StatusBar->setStateText(stateText(Player->State));
+  // The timer that watches the sound output runs only while a song plays.
+  if (Player->State != psPlaying && !m_outputProblem.empty()) {
+    m_outputProblem.clear();
+    StatusBar->showOutputProblem({});
+  }
   // The timer only runs while a song plays: a silent program does nothing at all.
   if (Player->State == psPlaying)
     Timer->start();
@@ -593,6 +598,11 @@ void TfrmMain::SetShuffle(bool shuffle) {
 
 void TfrmMain::TimerTimer() {
   if (!Player || Player->State != psPlaying) return;
+  if (std::string problem = Player->OutputProblem(); problem != m_outputProblem) {
+    m_outputProblem = std::move(problem);
+    StatusBar->showOutputProblem(QString::fromStdString(m_outputProblem));
+    emit playerChanged();
+  }
   showTime();
   // A song shorter than the timer's period may have ended more than once since the last look.
   // What follows starts the way the button starts a song, so that a list with nothing playable
@@ -647,6 +657,7 @@ TPlayerView TfrmMain::PlayerView() const {
   view.Volume = Player->Muted() ? 0.0 : Player->Volume() / 100.0;
   view.Repeat = Player->Repeat();
   view.Shuffle = Player->Shuffle();
+  view.Silenced = !m_outputProblem.empty();
   return view;
 }
 

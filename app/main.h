@@ -201,6 +201,7 @@ private:
   void playPending();
 
   int32_t m_pendingSong = -1; // playlist index to play once the player exists
+  std::string m_outputProblem; // why nothing is heard though a song plays; empty while it is
   std::string m_songsPlace;   // the playlist window's place
   bool m_shown = false;
 };

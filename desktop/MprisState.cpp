@@ -51,7 +51,7 @@ QString TMprisState::trackId(const TPlayerView& view) {
 QVariantMap TMprisState::playerProperties(const TPlayerView& view) {
   const bool sounding = view.State == psPlaying || view.State == psPaused;
   return {
-      {"PlaybackStatus", statusText(view.State)},
+      {"PlaybackStatus", statusText(view.State == psPlaying && view.Silenced ? psPaused : view.State)},
       {"Metadata", metadata(view)},
       {"Volume", view.Volume},
       {"LoopStatus", loopStatus(view.Repeat)},

@@ -24,13 +24,14 @@ struct TPlayerView {
   double Volume = 1;       // 0 (silent or muted) to 1
   TRepeatMode Repeat = TRepeatMode::All;
   bool Shuffle = false;
+  bool Silenced = false;   // a song plays but nothing is heard: the sound output has gone
 };
 
 // The mapping of the player onto the MPRIS interface org.mpris.MediaPlayer2.Player.
 class TMprisState {
 public:
   // The properties that change with the player: PlaybackStatus ("Playing", "Paused" or
-  // "Stopped"), Metadata (mpris:trackid, and for a loaded song xesam:title with "(2/5)" for
+  // "Stopped"; a silenced song is "Paused", as it is for the listener), Metadata (mpris:trackid, and for a loaded song xesam:title with "(2/5)" for
   // one of several subsongs, xesam:url, mpris:length in microseconds, and where the module has
   // them xesam:artist and xesam:comment, its message), Volume, LoopStatus, Shuffle, CanPlay, CanPause, CanGoNext,
   // CanGoPrevious and CanSeek.

@@ -101,6 +101,13 @@ void TMusicPlayer::PlayNext() {
 
 bool TMusicPlayer::FollowerReady() const { return m_queue.Ready(); }
 
+std::string TMusicPlayer::OutputProblem() const {
+  std::lock_guard lock(m_lock);
+  std::string problem;
+  if (!m_failed) MIDASgetOutputProblem(&problem);
+  return problem;
+}
+
 bool TMusicPlayer::playQueued() {
   std::optional<TSongQueue::TQueued> next = m_queue.Take();
   if (!next) return false;

@@ -137,6 +137,9 @@ public:
 
   // True when the song to follow is loaded and queued behind the playing one.
   bool FollowerReady() const;
+  // Why no sound is heard though a song plays (the sound server has gone; the library looks for
+  // it again), or empty.
+  std::string OutputProblem() const;
 
   // The files passed over since the last call, in order, because they did not load.
   std::vector<TSkippedSong> TakeSkipped();

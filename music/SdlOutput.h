@@ -35,6 +35,8 @@ public:
   bool setVolume(int32_t) override { return false; }
   // The device's buffer.
   double latencySeconds() override;
+  // A device that fails to open is reported by setRunning.
+  std::string problem() override { return {}; }
 
 private:
   // What an open device's callback knows: a device being closed renders silence, so that it

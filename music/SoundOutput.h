@@ -32,4 +32,7 @@ public:
   virtual bool setVolume(int32_t percent) = 0;
   // How long what is filled now takes to be heard, in seconds: what the output holds.
   virtual double latencySeconds() = 0;
+  // Why nothing is heard though the output runs (its sound server has gone, and it is looked
+  // for again); empty while the sound goes out.
+  virtual std::string problem() = 0;
 };

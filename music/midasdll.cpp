@@ -458,3 +458,12 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {
   return startPlay(module, true, 0, PreviewNote{instrument, note});
 }
+
+bool MIDASgetOutputProblem(std::string* reason) {
+  if (!reason) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  Library& lib = library();
+  std::lock_guard apiLock(lib.api);
+  if (!lib.initialised) return fail(MIDAS_ERROR_NOT_INITIALISED);
+  *reason = lib.output ? lib.output->problem() : std::string();
+  return true;
+}

@@ -228,6 +228,12 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted);
 // already; a second module loaded from the same file serves while the first plays.
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note);
 
+// Fills `reason` with why nothing is heard though modules play: the sound server has gone (killed
+// or restarted). The library looks for it again every half second, and once it answers the
+// music goes on from what was heard last; meanwhile the play time stands still. Empty while the
+// sound goes out.
+bool MIDASgetOutputProblem(std::string* reason);
+
 // The code of the last failure of a call on this thread.
 int MIDASgetLastError();
 

@@ -41,6 +41,11 @@ TEST(MprisStateTest, StatesAndAbilities) {
   pausedView.State = psStopped;
   EXPECT_EQ(TMprisState::playerProperties(pausedView)["PlaybackStatus"], "Stopped");
   EXPECT_EQ(TMprisState::playerProperties(pausedView)["CanPause"], false);
+
+  // A song that plays while the sound server is gone is heard as paused.
+  TPlayerView silenced = playing();
+  silenced.Silenced = true;
+  EXPECT_EQ(TMprisState::playerProperties(silenced)["PlaybackStatus"], "Paused");
 }
 
 // The loaded song's metadata: its own track id per subsong, title (the file's name when the

@@ -146,7 +146,7 @@ TEST_F(PulseOutputTest, ChangesAreHeardAtOnceWithoutAHole) {
 
   ASSERT_TRUE(MIDASsetChannelMutes(module, {true, true, true, true}));
   monitor.peak(60ms);
-  EXPECT_EQ(monitor.peak(200ms), 0) << "every channel muted";
+  EXPECT_LT(monitor.peak(200ms), 16) << "every channel muted";
 
   // Toggling half the channels while the music is recorded leaves no hole in it.
   std::vector<int16_t> toggled;
@@ -169,6 +169,58 @@ TEST_F(PulseOutputTest, ChangesAreHeardAtOnceWithoutAHole) {
   record.join();
   EXPECT_LT(longestSilence(switched), kHole) << "the next song";
   EXPECT_GT(monitor.peak(100ms), 0) << "the next song is heard";
+}
+
+} // namespace
+
+namespace {
+
+// A sound server that is killed and started again: the time stands still and the reason is told
+// while it is gone, and within two seconds of its return the music goes on from where it was.
+TEST_F(PulseOutputTest, ServerThatGoesAndComesBack) {
+  auto monitor = std::make_unique<TRecorder>();
+  ASSERT_TRUE(monitor->open());
+  testmod::Module m = testmod::simpleSong("Going", 4, 16, 64, {"Square"});
+  MIDASmodule module = MIDASloadModule(dir.write("going.xm", testmod::writeXm(m)).c_str());
+  MIDASmodulePlayHandle h = MIDASplayModule(module, true);
+  ASSERT_NE(h, 0u);
+  for (int i = 0; i < 100 && monitor->peak(20ms) < 1000; ++i) {
+  }
+  monitor->peak(500ms);
+  std::string problem;
+  ASSERT_TRUE(MIDASgetOutputProblem(&problem));
+  EXPECT_EQ(problem, "");
+
+  monitor.reset();
+  server.kill();
+  const auto gone = std::chrono::steady_clock::now();
+  while (problem.empty() && std::chrono::steady_clock::now() - gone < 2s) {
+    std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(MIDASgetOutputProblem(&problem));
+  }
+  EXPECT_NE(problem, "") << "the server's going is told";
+  double lost = 0, later = 0;
+  ASSERT_TRUE(MIDASgetPlayTime(h, &lost));
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(MIDASgetPlayTime(h, &later));
+  EXPECT_EQ(later, lost) << "the time stands still while nothing is heard";
+
+  ASSERT_TRUE(server.start());
+  monitor = std::make_unique<TRecorder>();
+  const auto back = std::chrono::steady_clock::now();
+  while (!problem.empty() && std::chrono::steady_clock::now() - back < 5s) {
+    std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(MIDASgetOutputProblem(&problem));
+  }
+  EXPECT_EQ(problem, "");
+  EXPECT_LT(std::chrono::steady_clock::now() - back, 2s) << "back within two seconds";
+  for (int i = 0; i < 200 && monitor->peak(20ms) < 1000; ++i) {
+  }
+  EXPECT_GT(monitor->peak(100ms), 1000) << "heard again";
+  double again = 0;
+  ASSERT_TRUE(MIDASgetPlayTime(h, &again));
+  EXPECT_GT(again, lost - 0.1);
+  EXPECT_LT(again, lost + 3.0) << "it goes on from where it was heard";
 }
 
 } // namespace
