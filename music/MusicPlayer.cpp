@@ -413,21 +413,19 @@ void TMusicPlayer::Rewind(int32_t step) {
 
 std::vector<TSkippedSong> TMusicPlayer::TakeSkipped() {
   std::lock_guard lock(m_lock);
-  adoptFollower();
   return std::exchange(m_skipped, {});
 }
 
 double TMusicPlayer::PlaySeconds() {
   std::lock_guard lock(m_lock);
   double seconds = 0;
-  adoptFollower();
   if (!m_failed && PlayHandle && !MIDASgetPlayTime(PlayHandle, &seconds)) FatalSoundError();
   return seconds;
 }
 
 void TMusicPlayer::GetPlayStatus(::PlayStatus& record) {
   std::lock_guard lock(m_lock);
-  if (!m_failed && !adoptFollower()) RefreshPlayStatus();
+  if (!m_failed) RefreshPlayStatus();
   record = PlayStatus;
 }
 

@@ -96,6 +96,8 @@ public:
   // Goes `seconds` into the song playing or paused (0 to Duration), to the sample.
   void SeekTo(double seconds);
   // How far the song playing or paused is into its current pass, in seconds; 0 while none is.
+  // Like every reading, it never changes the song: a queued song that has taken over becomes
+  // the player's own at the next operation (SongHasEnded among them).
   double PlaySeconds();
   // Refreshes PlayStatus while a song plays and copies it into `record`.
   void GetPlayStatus(::PlayStatus& record);
