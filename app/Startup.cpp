@@ -68,12 +68,14 @@ TMprisLinks MprisLinks() {
   TMprisLinks links;
   links.View = [] { return frmMain->PlayerView(); };
   links.PlaySeconds = [] { return frmMain->Player ? frmMain->Player->PlaySeconds() : 0.0; };
-  links.Play = [] { frmMain->mnuPlayClick(); };
-  links.PlayNext = [] { frmMain->btnPlayNextClick(); };
-  links.PlayPrevious = [] { frmMain->mnuPlayPreviousClick(); };
-  links.Stop = [] { frmMain->btnStopClick(); };
-  links.PauseOrResume = [] { frmMain->btnPauseClick(); };
-  links.SeekTo = [](double seconds) { frmMain->SeekTo(seconds); };
+  // The player controls drive the player controller as the window's own buttons do.
+  TPlayerController* controller = frmMain->Controller;
+  links.Play = [controller] { controller->play(); };
+  links.PlayNext = [controller] { controller->playNext(); };
+  links.PlayPrevious = [controller] { controller->playPrevious(); };
+  links.Stop = [controller] { controller->stop(); };
+  links.PauseOrResume = [controller] { controller->pauseOrResume(); };
+  links.SeekTo = [controller](double seconds) { controller->seekTo(seconds); };
   links.SetVolume = [](double volume) {
     frmMain->SetVolume(static_cast<int32_t>(std::lround(volume * 100)));
   };

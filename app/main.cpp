@@ -1,5 +1,6 @@
 #include "app/main.h"
 
+#include "app/Application.h"
 #include "app/ExportDialog.h"
 #include "app/HighScoreDelegate.h"
 #include "app/MixingPage.h"
@@ -56,7 +57,6 @@ namespace {
 constexpr int kClientWidth = 354;
 constexpr int kClientHeight = 296;
 constexpr int kStatusBarHeight = 19;
-constexpr int kTimerMs = 200;
 constexpr const char* kTitle = "VORKA";
 constexpr int32_t kHighScorePlaces = 20;
 constexpr double kSeekStepSeconds = 5;
@@ -131,9 +131,28 @@ TfrmMain::TfrmMain(const std::string& filesDir)
   connect(this, &TfrmMain::playerChanged, this, &TfrmMain::showPlayingRow);
   FillHighScores();
   buildStatusBar();
-  Timer = new QTimer(this);
-  Timer->setInterval(kTimerMs);
-  connect(Timer, &QTimer::timeout, this, &TfrmMain::TimerTimer);
+  Controller = new TPlayerController(this);
+  connect(Controller, &TPlayerController::songChanged, this, [this] {
+    if (!Player) return;
+    showSong();
+    showLoadFailure();
+  });
+  connect(Controller, &TPlayerController::settingsChanged, this, [this] {
+    if (!Player) return;
+    showVolume();
+    showPlayOrder();
+    emit playerChanged();
+  });
+  connect(Controller, &TPlayerController::ticked, this, &TfrmMain::showTime);
+  connect(Controller, &TPlayerController::positionJumped, this, &TfrmMain::positionJumped);
+  connect(Controller, &TPlayerController::outputProblemChanged, this, [this] {
+    StatusBar->showOutputProblem(QString::fromStdString(Controller->outputProblem()));
+    emit playerChanged();
+  });
+  connect(Controller, &TPlayerController::fatal, this, [this] {
+    Player = nullptr;
+    if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance())) app->endAfterFatalError();
+  });
   setFixedSize(sizeHint());
   setAcceptDrops(true);
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -318,14 +337,6 @@ QString TfrmMain::FilePanelText() const { return StatusBar->fileText(); }
 
 QString TfrmMain::TimePanelText() const { return StatusBar->timeText(); }
 
-bool TfrmMain::event(QEvent* event) {
-  if (event->type() == TWindowMessage::type()) {
-    if (static_cast<TWindowMessage*>(event)->Msg == WM_SONGSTARTED) WMSongStarted();
-    return true;
-  }
-  return QMainWindow::event(event);
-}
-
 void TfrmMain::showEvent(QShowEvent* event) {
   if (!m_shown && frmSetup) RestorePlace(this, frmSetup->MainWindowPlace);
   QMainWindow::showEvent(event);
@@ -343,7 +354,8 @@ void TfrmMain::FormShow() {
   if (frmSetup) m_songsPlace = frmSetup->SongsPlace;
   // What an export killed on its way left in the last export's folder goes.
   if (frmSetup && !frmSetup->ExportDir.empty()) TAudioExport::removeLeftovers(frmSetup->ExportDir);
-  Player = std::make_unique<TMusicPlayer>(this);
+  if (!Controller->start()) return;
+  Player = Controller->player();
   applyPlaySettings();
   handOverPlaylist();
   playPending();
@@ -353,13 +365,11 @@ void TfrmMain::applyPlaySettings() {
   if (!frmSetup) return;
   // Mixing choices are heard at once, before OK; Cancel brings back the stored ones.
   connect(frmSetup->Mixing, &TMixingPage::optionsChanged, this, [this](const TRenderOptions& options) {
-    if (Player) Player->ApplyRenderOptions(options);
+    Controller->applyRenderOptions(options);
   });
-  Player->SetVolume(frmSetup->Volume);
-  Player->SetRepeat(frmSetup->Repeat);
-  Player->SetShuffle(frmSetup->Shuffle);
-  showVolume();
-  showPlayOrder();
+  Controller->setVolume(frmSetup->Volume);
+  Controller->setRepeat(frmSetup->Repeat);
+  Controller->setShuffle(frmSetup->Shuffle);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -374,8 +384,8 @@ void TfrmMain::FormClose() {
   if (frmSetup) frmSetup->SongsPlace = m_songsPlace;
   // The module information keeps its place as it closes.
   if (frmInfo) frmInfo->close();
-  Timer->stop();
-  Player.reset();
+  Controller->finish();
+  Player = nullptr;
   storeHighScoresAtEnd();
 }
 
@@ -405,7 +415,7 @@ void TfrmMain::FillHighScores() {
   }
 }
 
-void TfrmMain::handOverPlaylist() { Player->SetSongs(Library->playlist().entries()); }
+void TfrmMain::handOverPlaylist() { Controller->setSongs(Library->playlist().entries()); }
 
 bool TfrmMain::queuedToGuiThread(void (TfrmMain::*handler)()) {
   if (QThread::currentThread() == thread()) return false;
@@ -438,16 +448,6 @@ void TfrmMain::showLoadFailure() {
 
 void TfrmMain::showState() {
   StatusBar->setStateText(stateText(Player->State));
-  // The timer that watches the sound output runs only while a song plays.
-  if (Player->State != psPlaying && !m_outputProblem.empty()) {
-    m_outputProblem.clear();
-    StatusBar->showOutputProblem({});
-  }
-  // The timer only runs while a song plays: a silent program does nothing at all.
-  if (Player->State == psPlaying)
-    Timer->start();
-  else
-    Timer->stop();
   emit playerChanged();
 }
 
@@ -476,142 +476,63 @@ void TfrmMain::showPlayOrder() {
   mnuMute->setChecked(Player->Muted());
 }
 
-void TfrmMain::WMSongStarted() {
-  if (!Player) return;
-  PlayStatus ignored{};
-  Player->GetPlayStatus(ignored);
-  showSong();
-}
-
 void TfrmMain::mnuPlayClick() {
-  if (queuedToGuiThread(&TfrmMain::mnuPlayClick) || !Player) return;
-  Player->Play();
-  showSong();
-  showLoadFailure();
+  if (!queuedToGuiThread(&TfrmMain::mnuPlayClick)) Controller->play();
 }
 
 void TfrmMain::btnPlayNextClick() {
-  if (queuedToGuiThread(&TfrmMain::btnPlayNextClick) || !Player) return;
-  Player->PlayNext();
-  showSong();
-  showLoadFailure();
+  if (!queuedToGuiThread(&TfrmMain::btnPlayNextClick)) Controller->playNext();
 }
 
 void TfrmMain::mnuPlayPreviousClick() {
-  if (queuedToGuiThread(&TfrmMain::mnuPlayPreviousClick) || !Player) return;
-  Player->PlayPrevious();
-  showSong();
-  showLoadFailure();
-  emit positionJumped();
+  if (!queuedToGuiThread(&TfrmMain::mnuPlayPreviousClick)) Controller->playPrevious();
 }
 
-void TfrmMain::PlaySong(int32_t index, int32_t subsong) {
-  if (!Player) return;
-  Player->PlaySong(index, subsong);
-  showSong();
-  showLoadFailure();
-}
+void TfrmMain::PlaySong(int32_t index, int32_t subsong) { Controller->playSong(index, subsong); }
 
-void TfrmMain::PlaySubsong(int32_t index) {
-  if (!Player) return;
-  Player->PlaySubsong(index);
-  showSong();
-}
+void TfrmMain::PlaySubsong(int32_t index) { Controller->playSubsong(index); }
 
 void TfrmMain::btnStopClick() {
-  if (queuedToGuiThread(&TfrmMain::btnStopClick) || !Player) return;
-  Player->Stop();
-  showTime();
-  showState();
+  if (!queuedToGuiThread(&TfrmMain::btnStopClick)) Controller->stop();
 }
 
 void TfrmMain::btnPauseClick() {
-  if (queuedToGuiThread(&TfrmMain::btnPauseClick) || !Player) return;
-  if (Player->State == psPaused)
-    Player->Resume();
-  else
-    Player->Pause();
-  showTime();
-  showState();
+  if (!queuedToGuiThread(&TfrmMain::btnPauseClick)) Controller->pauseOrResume();
 }
 
 void TfrmMain::btnFfwdClick() {
-  if (queuedToGuiThread(&TfrmMain::btnFfwdClick) || !Player) return;
-  Player->Forward(1);
-  emit positionJumped();
+  if (!queuedToGuiThread(&TfrmMain::btnFfwdClick)) Controller->forward();
 }
 
 void TfrmMain::btnRewClick() {
-  if (queuedToGuiThread(&TfrmMain::btnRewClick) || !Player) return;
-  Player->Rewind(1);
-  emit positionJumped();
+  if (!queuedToGuiThread(&TfrmMain::btnRewClick)) Controller->rewind();
 }
 
-void TfrmMain::SeekTo(double seconds) {
-  if (!Player || !Player->PlayHandle) return;
-  Player->SeekTo(seconds);
-  showTime();
-  emit positionJumped();
-}
+void TfrmMain::SeekTo(double seconds) { Controller->seekTo(seconds); }
 
 void TfrmMain::SeekBy(double delta) {
   if (Player) SeekTo(Player->PlaySeconds() + delta);
 }
 
 void TfrmMain::SetVolume(int32_t percent) {
-  if (!Player) return;
-  Player->SetMuted(false);
-  Player->SetVolume(percent);
-  frmSetup->Volume = Player->Volume();
-  showVolume();
-  showPlayOrder();
-  emit playerChanged();
+  Controller->setVolume(percent);
+  if (Player) frmSetup->Volume = Player->Volume();
 }
 
 void TfrmMain::StepVolume(int32_t delta) {
   if (Player) SetVolume(Player->Volume() + delta);
 }
 
-void TfrmMain::SetMuted(bool muted) {
-  if (!Player) return;
-  Player->SetMuted(muted);
-  showVolume();
-  showPlayOrder();
-  emit playerChanged();
-}
+void TfrmMain::SetMuted(bool muted) { Controller->setMuted(muted); }
 
 void TfrmMain::SetRepeat(TRepeatMode repeat) {
-  if (!Player) return;
-  Player->SetRepeat(repeat);
+  Controller->setRepeat(repeat);
   frmSetup->Repeat = repeat;
-  showPlayOrder();
-  emit playerChanged();
 }
 
 void TfrmMain::SetShuffle(bool shuffle) {
-  if (!Player) return;
-  Player->SetShuffle(shuffle);
+  Controller->setShuffle(shuffle);
   frmSetup->Shuffle = shuffle;
-  showPlayOrder();
-  emit playerChanged();
-}
-
-void TfrmMain::TimerTimer() {
-  if (!Player || Player->State != psPlaying) return;
-  if (std::string problem = Player->OutputProblem(); problem != m_outputProblem) {
-    m_outputProblem = std::move(problem);
-    StatusBar->showOutputProblem(QString::fromStdString(m_outputProblem));
-    emit playerChanged();
-  }
-  showTime();
-  // A song shorter than the timer's period may have ended more than once since the last look.
-  // What follows starts the way the button starts a song, so that a list with nothing playable
-  // left shows that in the caption as well as in the status bar.
-  if (Player->SongHasEnded()) {
-    Player->PlayAfterEnd();
-    showSong();
-    showLoadFailure();
-  }
 }
 
 void TfrmMain::btnPlayListClick() {
@@ -657,7 +578,7 @@ TPlayerView TfrmMain::PlayerView() const {
   view.Volume = Player->Muted() ? 0.0 : Player->Volume() / 100.0;
   view.Repeat = Player->Repeat();
   view.Shuffle = Player->Shuffle();
-  view.Silenced = !m_outputProblem.empty();
+  view.Silenced = !Controller->outputProblem().empty();
   return view;
 }
 

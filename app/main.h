@@ -2,6 +2,7 @@
 
 #include "desktop/MprisState.h"
 #include "music/MusicPlayer.h"
+#include "music/PlayerController.h"
 #include "scores/Score.h"
 
 #include <QMainWindow>
@@ -24,9 +25,10 @@ class TPlaylistActions;
 
 // The main window: the transport buttons and menu of the music player (with keys), the
 // progress bar of the playing song (click or drag it to seek), the time played, the volume, the
-// high-score table and the entries to the dialogs. It owns the player from its first showing to
-// its closing. The transport handlers may be called from any thread; from another thread they
-// are queued to the GUI thread and run there. Module files and folders dropped on it are read
+// high-score table and the entries to the dialogs. Its player controller opens the player at its
+// first showing and closes it at its closing; the window shows what the controller tells of.
+// The transport handlers may be called from any thread; from another thread they are queued to
+// the GUI thread and run there. Module files and folders dropped on it are read
 // on a thread of their own, then added to the playlist and played. It comes back where it was at the last end.
 class TfrmMain : public QMainWindow {
   Q_OBJECT
@@ -41,7 +43,10 @@ public:
   explicit TfrmMain(const std::string& filesDir);
   ~TfrmMain() override;
 
-  std::unique_ptr<TMusicPlayer> Player;
+  // Decides what plays; the window's commands, the game's and the desktop's go to it.
+  TPlayerController* Controller;
+  // The controller's player while it is open; null before the first showing and after the end.
+  TMusicPlayer* Player = nullptr;
   // The playlist, the rows shown of it and the index of what its modules hold.
   std::unique_ptr<TLibrary> Library;
   // The playlist window and playlist files.
@@ -75,8 +80,6 @@ public:
   void mnuContentsClick();
   void ImageDblClick();
   void mnuExitClick();
-  void TimerTimer();
-  void WMSongStarted();
   // Fills the high-score box with one row per entry of the list; also after every game.
   void FillHighScores();
   // Writes the high scores now; a failure shows "Could not write high scores: <path>:
@@ -123,7 +126,6 @@ public:
   QToolButton* btnFfwd;
   TSeekBar* ProgressBar;
   TPlayerStatusBar* StatusBar;
-  QTimer* Timer;
 
   QAction* mnuExport;
   QAction* mnuSongs;
@@ -162,7 +164,6 @@ signals:
   void positionJumped();
 
 protected:
-  bool event(QEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -201,7 +202,6 @@ private:
   void playPending();
 
   int32_t m_pendingSong = -1; // playlist index to play once the player exists
-  std::string m_outputProblem; // why nothing is heard though a song plays; empty while it is
   std::string m_songsPlace;   // the playlist window's place
   bool m_shown = false;
 };

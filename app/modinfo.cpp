@@ -180,7 +180,7 @@ void TfrmInfo::hideEvent(QHideEvent* event) {
 }
 
 void TfrmInfo::followPlayer() {
-  const TMusicPlayer* player = m_mainWindow->Player.get();
+  const TMusicPlayer* player = m_mainWindow->Player;
   if (!isVisible() || !player || player->FileName == m_path) return;
   if (player->State != psPlaying && player->State != psPaused) return;
   // The instrument heard is one of the module shown before.

@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, PlaylistIsHandedOverWithoutPlaying) {
   start();
   EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b}));
   EXPECT_EQ(frmMain->Player->State, psIdle);
-  EXPECT_FALSE(frmMain->Timer->isActive());
+  EXPECT_FALSE(frmMain->Controller->watching());
   EXPECT_EQ(caption(), "VORKA");
 }
 
@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, PlayShowsTheSong) {
   EXPECT_EQ(frmMain->FilePanelText().toStdString(), a);
   EXPECT_EQ(frmMain->StatePanelText(), "Playing");
   frmMain->setWindowTitle("changed");
-  QApplication::sendPostedEvents(frmMain);
+  QApplication::sendPostedEvents(frmMain->Controller);
   EXPECT_EQ(caption(), "VORKA - Alpha");
 }
 
@@ -139,11 +139,11 @@ TEST_F(MainWindowTest, PauseStopAndPlayWhilePaused) {
   storePlaylist({song("Alpha"), song("Beta")});
   start();
   frmMain->btnPlayNextClick();
-  EXPECT_TRUE(frmMain->Timer->isActive());
+  EXPECT_TRUE(frmMain->Controller->watching());
   frmMain->btnPauseClick();
   EXPECT_EQ(frmMain->Player->State, psPaused);
   EXPECT_EQ(frmMain->StatePanelText(), "Paused");
-  EXPECT_FALSE(frmMain->Timer->isActive());
+  EXPECT_FALSE(frmMain->Controller->watching());
   frmMain->btnStopClick();
   EXPECT_EQ(frmMain->Player->State, psPaused);
   frmMain->btnPauseClick();

@@ -1,0 +1,209 @@
+#include "music/PlayerController.h"
+
+#include "platform/winmsg.h"
+
+#include <QEvent>
+
+#include <utility>
+
+namespace {
+
+constexpr int kWatchMs = 200;
+
+void pauseOrResumeOf(TMusicPlayer& player) {
+  if (player.State == psPaused)
+    player.Resume();
+  else
+    player.Pause();
+}
+
+} // namespace
+
+TPlayerController::TPlayerController(QObject* parent) : QObject(parent) {
+  m_watch.setInterval(kWatchMs);
+  connect(&m_watch, &QTimer::timeout, this, &TPlayerController::watch);
+  m_flushTimer.setSingleShot(true);
+  connect(&m_flushTimer, &QTimer::timeout, this, [this] {
+    // The flood is over: what comes next is carried out at once again.
+    m_quick = 0;
+    flush();
+  });
+}
+
+TPlayerController::~TPlayerController() { finish(); }
+
+bool TPlayerController::start() {
+  try {
+    m_player = std::make_unique<TMusicPlayer>(this);
+  } catch (const EFatalSoundError&) {
+    m_failed = true;
+    emit fatal();
+    return false;
+  }
+  return true;
+}
+
+void TPlayerController::finish() {
+  m_watch.stop();
+  m_flushTimer.stop();
+  m_player.reset();
+}
+
+bool TPlayerController::event(QEvent* event) {
+  if (event->type() != TWindowMessage::type()) return QObject::event(event);
+  // A song started: by a command, at the end of the one before, or a queued one took over.
+  if (static_cast<TWindowMessage*>(event)->Msg == WM_SONGSTARTED && player()) emit songChanged();
+  return true;
+}
+
+void TPlayerController::carryOut(const std::function<void(TMusicPlayer&)>& command, TChange change) {
+  TMusicPlayer* playing = player();
+  if (!playing) return;
+  try {
+    command(*playing);
+  } catch (const EFatalSoundError&) {
+    m_failed = true;
+    m_watch.stop();
+    emit fatal();
+    return;
+  }
+  // The watch runs only while a song plays: a silent program does nothing at all.
+  if (playing->State == psPlaying)
+    m_watch.start();
+  else
+    m_watch.stop();
+  if (playing->State != psPlaying && !m_outputProblem.empty()) {
+    m_outputProblem.clear();
+    emit outputProblemChanged();
+  }
+  if (change == TChange::Settings) return emit settingsChanged();
+  if (change == TChange::Jump) emit positionJumped();
+  emit songChanged();
+}
+
+bool TPlayerController::flooding() {
+  const auto now = std::chrono::steady_clock::now();
+  m_quick = now - m_lastDone < kQuickGap ? m_quick + 1 : 0;
+  if (!m_flushTimer.isActive() && m_quick < kFloodCount) return false;
+  m_flushTimer.start(kFloodWindow);
+  m_lastDone = now;
+  return true;
+}
+
+void TPlayerController::flush() {
+  m_flushTimer.stop();
+  const int32_t steps = std::exchange(m_steps, 0);
+  const bool toggle = std::exchange(m_toggle, false);
+  const std::optional<double> seek = std::exchange(m_seek, std::nullopt);
+  if (steps > 0) carryOut([](TMusicPlayer& p) { p.PlayNext(); });
+  if (steps < 0) carryOut([](TMusicPlayer& p) { p.PlayPrevious(); }, TChange::Jump);
+  if (toggle) carryOut(pauseOrResumeOf);
+  if (seek) carryOut([&](TMusicPlayer& p) { p.SeekTo(*seek); }, TChange::Jump);
+}
+
+void TPlayerController::play() {
+  flush();
+  carryOut([](TMusicPlayer& p) { p.Play(); });
+}
+
+void TPlayerController::playNext() {
+  if (flooding()) return void(++m_steps);
+  flush();
+  carryOut([](TMusicPlayer& p) { p.PlayNext(); });
+  m_lastDone = std::chrono::steady_clock::now();
+}
+
+void TPlayerController::playPrevious() {
+  if (flooding()) return void(--m_steps);
+  flush();
+  carryOut([](TMusicPlayer& p) { p.PlayPrevious(); }, TChange::Jump);
+  m_lastDone = std::chrono::steady_clock::now();
+}
+
+void TPlayerController::stop() {
+  flush();
+  carryOut([](TMusicPlayer& p) { p.Stop(); });
+}
+
+void TPlayerController::pauseOrResume() {
+  if (flooding()) return void(m_toggle = !m_toggle);
+  flush();
+  carryOut(pauseOrResumeOf);
+  m_lastDone = std::chrono::steady_clock::now();
+}
+
+void TPlayerController::forward() {
+  flush();
+  carryOut([](TMusicPlayer& p) { p.Forward(1); }, TChange::Jump);
+}
+
+void TPlayerController::rewind() {
+  flush();
+  carryOut([](TMusicPlayer& p) { p.Rewind(1); }, TChange::Jump);
+}
+
+void TPlayerController::seekTo(double seconds) {
+  if (!player() || !player()->PlayHandle) return;
+  if (flooding()) return void(m_seek = seconds);
+  flush();
+  carryOut([seconds](TMusicPlayer& p) { p.SeekTo(seconds); }, TChange::Jump);
+  m_lastDone = std::chrono::steady_clock::now();
+}
+
+void TPlayerController::playSong(int32_t index, int32_t subsong) {
+  flush();
+  carryOut([=](TMusicPlayer& p) { p.PlaySong(index, subsong); });
+}
+
+void TPlayerController::playSubsong(int32_t index) {
+  flush();
+  carryOut([index](TMusicPlayer& p) { p.PlaySubsong(index); });
+}
+
+void TPlayerController::setVolume(int32_t percent) {
+  carryOut([percent](TMusicPlayer& p) {
+    p.SetMuted(false);
+    p.SetVolume(percent);
+  }, TChange::Settings);
+}
+
+void TPlayerController::setMuted(bool muted) {
+  carryOut([muted](TMusicPlayer& p) { p.SetMuted(muted); }, TChange::Settings);
+}
+
+void TPlayerController::setRepeat(TRepeatMode repeat) {
+  carryOut([repeat](TMusicPlayer& p) { p.SetRepeat(repeat); }, TChange::Settings);
+}
+
+void TPlayerController::setShuffle(bool shuffle) {
+  carryOut([shuffle](TMusicPlayer& p) { p.SetShuffle(shuffle); }, TChange::Settings);
+}
+
+void TPlayerController::setSongs(std::vector<std::string> songs) {
+  carryOut([&songs](TMusicPlayer& p) { p.SetSongs(std::move(songs)); }, TChange::Settings);
+}
+
+void TPlayerController::applyRenderOptions(const TRenderOptions& options) {
+  carryOut([&options](TMusicPlayer& p) { p.ApplyRenderOptions(options); }, TChange::Settings);
+}
+
+void TPlayerController::watch() {
+  TMusicPlayer* playing = player();
+  if (!playing || playing->State != psPlaying) return m_watch.stop();
+  if (std::string problem = playing->OutputProblem(); problem != m_outputProblem) {
+    m_outputProblem = std::move(problem);
+    emit outputProblemChanged();
+  }
+  emit ticked();
+  // A song shorter than the watch's period may have ended more than once since the last look.
+  bool ended = false;
+  try {
+    ended = playing->SongHasEnded();
+  } catch (const EFatalSoundError&) {
+    m_failed = true;
+    m_watch.stop();
+    emit fatal();
+    return;
+  }
+  if (ended) carryOut([](TMusicPlayer& p) { p.PlayAfterEnd(); });
+}

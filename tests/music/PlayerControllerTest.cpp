@@ -1,0 +1,83 @@
+#include "music/PlayerController.h"
+#include "platform/msgbox.h"
+#include "tests/support/ModuleWriter.h"
+#include "tests/support/QtApp.h"
+#include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Runs the event loop until `done`, for at most two seconds.
+bool processUntil(const std::function<bool()>& done) {
+  for (const auto end = std::chrono::steady_clock::now() + 2s; !done();) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+// A flood of commands, as a script sends them over the bus, is taken together: the player
+// carries out a handful at once and the rest as one; an even number of Play/Pause leaves the
+// state as it was, seeks end at the last place asked for, and any other command first carries
+// out what was taken together.
+TEST(PlayerControllerTest, FloodsAreTakenTogether) {
+  testApp();
+  TempDir dir, config;
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  SetMessageBoxHandler([](const std::string& text, const std::string&, TMessageKind) { ADD_FAILURE() << text; });
+  TPlayerController controller;
+  ASSERT_TRUE(controller.start());
+  std::vector<std::string> songs;
+  for (const char* title : {"One", "Two", "Three"})
+    songs.push_back(dir.write(std::string(title) + ".xm", testmod::writeXm(testmod::simpleSong(title, 4, 8, 64, {"Sq"}))));
+  controller.setSongs(songs);
+  int changes = 0;
+  QObject::connect(&controller, &TPlayerController::songChanged, [&] { ++changes; });
+  controller.playNext();
+  TMusicPlayer& player = *controller.player();
+  ASSERT_EQ(player.State, psPlaying);
+
+  changes = 0;
+  for (int i = 0; i < 2000; ++i) {
+    controller.playNext();
+    controller.pauseOrResume();
+  }
+  EXPECT_LE(changes, TPlayerController::kFloodCount) << "carried out one by one";
+  EXPECT_TRUE(controller.takingTogether());
+  const int atOnce = changes;
+  ASSERT_TRUE(processUntil([&] { return !controller.takingTogether(); }));
+  EXPECT_GT(changes, atOnce) << "what was taken together was carried out";
+  ASSERT_TRUE(player.State == psPlaying || player.State == psPaused);
+  if (player.State == psPaused) controller.pauseOrResume();
+  ASSERT_EQ(player.State, psPlaying);
+  const int32_t song = player.SongIndex;
+
+  for (int i = 1; i <= 1000; ++i) controller.seekTo(i / 100.0);
+  for (int i = 0; i < 1000; ++i) controller.pauseOrResume();
+  ASSERT_TRUE(processUntil([&] { return !controller.takingTogether(); }));
+  EXPECT_GT(player.PlaySeconds(), 9.9);
+  EXPECT_LT(player.PlaySeconds(), 10.5);
+  EXPECT_EQ(player.State, psPlaying);
+  EXPECT_EQ(player.SongIndex, song);
+
+  // Pause, then a flood of seeks: Stop carries them out first, and stops (which it does not
+  // while paused).
+  for (int i = 0; i < 1000; ++i) controller.seekTo(i / 100.0);
+  controller.pauseOrResume();
+  controller.stop();
+  EXPECT_EQ(player.State, psPaused);
+  controller.finish();
+  SetMessageBoxHandler(nullptr);
+}
+
+} // namespace
