@@ -145,6 +145,12 @@ TfrmMain::TfrmMain(const std::string& filesDir)
   });
   connect(Controller, &TPlayerController::ticked, this, &TfrmMain::showTime);
   connect(Controller, &TPlayerController::positionJumped, this, &TfrmMain::positionJumped);
+  connect(Controller, &TPlayerController::waitingForSong, this, [this](bool waiting) {
+    if (waiting)
+      StatusBar->showMessage("Loading the next song...");
+    else
+      StatusBar->clearMessage();
+  });
   connect(Controller, &TPlayerController::outputProblemChanged, this, [this] {
     StatusBar->showOutputProblem(QString::fromStdString(Controller->outputProblem()));
     emit playerChanged();

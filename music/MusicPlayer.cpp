@@ -101,6 +101,11 @@ void TMusicPlayer::PlayNext() {
 
 bool TMusicPlayer::FollowerReady() const { return m_queue.Ready(); }
 
+bool TMusicPlayer::FollowerComing() const {
+  std::lock_guard lock(m_lock);
+  return !m_failed && PlayHandle && nextSubsong() <= 0 && !m_queue.Ready() && m_queue.Busy();
+}
+
 std::string TMusicPlayer::OutputProblem() const {
   std::lock_guard lock(m_lock);
   std::string problem;

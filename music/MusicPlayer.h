@@ -139,6 +139,9 @@ public:
 
   // True when the song to follow is loaded and queued behind the playing one.
   bool FollowerReady() const;
+  // True when PlayNext would read a file now although the song queue is still reading the
+  // files to find the song to follow: waiting for it spares the caller the reading.
+  bool FollowerComing() const;
   // Why no sound is heard though a song plays (the sound server has gone; the library looks for
   // it again), or empty.
   std::string OutputProblem() const;

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr int kWatchMs = 200;
+constexpr int kPollMs = 10;
+// A wait for the song to follow is told of once it has lasted this many polls.
+constexpr int kPollsUntilNote = 15;
 
 void pauseOrResumeOf(TMusicPlayer& player) {
   if (player.State == psPaused)
@@ -28,6 +31,8 @@ TPlayerController::TPlayerController(QObject* parent) : QObject(parent) {
     m_quick = 0;
     flush();
   });
+  m_followerPoll.setInterval(kPollMs);
+  connect(&m_followerPoll, &QTimer::timeout, this, &TPlayerController::awaitFollower);
 }
 
 TPlayerController::~TPlayerController() { finish(); }
@@ -44,6 +49,7 @@ bool TPlayerController::start() {
 }
 
 void TPlayerController::finish() {
+  stopWaiting();
   m_watch.stop();
   m_flushTimer.stop();
   m_player.reset();
@@ -91,6 +97,7 @@ bool TPlayerController::flooding() {
 }
 
 void TPlayerController::flush() {
+  stopWaiting();
   m_flushTimer.stop();
   const int32_t steps = std::exchange(m_steps, 0);
   const bool toggle = std::exchange(m_toggle, false);
@@ -108,7 +115,9 @@ void TPlayerController::play() {
 
 void TPlayerController::playNext() {
   if (flooding()) return void(++m_steps);
+  if (m_followerPoll.isActive()) return;
   flush();
+  if (player() && player()->FollowerComing()) return m_followerPoll.start();
   carryOut([](TMusicPlayer& p) { p.PlayNext(); });
   m_lastDone = std::chrono::steady_clock::now();
 }
@@ -206,4 +215,20 @@ void TPlayerController::watch() {
     return;
   }
   if (ended) carryOut([](TMusicPlayer& p) { p.PlayAfterEnd(); });
+}
+
+void TPlayerController::awaitFollower() {
+  TMusicPlayer* playing = player();
+  if (playing && playing->FollowerComing()) {
+    if (++m_waited == kPollsUntilNote) emit waitingForSong(true);
+    return;
+  }
+  stopWaiting();
+  carryOut([](TMusicPlayer& p) { p.PlayNext(); });
+}
+
+void TPlayerController::stopWaiting() {
+  if (!m_followerPoll.isActive()) return;
+  m_followerPoll.stop();
+  if (std::exchange(m_waited, 0) >= kPollsUntilNote) emit waitingForSong(false);
 }

@@ -23,7 +23,11 @@
 // Play/Pause and seeks in a row, each within kQuickGap of the end of the one before) are taken
 // together: what arrives meanwhile is carried out kFloodWindow after the last, Nexts and Previouses as one step each way, Play/Pause as often
 // as it was asked for leaves it (twice is nothing), seeks at the last place asked for. Any other
-// command first carries out what was taken together, so the order stays as asked. GUI thread.
+// command first carries out what was taken together, so the order stays as asked.
+//
+// Next never reads files on this thread while the song queue is still reading them to find
+// the song to follow: it waits for that song (the one playing plays on), and tells of the wait
+// when it lasts. Any other command ends the wait. GUI thread.
 class TPlayerController : public QObject {
   Q_OBJECT
 
@@ -40,6 +44,8 @@ public:
   TMusicPlayer* player() const { return m_failed ? nullptr : m_player.get(); }
   // Why nothing is heard though a song plays; empty while the sound goes out.
   const std::string& outputProblem() const { return m_outputProblem; }
+  // Whether Next waits for the song queue to read the song to follow.
+  bool awaitingSong() const { return m_followerPoll.isActive(); }
   // Whether commands of a flood wait to be carried out.
   bool takingTogether() const { return m_flushTimer.isActive(); }
   // Whether it watches a playing song (it does only while one plays).
@@ -82,6 +88,9 @@ signals:
   void fatal();
   // The sound output went or came back (see outputProblem()).
   void outputProblemChanged();
+  // Next has waited a while for the song queue to read the song to follow (true), or that wait
+  // is over (false).
+  void waitingForSong(bool waiting);
 
 protected:
   bool event(QEvent* event) override;
@@ -98,6 +107,9 @@ private:
   void flush();
   // While a song plays: its end, the queued song taking over and the sound output.
   void watch();
+  // While Next waits for the song queue.
+  void awaitFollower();
+  void stopWaiting();
 
   std::unique_ptr<TMusicPlayer> m_player;
   bool m_failed = false;
@@ -110,4 +122,7 @@ private:
   int32_t m_steps = 0;       // Nexts less Previouses
   bool m_toggle = false;     // an odd number of Play/Pause
   std::optional<double> m_seek;
+  // Next waiting for the song to follow.
+  QTimer m_followerPoll;
+  int m_waited = 0; // polls so far
 };

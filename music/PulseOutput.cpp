@@ -2,6 +2,10 @@
 
 #include <pulse/pulseaudio.h>
 
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
 #include <algorithm>
 
 namespace {
@@ -25,15 +29,48 @@ constexpr pa_usec_t kFadeOutUs = 60000;
 // While the server is gone it is looked for this often.
 constexpr pa_usec_t kRetryUs = 500000;
 
+#if defined(__SANITIZE_THREAD__)
+// ThreadSanitizer leaves aside what PulseAudio's libraries do, the mainloop's lock among it: it
+// is told where that lock is taken and given back, so that it sees what the lock orders.
+void lockTaken(pa_threaded_mainloop* loop) { __tsan_acquire(loop); }
+void lockGiven(pa_threaded_mainloop* loop) { __tsan_release(loop); }
+#else
+void lockTaken(pa_threaded_mainloop*) {}
+void lockGiven(pa_threaded_mainloop*) {}
+#endif
+
 // A lock on the mainloop for a scope.
 class TLoopLock {
 public:
-  explicit TLoopLock(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(loop); }
-  ~TLoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+  explicit TLoopLock(pa_threaded_mainloop* loop) : m_loop(loop) {
+    pa_threaded_mainloop_lock(loop);
+    lockTaken(loop);
+  }
+  ~TLoopLock() {
+    lockGiven(m_loop);
+    pa_threaded_mainloop_unlock(m_loop);
+  }
 
 private:
   pa_threaded_mainloop* m_loop;
 };
+
+// A callback of the mainloop, which runs it holding its lock.
+class TInLoop {
+public:
+  explicit TInLoop(pa_threaded_mainloop* loop) : m_loop(loop) { lockTaken(loop); }
+  ~TInLoop() { lockGiven(m_loop); }
+
+private:
+  pa_threaded_mainloop* m_loop;
+};
+
+// Waits for a signal of the mainloop, which gives its lock back meanwhile.
+void waitFor(pa_threaded_mainloop* loop) {
+  lockGiven(loop);
+  pa_threaded_mainloop_wait(loop);
+  lockTaken(loop);
+}
 
 void done(pa_operation* operation) {
   if (operation) pa_operation_unref(operation);
@@ -75,12 +112,12 @@ bool TPulseOutput::connect(const TOutputFormat& format) {
   if (!openContext()) return false;
   for (pa_context_state_t state; (state = pa_context_get_state(m_context)) != PA_CONTEXT_READY;) {
     if (!PA_CONTEXT_IS_GOOD(state)) return false;
-    pa_threaded_mainloop_wait(m_loop);
+    waitFor(m_loop);
   }
   if (!openStream()) return false;
   for (pa_stream_state_t state; (state = pa_stream_get_state(m_stream)) != PA_STREAM_READY;) {
     if (!PA_STREAM_IS_GOOD(state)) return false;
-    pa_threaded_mainloop_wait(m_loop);
+    waitFor(m_loop);
   }
   m_connected = true;
   return true;
@@ -151,6 +188,7 @@ TPulseOutput::~TPulseOutput() {
 }
 
 void TPulseOutput::onTimer(pa_time_event* event) {
+  TInLoop held(m_loop);
   if (event == m_wake)
     takeCommands();
   else if (event == m_rest)
@@ -160,6 +198,7 @@ void TPulseOutput::onTimer(pa_time_event* event) {
 }
 
 void TPulseOutput::onContextState() {
+  TInLoop held(m_loop);
   pa_threaded_mainloop_signal(m_loop, 0);
   const pa_context_state_t state = pa_context_get_state(m_context);
   if (!PA_CONTEXT_IS_GOOD(state))
@@ -169,6 +208,7 @@ void TPulseOutput::onContextState() {
 }
 
 void TPulseOutput::onStreamState() {
+  TInLoop held(m_loop);
   pa_threaded_mainloop_signal(m_loop, 0);
   const pa_stream_state_t state = pa_stream_get_state(m_stream);
   if (!PA_STREAM_IS_GOOD(state))
@@ -208,6 +248,7 @@ std::string TPulseOutput::problem() {
 
 void TPulseOutput::onWrite(pa_stream* stream, std::size_t bytes, void* self) {
   auto& output = *static_cast<TPulseOutput*>(self);
+  TInLoop held(output.m_loop);
   while (bytes > 0) {
     void* data = nullptr;
     std::size_t size = bytes;
@@ -242,6 +283,7 @@ void TPulseOutput::takeCommands() {
 }
 
 void TPulseOutput::rewriteHeld(bool timed) {
+  TInLoop held(m_loop);
   // What is still to be heard, its sink's share too: the server rewinds its sink to take what is
   // written over.
   std::size_t most = 0;

@@ -39,6 +39,11 @@ bool TSongQueue::Ready() const {
   return m_queued.has_value();
 }
 
+bool TSongQueue::Busy() const {
+  std::lock_guard lock(m_lock);
+  return m_request.has_value() || m_loading;
+}
+
 void TSongQueue::Shutdown() {
   {
     std::lock_guard lock(m_lock);
@@ -64,7 +69,9 @@ void TSongQueue::run() {
   while (true) {
     m_wake.wait(lock, [this] { return m_quit || m_request; });
     if (m_quit) return;
+    m_loading = true;
     load(*std::exchange(m_request, std::nullopt), m_generation, lock);
+    m_loading = false;
   }
 }
 

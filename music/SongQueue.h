@@ -60,6 +60,8 @@ public:
   std::optional<TQueued> Take();
   // True while a song is queued.
   bool Ready() const;
+  // True while a plan is being carried out: files are read to find the song to queue.
+  bool Busy() const;
   // Withdraws the plan and ends the thread; the queue plans nothing afterwards.
   void Shutdown();
 
@@ -82,5 +84,6 @@ private:
   std::optional<TQueued> m_queued;
   uint64_t m_generation = 0; // counts plans and withdrawals; a load of an older one is dropped
   bool m_quit = false;
+  bool m_loading = false;
   std::thread m_thread;
 };

@@ -66,6 +66,16 @@ protected:
     return done();
   }
 
+  // Next, as the button gives it, once the song that follows plays (the controller may wait
+  // for the song queue to read it).
+  void playNext() {
+    frmMain->btnPlayNextClick();
+    settle();
+  }
+  void settle() {
+    ASSERT_TRUE(processUntil([] { return !frmMain->Controller->awaitingSong(); }));
+  }
+
   QString caption() const { return frmMain->windowTitle(); }
 
   TempDir music;
@@ -117,7 +127,7 @@ TEST_F(MainWindowTest, SubsongsInTheCaptionAndMenu) {
   multi.patterns[0].notes.push_back({63, 1, 0, 0, testmod::kEffectJump, 0});
   storePlaylist({music.write("multi.mod", testmod::writeMod(multi)), song("Beta")});
   start();
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(caption(), "VORKA - Multi (1/2)");
   ASSERT_TRUE(frmMain->mnuSubsong->isEnabled());
   const QList<QAction*> items = frmMain->mnuSubsong->actions();
@@ -128,7 +138,7 @@ TEST_F(MainWindowTest, SubsongsInTheCaptionAndMenu) {
   EXPECT_EQ(caption(), "VORKA - Multi (2/2)");
   EXPECT_TRUE(items[1]->isChecked());
   EXPECT_EQ(frmMain->PlayerView().Subsong, 1);
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(caption(), "VORKA - Beta");
   EXPECT_FALSE(frmMain->mnuSubsong->isEnabled());
 }
@@ -138,7 +148,7 @@ TEST_F(MainWindowTest, SubsongsInTheCaptionAndMenu) {
 TEST_F(MainWindowTest, PauseStopAndPlayWhilePaused) {
   storePlaylist({song("Alpha"), song("Beta")});
   start();
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_TRUE(frmMain->Controller->watching());
   frmMain->btnPauseClick();
   EXPECT_EQ(frmMain->Player->State, psPaused);
@@ -149,7 +159,7 @@ TEST_F(MainWindowTest, PauseStopAndPlayWhilePaused) {
   frmMain->btnPauseClick();
   EXPECT_EQ(frmMain->Player->State, psPlaying);
   frmMain->btnPauseClick();
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(frmMain->Player->State, psPlaying);
   EXPECT_EQ(caption(), "VORKA - Beta");
   frmMain->btnStopClick();
@@ -162,7 +172,7 @@ TEST_F(MainWindowTest, PauseStopAndPlayWhilePaused) {
 TEST_F(MainWindowTest, TimerFollowsTheSongAndPlaysTheNext) {
   storePlaylist({song("Short", 4), song("Next")});
   start();
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(frmMain->ProgressBar->maximum(), static_cast<int>(frmMain->Player->Duration * 1000));
   EXPECT_EQ(frmMain->TimePanelText(), "0:00 / 0:00");
   bool moved = false;
@@ -179,7 +189,7 @@ TEST_F(MainWindowTest, TimerFollowsTheSongAndPlaysTheNext) {
 TEST_F(MainWindowTest, ForwardAndRewind) {
   storePlaylist({song("Alpha")});
   start();
-  frmMain->btnPlayNextClick();
+  playNext();
   frmMain->mnuFwd->trigger();
   PlayStatus s{};
   frmMain->Player->GetPlayStatus(s);
@@ -209,7 +219,7 @@ TEST_F(MainWindowTest, UnloadableSongIsShownInTheStatusBar) {
   std::string broken = music.write("broken.xm", "this is no module");
   storePlaylist({broken});
   start();
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(frmMain->Player->State, psStopped);
   EXPECT_EQ(frmMain->FilePanelText().toStdString(),
             "Cannot play " + broken + ": Unable to load module: the file is not a module");
@@ -217,7 +227,7 @@ TEST_F(MainWindowTest, UnloadableSongIsShownInTheStatusBar) {
 
   frmMain->OpenFiles({song("Alpha")});
   EXPECT_EQ(frmMain->Player->State, psPlaying);
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(caption(), "VORKA - Alpha");
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
             "Skipped broken.xm: Unable to load module: the file is not a module");
@@ -254,6 +264,7 @@ TEST_F(MainWindowTest, PlaylistHandOverKeepsThePlaceAndPlayRestarts) {
   };
   mpris.play();
   mpris.next();
+  settle();
   EXPECT_EQ(caption(), "VORKA - Beta");
   frmSetup->LastDir = root;
   QTimer::singleShot(0, [] {
@@ -268,6 +279,7 @@ TEST_F(MainWindowTest, PlaylistHandOverKeepsThePlaceAndPlayRestarts) {
   EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{b, c, d}));
   EXPECT_EQ(trackId(), "/example/vorka/Vorka/Track/0/0");
   mpris.next();
+  settle();
   EXPECT_EQ(caption(), "VORKA - Gamma");
 
   editPlaylist([&] { removeRow(1); });
@@ -281,6 +293,7 @@ TEST_F(MainWindowTest, PlaylistHandOverKeepsThePlaceAndPlayRestarts) {
   EXPECT_EQ(all["PlaybackStatus"].toString(), "Playing");
   EXPECT_EQ(all["Metadata"].toMap()["xesam:title"].toString(), "Gamma");
   mpris.next();
+  settle();
   EXPECT_EQ(caption().toStdString(), "VORKA - " + eAcutes);
   EXPECT_EQ(properties()["Metadata"].toMap()["xesam:title"].toString().toStdString(), eAcutes);
   EXPECT_EQ(trackId(), "/example/vorka/Vorka/Track/1/0");
@@ -307,7 +320,7 @@ TEST_F(MainWindowTest, PatternViewScrollsToEverySongsLastChannel) {
   testmod::Module wide = testmod::simpleSong("Wide", 8, 1, 64, {"Square"});
   storePlaylist({music.write("wide.it", testmod::writeIt(wide)), song("Alpha")});
   start();
-  frmMain->btnPlayNextClick();
+  playNext();
   frmMain->mnuPatternClick();
   TPatternWindow* view = frmMain->PatternWindow;
   auto fitsChannels = [&](int32_t channels) {
@@ -319,9 +332,9 @@ TEST_F(MainWindowTest, PatternViewScrollsToEverySongsLastChannel) {
     return hidden;
   };
   EXPECT_GT(fitsChannels(8), 0);
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(fitsChannels(4), 0);
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_GT(fitsChannels(8), 0);
 }
 
@@ -374,7 +387,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   EXPECT_EQ(caption(), "VORKA - Beta");
   EXPECT_EQ(frmMain->statusBar()->currentMessage().toStdString(),
             notes + " is not a module the player can read.");
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(frmMain->Player->FileName, latin1);
   EXPECT_EQ(frmMain->Player->State, psPlaying);
 
@@ -396,7 +409,7 @@ TEST_F(MainWindowTest, NothingLeftToPlayIsShownEverywhere) {
   std::string shortSong = song("Short", 4);
   storePlaylist({shortSong});
   start();
-  frmMain->btnPlayNextClick();
+  playNext();
   std::filesystem::remove(shortSong);
   ASSERT_TRUE(processUntil([] { return frmMain->Player->State == psStopped; }));
   EXPECT_EQ(caption(), "VORKA - ");
