@@ -16,9 +16,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Runs the event loop until `done`, for at most ten seconds.
+// Runs the event loop until `done`, for at most thirty seconds.
 bool processUntil(const std::function<bool()>& done) {
-  for (const auto end = std::chrono::steady_clock::now() + 10s; !done();) {
+  for (const auto end = std::chrono::steady_clock::now() + 30s; !done();) {
     if (std::chrono::steady_clock::now() > end) return false;
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   }
@@ -80,7 +80,7 @@ TEST(PlayerControllerTest, FloodsAreTakenTogether) {
   SetMessageBoxHandler(nullptr);
 }
 
-// Next while the song queue still reads the files that come next (2,000 that are not modules)
+// Next while the song queue still reads the files that come next (300 that are not modules)
 // waits for the song it finds, the song before playing on, instead of reading them itself; any
 // other command ends the wait.
 TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
@@ -89,7 +89,7 @@ TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   std::vector<std::string> songs{dir.write("first.xm", testmod::writeXm(testmod::simpleSong("First", 4, 8, 64, {"Sq"})))};
-  for (int i = 0; i < 2000; ++i) songs.push_back(dir.write("notes" + std::to_string(i) + ".mod", "not a module"));
+  for (int i = 0; i < 300; ++i) songs.push_back(dir.write("notes" + std::to_string(i) + ".mod", "not a module"));
   songs.push_back(dir.write("last.xm", testmod::writeXm(testmod::simpleSong("Last", 4, 8, 64, {"Sq"}))));
   TPlayerController controller;
   ASSERT_TRUE(controller.start());
@@ -103,7 +103,7 @@ TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
   EXPECT_EQ(player.SongIndex, 0);
   EXPECT_EQ(player.State, psPlaying);
   ASSERT_TRUE(processUntil([&] { return !controller.awaitingSong(); }));
-  EXPECT_EQ(player.SongIndex, 2001);
+  EXPECT_EQ(player.SongIndex, 301);
   EXPECT_EQ(player.State, psPlaying);
 
   controller.playSong(0);
