@@ -174,8 +174,8 @@ bool soundsItself(const Library& lib, const TMidasSong* song);
 TFollow afterStop(Library& lib, bool sounded);
 
 // When `pending` (asked under the mix lock) says that a command still to run changes what is
-// about to be read, waits until the commands posted so far have run; an output that does not
-// take them in time (a stalled server) leaves them to this thread.
+// about to be read, waits until the commands posted so far have run, for kLongest at most (what
+// is read then is what was heard before them); while nothing mixes, this thread runs them.
 template <typename Pending> void settle(Library& lib, Pending&& pending) {
   constexpr std::chrono::milliseconds kLongest{250};
   const uint64_t ticket = lib.commands.lastTicket();
@@ -189,7 +189,10 @@ template <typename Pending> void settle(Library& lib, Pending&& pending) {
     std::lock_guard apiLock(lib.api);
     mixing = lib.output && lib.mixing;
   }
-  if (mixing && lib.commands.waitFor(ticket, kLongest)) return;
+  if (mixing) {
+    lib.commands.waitFor(ticket, kLongest);
+    return;
+  }
   std::lock_guard mixLock(lib.mix);
   runCommands(lib);
 }
