@@ -41,8 +41,7 @@ bool TPlayerController::start() {
   try {
     m_player = std::make_unique<TMusicPlayer>(this);
   } catch (const EFatalSoundError&) {
-    m_failed = true;
-    emit fatal();
+    failed();
     return false;
   }
   return true;
@@ -68,16 +67,14 @@ void TPlayerController::carryOut(const std::function<void(TMusicPlayer&)>& comma
   try {
     command(*playing);
   } catch (const EFatalSoundError&) {
-    m_failed = true;
-    m_watch.stop();
-    emit fatal();
-    return;
+    return failed();
   }
-  // The watch runs only while a song plays: a silent program does nothing at all.
-  if (playing->State == psPlaying)
-    m_watch.start();
-  else
+  // The watch runs only while a song plays: a silent program does nothing at all. A running
+  // watch keeps its pace, however many commands come.
+  if (playing->State != psPlaying)
     m_watch.stop();
+  else if (!m_watch.isActive())
+    m_watch.start();
   if (playing->State != psPlaying && !m_outputProblem.empty()) {
     m_outputProblem.clear();
     emit outputProblemChanged();
@@ -85,6 +82,14 @@ void TPlayerController::carryOut(const std::function<void(TMusicPlayer&)>& comma
   if (change == TChange::Settings) return emit settingsChanged();
   if (change == TChange::Jump) emit positionJumped();
   emit songChanged();
+}
+
+void TPlayerController::failed() {
+  m_failed = true;
+  stopWaiting();
+  m_watch.stop();
+  m_flushTimer.stop();
+  emit fatal();
 }
 
 bool TPlayerController::flooding() {
@@ -209,10 +214,7 @@ void TPlayerController::watch() {
   try {
     ended = playing->SongHasEnded();
   } catch (const EFatalSoundError&) {
-    m_failed = true;
-    m_watch.stop();
-    emit fatal();
-    return;
+    return failed();
   }
   if (ended) carryOut([](TMusicPlayer& p) { p.PlayAfterEnd(); });
 }

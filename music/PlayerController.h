@@ -100,6 +100,8 @@ private:
   enum class TChange { Song, Jump, Settings };
   // Runs `command` on the player, catching a sound library failure; then tells of `change`.
   void carryOut(const std::function<void(TMusicPlayer&)>& command, TChange change = TChange::Song);
+  // After a sound library failure: nothing more is done, and fatal() tells of it.
+  void failed();
   // Whether a command of the kinds that come in floods arrives in one now (and is to be taken
   // together with the others).
   bool flooding();

@@ -112,7 +112,20 @@ TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
   EXPECT_FALSE(controller.awaitingSong());
   EXPECT_EQ(player.State, psStopped);
   EXPECT_EQ(player.SongIndex, 0);
+
+  // A sound library failure is told once, by a signal, and ends what the controller does.
+  int fatal = 0, boxes = 0;
+  QObject::connect(&controller, &TPlayerController::fatal, [&] { ++fatal; });
+  SetMessageBoxHandler([&](const std::string&, const std::string&, TMessageKind) { ++boxes; });
+  controller.playSong(0);
+  MIDASclose(); // the library loses every handle under the player
+  EXPECT_NO_THROW(controller.seekTo(1));
+  EXPECT_NO_THROW(controller.playNext());
+  EXPECT_EQ(fatal, 1);
+  EXPECT_EQ(boxes, 1);
+  EXPECT_EQ(controller.player(), nullptr);
   controller.finish();
+  SetMessageBoxHandler(nullptr);
 }
 
 } // namespace
