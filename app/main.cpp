@@ -2,7 +2,7 @@
 
 #include "app/Application.h"
 #include "app/ExportDialog.h"
-#include "app/HighScoreDelegate.h"
+#include "app/HighScoreBox.h"
 #include "app/MixingPage.h"
 #include "app/PlaylistActions.h"
 #include "app/PlayerStatusBar.h"
@@ -22,7 +22,6 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
-#include "platform/utf8.h"
 #include "playlist/playlist.h"
 
 #include <QAction>
@@ -34,14 +33,11 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QSlider>
 #include <QThread>
 #include <QTimer>
@@ -212,28 +208,9 @@ void TfrmMain::buildControls(QWidget* client) {
 }
 
 void TfrmMain::buildHighScoreTable(QWidget* client) {
-  Hdr = new QHeaderView(Qt::Horizontal, client);
-  auto* columns = new QStandardItemModel(0, 4, Hdr);
-  columns->setHorizontalHeaderLabels({"", "Highscore", "Score", "Level"});
-  Hdr->setModel(columns);
-  Hdr->setSectionResizeMode(QHeaderView::Interactive);
-  // The head is as wide as the list below it.
-  Hdr->setStretchLastSection(true);
-  Hdr->setMinimumSectionSize(8);
-  const int widths[] = {19, 102, 51, 34};
-  for (int i = 0; i < 4; ++i) Hdr->resizeSection(i, widths[i]);
-  Hdr->setGeometry(132, 56, 217, 17);
-
-  lbHighScore = new QListWidget(client);
-  lbHighScore->setGeometry(132, 72, 217, 137);
-  lbHighScore->setAccessibleName("High scores");
-  QPalette buttonFace = lbHighScore->palette();
-  buttonFace.setColor(QPalette::Base, buttonFace.color(QPalette::Button));
-  lbHighScore->setPalette(buttonFace);
-  lbHighScore->setUniformItemSizes(true);
-  lbHighScore->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  lbHighScore->setItemDelegate(new THighScoreDelegate(Hdr, HighScores, lbHighScore));
-  connect(Hdr, &QHeaderView::sectionResized, lbHighScore->viewport(), qOverload<>(&QWidget::update));
+  m_highScoreBox = std::make_unique<THighScoreBox>(client, QRect(132, 56, 217, 153), HighScores);
+  Hdr = m_highScoreBox->head();
+  lbHighScore = m_highScoreBox->rows();
 }
 
 void TfrmMain::buildMenu() {
@@ -410,16 +387,7 @@ void TfrmMain::SaveHighScores() {
                    "", TMessageKind::Error);
 }
 
-void TfrmMain::FillHighScores() {
-  lbHighScore->clear();
-  for (int32_t i = 0; i < HighScores->Count(); ++i) {
-    const THighScoreRec& entry = HighScores->GetEntry(i);
-    auto* row = new QListWidgetItem(QString::fromStdString(AsUtf8(entry.name())));
-    row->setData(Qt::AccessibleTextRole, THighScoreDelegate::spokenRow(i, entry));
-    row->setSizeHint({0, THighScoreDelegate::RowHeight});
-    lbHighScore->addItem(row);
-  }
-}
+void TfrmMain::FillHighScores() { m_highScoreBox->fill(); }
 
 void TfrmMain::handOverPlaylist() { Controller->setSongs(Library->playlist().entries()); }
 

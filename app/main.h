@@ -22,6 +22,7 @@ class TSubsongMenu;
 class TPatternWindow;
 class TLibrary;
 class TPlaylistActions;
+class THighScoreBox;
 
 // The main window: the transport buttons and menu of the music player (with keys), the
 // progress bar of the playing song (click or drag it to seek), the time played, the volume, the
@@ -201,6 +202,7 @@ private:
 
   void playPending();
 
+  std::unique_ptr<THighScoreBox> m_highScoreBox;
   int32_t m_pendingSong = -1; // playlist index to play once the player exists
   std::string m_songsPlace;   // the playlist window's place
   bool m_shown = false;
