@@ -232,6 +232,23 @@ TEST_F(MusicPlayerTest, PlayOrderAndTime) {
   EXPECT_EQ(player->State, psPlaying);
 }
 
+// After a song ends and the queued one takes over without a gap, the order goes on from the song
+// that took over: Next plays the one after it.
+TEST_F(MusicPlayerTest, OrderGoesOnAfterAGaplessTakeOver) {
+  start();
+  for (const char* title : {"ShortA", "ShortB", "ShortC"})
+    player->AddSong(dir.write(std::string(title) + ".xm", testmod::writeXm(testmod::simpleSong(title, 4, 2, 4, {"Square"}, 3, 150))));
+  player->PlayNext();
+  ASSERT_STREQ(player->ModuleInfo.SongName, "ShortA");
+  bool ended = false;
+  for (int i = 0; i < 500 && !(ended = player->SongHasEnded()); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(ended);
+  player->PlayAfterEnd();
+  ASSERT_STREQ(player->ModuleInfo.SongName, "ShortB");
+  player->PlayNext();
+  EXPECT_STREQ(player->ModuleInfo.SongName, "ShortC");
+}
+
 // A module's subsongs play as songs of the list: Next goes through them and then to the next
 // file, Previous back to the last subsong of the file before, a chosen subsong plays at once,
 // and at a subsong's end the next one follows, after the last the next file.
