@@ -199,12 +199,23 @@ TEST_F(MidasTest, StopAndFreeEndTheirHandles) {
   EXPECT_NE(second, first);
   EXPECT_EQ(status(second).Position, 0u);
 
-  ASSERT_TRUE(MIDASfreeModule(module));
+  // A song waiting to follow the one stopped goes with it, and can be played again.
+  MIDASmodule follower = load("follower.mod", testmod::writeMod(m));
+  MIDASmodulePlayHandle waiting = MIDASplayModuleAfter(second, follower);
+  ASSERT_NE(waiting, 0u);
+  ASSERT_TRUE(MIDASstopModule(second));
+  EXPECT_FALSE(MIDASgetPlayStatus(waiting, &s));
+  EXPECT_EQ(MIDASgetLastError(), MIDAS_ERROR_INVALID_PLAY_HANDLE);
+  second = MIDASplayModule(follower, true);
+  EXPECT_NE(second, 0u) << MIDASgetErrorMessage(MIDASgetLastError());
+
+  ASSERT_TRUE(MIDASfreeModule(follower));
   EXPECT_FALSE(MIDASgetPlayStatus(second, &s));
-  EXPECT_FALSE(MIDASfreeModule(module));
+  EXPECT_FALSE(MIDASfreeModule(follower));
   EXPECT_EQ(MIDASgetLastError(), MIDAS_ERROR_INVALID_MODULE);
   ModuleInfo info{};
-  EXPECT_FALSE(MIDASgetModuleInfo(module, &info));
+  EXPECT_FALSE(MIDASgetModuleInfo(follower, &info));
+  ASSERT_TRUE(MIDASfreeModule(module));
 }
 
 // Files that are no module give a code and a text that names the cause.
