@@ -3,6 +3,7 @@
 #include <pulse/simple.h>
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,8 @@ bool TSoundServer::start() {
   unlink(m_socket.c_str());
   m_pid = fork();
   if (m_pid == 0) {
+    // A test killed on its way (a sanitizer's halt, a timeout) takes its server with it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     execlp("pulseaudio", "pulseaudio", "-n", "-F", config.c_str(), "--exit-idle-time=-1",
            "--daemonize=no", log.c_str(), nullptr);
     _exit(127);
