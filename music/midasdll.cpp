@@ -51,6 +51,30 @@ bool setRenderOption(Library& lib, int option, int32_t value) {
   return true;
 }
 
+// Puts the song of play `handle` elsewhere with `move` on the mixing thread, heard at once, once
+// `valid` (run under the mix lock with the play found) says the call may; what the play reports
+// meanwhile waits for it (see settle).
+template <typename Valid, typename Move>
+bool moveOnMix(Library& lib, MIDASmodulePlayHandle handle, Valid&& valid, Move move) {
+  const bool may = onPlay(lib, handle, [&](TMidasSong&) {
+    if (!valid()) return false;
+    lib.moving.insert(handle);
+    return true;
+  });
+  if (!may) return false;
+  postToMix(
+      lib,
+      [&lib, handle, move] {
+        lib.moving.erase(lib.moving.find(handle));
+        if (TMidasSong* song = findPlay(lib, handle)) {
+          move(*song);
+          lib.jump = TJump::Within;
+        }
+      },
+      true);
+  return true;
+}
+
 } // namespace
 
 bool MIDASstartup() {
@@ -322,24 +346,15 @@ bool MIDASsetLoopSong(MIDASmodulePlayHandle playHandle, bool loopSong) {
 
 bool MIDASsetPlayTime(MIDASmodulePlayHandle playHandle, double seconds) {
   Library& lib = library();
-  const bool valid = onPlay(lib, playHandle, [&](TMidasSong&) {
-    if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
-    if (std::isnan(seconds)) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
-    lib.moving.insert(playHandle);
-    return true;
-  });
-  if (!valid) return false;
-  postToMix(
-      lib,
-      [&lib, playHandle, seconds] {
-        lib.moving.erase(lib.moving.find(playHandle));
-        TMidasSong* song = findPlay(lib, playHandle);
-        if (!song || !lib.mixer) return;
-        song->seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
-        lib.jump = TJump::Within;
+  return moveOnMix(
+      lib, playHandle,
+      [&] {
+        if (!lib.mixer) return fail(MIDAS_ERROR_NOT_INITIALISED);
+        return !std::isnan(seconds) || fail(MIDAS_ERROR_INVALID_ARGUMENT, "no time");
       },
-      true);
-  return true;
+      [&lib, seconds](TMidasSong& song) {
+        if (lib.mixer) song.seek(seconds, lib.mixer->format().rate, lib.mixer->format().channels);
+      });
 }
 
 bool MIDASsetMasterVolume(int32_t percent) {
@@ -402,19 +417,8 @@ bool MIDASgetPlayTime(MIDASmodulePlayHandle playHandle, double* seconds) {
 
 bool MIDASsetPosition(MIDASmodulePlayHandle playHandle, int32_t position) {
   if (position < 0) return fail(MIDAS_ERROR_INVALID_ARGUMENT, "negative position");
-  Library& lib = library();
-  if (!onPlay(lib, playHandle, [&](TMidasSong&) { return lib.moving.insert(playHandle), true; })) return false;
-  postToMix(
-      lib,
-      [&lib, playHandle, position] {
-        lib.moving.erase(lib.moving.find(playHandle));
-        TMidasSong* song = findPlay(lib, playHandle);
-        if (!song) return;
-        song->setPosition(position);
-        lib.jump = TJump::Within;
-      },
-      true);
-  return true;
+  return moveOnMix(
+      library(), playHandle, [] { return true; }, [position](TMidasSong& song) { song.setPosition(position); });
 }
 
 bool MIDASgetPlayView(TPlayView* view) {
