@@ -24,8 +24,12 @@ constexpr double kKeepSeconds = 0.015;
 // Wakes that come within this time of one another are taken together, such as the stop of one
 // song and the start of the next.
 constexpr pa_usec_t kWakeDelayUs = 2000;
+// A stop that leaves nothing to hear is written this long after it is asked for, so that the
+// start of the next song (which a slow or busy caller may ask for a little later) is taken
+// with it: the old song then fades as the new one cuts in, with no silence between.
+constexpr pa_usec_t kStopDelayUs = 20000;
 // After a fade out the stream plays on this long, so that the fade is heard, before it rests.
-constexpr pa_usec_t kFadeOutUs = 60000;
+constexpr pa_usec_t kFadeOutUs = 80000;
 // While the server is gone it is looked for this often.
 constexpr pa_usec_t kRetryUs = 500000;
 
@@ -262,13 +266,16 @@ void TPulseOutput::onWrite(pa_stream* stream, std::size_t bytes, void* self) {
 void TPulseOutput::wake(bool rewrite) {
   TLoopLock lock(m_loop);
   m_rewritePending = m_rewritePending || rewrite;
-  if (m_wakePending) return;
+  // A stop waiting for what may follow it is taken as soon as anything does.
+  if (m_wakePending && !m_stopWaits) return;
   m_wakePending = true;
+  m_stopWaits = false;
   arm(m_api, m_wake, kWakeDelayUs);
 }
 
 void TPulseOutput::takeCommands() {
   m_wakePending = false;
+  m_stopWaits = false;
   const bool rewrite = m_rewritePending && m_running && !m_lost;
   m_rewritePending = false;
   // How much the server holds is asked afresh: between its timing updates the stream only
@@ -326,20 +333,22 @@ bool TPulseOutput::setRunning(bool running, std::string&) {
 }
 
 void TPulseOutput::fadeOut() {
-  {
-    TLoopLock lock(m_loop);
-    if (!m_running || m_lost) {
-      m_running = false;
-      m_heldFrames = 0;
-      // Corked, it holds what a paused song had mixed ahead: that is never to be heard.
-      if (!m_lost) done(pa_stream_flush(m_stream, nullptr, nullptr));
-      m_stale = !m_lost;
-      return;
-    }
-    m_resting = true;
-    arm(m_api, m_rest, kFadeOutUs);
+  TLoopLock lock(m_loop);
+  if (!m_running || m_lost) {
+    m_running = false;
+    m_heldFrames = 0;
+    // Corked, it holds what a paused song had mixed ahead: that is never to be heard.
+    if (!m_lost) done(pa_stream_flush(m_stream, nullptr, nullptr));
+    m_stale = !m_lost;
+    return;
   }
-  wake(true);
+  m_resting = true;
+  arm(m_api, m_rest, kFadeOutUs);
+  m_rewritePending = true;
+  if (m_wakePending) return;
+  m_wakePending = true;
+  m_stopWaits = true;
+  arm(m_api, m_wake, kStopDelayUs);
 }
 
 void TPulseOutput::rest() {

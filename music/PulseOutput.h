@@ -33,8 +33,9 @@ public:
 
   // Plays (uncorked) or rests (corked, keeping what it holds); never fails.
   bool setRunning(bool running, std::string& why) override;
-  // Writes the fade over what the server holds and rests kFadeOutUs later, unless asked to play
-  // again first.
+  // Writes the fade over what the server holds kStopDelayUs later (at once when anything else
+  // wakes the output meanwhile, such as the next song's start) and rests kFadeOutUs later,
+  // unless asked to play again first.
   void fadeOut() override;
   // A wake within kWakeDelay takes the commands of every call made meanwhile at once. A rewrite
   // keeps kKeepSeconds of what the server holds, writing over the rest (a write that lands late
@@ -88,6 +89,7 @@ private:
   bool m_stale = false; // flushed while corked: what was filled since is old silence
   pa_time_event* m_wake = nullptr;
   bool m_wakePending = false;
+  bool m_stopWaits = false; // the wake pending is a stop's, which waits for what may follow
   bool m_rewritePending = false;
   pa_time_event* m_rest = nullptr;
   bool m_resting = false; // a rest is due
