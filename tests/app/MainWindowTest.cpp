@@ -66,12 +66,7 @@ protected:
     return done();
   }
 
-  // Next, as the button gives it, once the song that follows plays (the controller may wait
-  // for the song queue to read it).
-  void playNext() {
-    frmMain->btnPlayNextClick();
-    settle();
-  }
+  // Once the song that follows a Next of the desktop's controls plays.
   void settle() {
     ASSERT_TRUE(processUntil([] { return !frmMain->Controller->awaitingSong(); }));
   }

@@ -78,7 +78,7 @@ TEST_F(ModInfoTest, ShowsThePlayingModule) {
   std::string tune = music.write("tune.xm", testmod::writeXm(m));
   start({tune});
   EXPECT_FALSE(f8Shows());
-  frmMain->btnPlayNextClick();
+  playNext();
   frmMain->btnPauseClick();
   EXPECT_FALSE(f8Shows());
   frmMain->btnPauseClick();
@@ -103,7 +103,7 @@ TEST_F(ModInfoTest, MessageAndDetailsPages) {
   m.patterns[0].notes.push_back({15, 1, 0, 0, testmod::kEffectJump, 0});
   m.message = "Greetings to all\nwho listen.\n  -- the composer";
   start({music.write("told.it", testmod::writeIt(m))});
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_TRUE(f8Shows());
   EXPECT_EQ(frmInfo->Notebook->tabText(2), "Message");
   EXPECT_EQ(frmInfo->mMessage->toPlainText().toStdString(), m.message);
@@ -119,7 +119,7 @@ TEST_F(ModInfoTest, MessageAndDetailsPages) {
 // it, another one takes its place, and closing the dialog silences it.
 TEST_F(ModInfoTest, InstrumentsCanBeHeard) {
   start({music.write("two.xm", testmod::writeXm(testmod::simpleSong("Two", 4, 1, 64, {"Lead", "Bass"})))});
-  frmMain->btnPlayNextClick();
+  playNext();
   frmInfo->show();
   QWidget* lines = frmInfo->mInst->viewport();
   const QPoint firstLine = frmInfo->mInst->cursorRect().center();
@@ -144,7 +144,7 @@ TEST_F(ModInfoTest, FollowsThePlayingSongAndKeepsItsSize) {
   testmod::Module bare = testmod::simpleSong("Bare", 4, 1, 64, {});
   std::string second = music.write("bare.s3m", testmod::writeS3m(bare));
   start({first, second});
-  frmMain->btnPlayNextClick();
+  playNext();
   frmMain->mnuModinfoClick();
   ASSERT_TRUE(frmInfo->isVisible());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -152,7 +152,7 @@ TEST_F(ModInfoTest, FollowsThePlayingSongAndKeepsItsSize) {
   EXPECT_EQ(lines(frmInfo->mInst).size(), 31);
   frmInfo->HearInstrument(0);
   EXPECT_EQ(frmInfo->Preview.sounding(), 0);
-  frmMain->btnPlayNextClick();
+  playNext();
   EXPECT_EQ(frmInfo->eName->text(), "Bare");
   EXPECT_EQ(frmInfo->Preview.sounding(), -1);
   EXPECT_EQ(frmInfo->mInst->toPlainText(), "");

@@ -7,8 +7,11 @@
 #include "tests/support/QtApp.h"
 #include "tests/support/TempDir.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -46,6 +49,16 @@ protected:
     ASSERT_TRUE(CreateWindows(program.path().string() + "/"));
     frmMain->show();
     ASSERT_TRUE(frmMain->Player);
+  }
+
+  // Next, as the button gives it, once the song that follows plays: the player controller may
+  // wait for the song queue to read it.
+  static void playNext() {
+    frmMain->btnPlayNextClick();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (frmMain->Controller->awaitingSong() && std::chrono::steady_clock::now() < end)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(frmMain->Controller->awaitingSong()) << "the song that follows never came";
   }
 
   const std::string startDir = GetCurrentDir();
