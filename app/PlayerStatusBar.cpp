@@ -2,6 +2,7 @@
 
 #include "controls/ElidedLabel.h"
 #include "music/PlayTime.h"
+#include "music/PlayerController.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +19,17 @@ constexpr int kVolumeWidth = 56;
 constexpr int kVolumeStep = 5;
 constexpr int kEdgeGap = 4;
 constexpr int kSkippedMessageMs = 6000;
+
+QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+QString stateName(TPlayerState state) {
+  switch (state) {
+  case psPlaying: return "Playing";
+  case psPaused: return "Paused";
+  case psStopped: return "Stopped";
+  default: return "";
+  }
+}
 
 } // namespace
 
@@ -99,4 +111,44 @@ void TPlayerStatusBar::showVolume(int percent, bool muted) {
   VolumeSlider->setToolTip(muted ? QString("Volume: muted (M)")
                                  : QString("Volume: %1 % (Ctrl+Up, Ctrl+Down; M mutes)").arg(percent));
   VolumeSlider->setAccessibleDescription(VolumeSlider->toolTip());
+}
+
+void TPlayerStatusBar::follow(TPlayerController& controller) {
+  connect(this, &TPlayerStatusBar::volumeChosen, &controller, &TPlayerController::setVolume);
+  connect(&controller, &TPlayerController::songChanged, this, [this, &controller] { showSong(controller); });
+  connect(&controller, &TPlayerController::ticked, this, [this, &controller] { showTime(controller); });
+  connect(&controller, &TPlayerController::settingsChanged, this, [this, &controller] {
+    if (const TMusicPlayer* player = controller.player()) showVolume(player->Volume(), player->Muted());
+  });
+  connect(&controller, &TPlayerController::waitingForSong, this, [this](bool waiting) {
+    if (waiting)
+      showMessage("Loading the next song...");
+    else
+      clearMessage();
+  });
+  connect(&controller, &TPlayerController::outputProblemChanged, this,
+          [this, &controller] { showOutputProblem(QString::fromStdString(controller.outputProblem())); });
+}
+
+void TPlayerStatusBar::showSong(const TPlayerController& controller) {
+  TMusicPlayer* player = controller.player();
+  if (!player) return;
+  setFileText(fromBytes(player->FileName));
+  showTime(controller);
+  setStateText(stateName(player->State));
+  const std::vector<TSkippedSong> skipped = player->TakeSkipped();
+  // With nothing left to play the file panel says why.
+  if (player->State == psPlaying)
+    showSkipped(skipped);
+  else if (!player->LoadError.empty())
+    setFileText("Cannot play " + fromBytes(player->LoadError));
+}
+
+void TPlayerStatusBar::showTime(const TPlayerController& controller) {
+  TMusicPlayer* player = controller.player();
+  if (!player) return;
+  if (player->FileName.empty())
+    clearTimes();
+  else
+    setTimes(player->PlaySeconds(), player->Duration);
 }

@@ -1,11 +1,13 @@
 #include "app/Startup.h"
 
 #include "app/Application.h"
+#include "app/Settings.h"
 #include "app/about.h"
 #include "app/main.h"
 #include "app/modinfo.h"
 #include "app/setup.h"
 #include "desktop/MprisService.h"
+#include "desktop/MprisState.h"
 #include "platform/msgbox.h"
 #include "library/Library.h"
 #include "playlist/playlist.h"
@@ -15,10 +17,13 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace {
 
+// The run's settings, made before the windows that read them and gone after them.
+std::unique_ptr<TSettings> g_settings;
 bool g_endRequested = false;
 bool g_mainLoopRunning = false;
 std::vector<std::string> g_modulesBeforeShow;
@@ -66,7 +71,7 @@ void closeMainWindowWhenUnwound() {
 
 TMprisLinks MprisLinks() {
   TMprisLinks links;
-  links.View = [] { return frmMain->PlayerView(); };
+  links.View = [] { return TPlayerView::of(*frmMain->Controller, frmMain->Library->playlist().size() > 0); };
   links.PlaySeconds = [] { return frmMain->Player ? frmMain->Player->PlaySeconds() : 0.0; };
   // The player controls drive the player controller as the window's own buttons do.
   TPlayerController* controller = frmMain->Controller;
@@ -76,11 +81,11 @@ TMprisLinks MprisLinks() {
   links.Stop = [controller] { controller->stop(); };
   links.PauseOrResume = [controller] { controller->pauseOrResume(); };
   links.SeekTo = [controller](double seconds) { controller->seekTo(seconds); };
-  links.SetVolume = [](double volume) {
-    frmMain->SetVolume(static_cast<int32_t>(std::lround(volume * 100)));
+  links.SetVolume = [controller](double volume) {
+    controller->setVolume(static_cast<int32_t>(std::lround(volume * 100)));
   };
-  links.SetRepeat = [](TRepeatMode repeat) { frmMain->SetRepeat(repeat); };
-  links.SetShuffle = [](bool shuffle) { frmMain->SetShuffle(shuffle); };
+  links.SetRepeat = [controller](TRepeatMode repeat) { controller->setRepeat(repeat); };
+  links.SetShuffle = [controller](bool shuffle) { controller->setShuffle(shuffle); };
   links.Raise = [] { frmMain->RaiseWindow(); };
   links.Quit = [] { RequestEnd(); };
   links.Open = [](const std::vector<std::string>& modules) { frmMain->OpenFiles(modules); };
@@ -88,13 +93,14 @@ TMprisLinks MprisLinks() {
 }
 
 bool CreateWindows(const std::string& filesDir) {
-  return guarded([&] { frmMain = new TfrmMain(filesDir); }) &&
-         guarded([] { frmSetup = new TfrmSetup(frmMain); }) &&
+  return guarded([] { g_settings = std::make_unique<TSettings>(); }) &&
+         guarded([&] { frmMain = new TfrmMain(filesDir, *g_settings); }) &&
+         guarded([] { frmSetup = new TfrmSetup(frmMain, *g_settings); }) &&
          guarded([&] {
-           frmPlayList =
-               new TfrmPlayList(frmMain, frmSetup->LastDir, frmSetup->PlaylistPlace, frmMain->Library->playlist());
+           frmPlayList = new TfrmPlayList(frmMain, g_settings->LastDir, g_settings->PlaylistPlace,
+                                          frmMain->Library->playlist());
          }) &&
-         guarded([] { frmInfo = new TfrmInfo(frmMain, frmSetup->InfoPlace); }) &&
+         guarded([] { frmInfo = new TfrmInfo(frmMain, g_settings->InfoPlace); }) &&
          guarded([] { frmAbout = new TfrmAbout(frmMain); });
 }
 
@@ -145,4 +151,5 @@ void DestroyWindows() {
   frmPlayList = nullptr;
   frmInfo = nullptr;
   frmAbout = nullptr;
+  g_settings.reset();
 }

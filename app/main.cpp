@@ -3,10 +3,10 @@
 #include "app/Application.h"
 #include "app/ExportDialog.h"
 #include "app/HighScoreBox.h"
-#include "app/MixingPage.h"
 #include "app/PlaylistActions.h"
 #include "app/PlayerStatusBar.h"
-#include "app/SubsongMenu.h"
+#include "app/Settings.h"
+#include "app/MusicMenu.h"
 #include "app/about.h"
 #include "app/modinfo.h"
 #include "app/setup.h"
@@ -22,16 +22,13 @@
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/shell.h"
+#include "platform/utf8.h"
 #include "playlist/playlist.h"
 
 #include <QAction>
-#include <QActionGroup>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -55,11 +52,7 @@ constexpr int kClientHeight = 296;
 constexpr int kStatusBarHeight = 19;
 constexpr const char* kTitle = "VORKA";
 constexpr int32_t kHighScorePlaces = 20;
-constexpr double kSeekStepSeconds = 5;
-constexpr int32_t kVolumeStep = 5;
 constexpr int kMilliseconds = 1000;
-
-QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
 
 QToolButton* flatButton(QWidget* parent, const char* bitmap, const QString& hint, QRect where) {
   auto* button = new QToolButton(parent);
@@ -85,20 +78,12 @@ void bringToFront(QWidget* window) {
   window->activateWindow();
 }
 
-QString stateText(TPlayerState state) {
-  switch (state) {
-  case psPlaying: return "Playing";
-  case psPaused: return "Paused";
-  case psStopped: return "Stopped";
-  default: return "";
-  }
-}
-
 } // namespace
 
-TfrmMain::TfrmMain(const std::string& filesDir)
+TfrmMain::TfrmMain(const std::string& filesDir, TSettings& settings)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      Settings(settings) {
   setWindowTitle(kTitle);
   setWindowIcon(LoadTransparentBitmap("appicon.bmp"));
   auto* client = new QWidget;
@@ -106,17 +91,18 @@ TfrmMain::TfrmMain(const std::string& filesDir)
   setCentralWidget(client);
   Library = std::make_unique<TLibrary>(filesDir, TLibrary::IndexPathIn(filesDir), this);
   Library->playlist().load();
+  Controller = new TPlayerController(this);
   buildControls(client);
   buildHighScoreTable(client);
   buildMenu();
-  btnPlayList->setToolTip(withKey("Playlist", mnuPlayList));
+  btnPlayList->setToolTip(withKey("Playlist", MusicMenu->PlayList));
   btnModInfo->setToolTip(withKey("Module information...", mnuModinfo));
   btnPlayGame->setToolTip(withKey("Play tetris", mnuPlayGame));
-  btnRew->setToolTip(withKey("Rewind", mnuRew));
-  btnStop->setToolTip(withKey("Stop", mnuStop));
-  SpeedButton1->setToolTip(withKey("Play/Play next song", mnuPlayNext));
-  btnPause->setToolTip(withKey("Pause", mnuPause));
-  btnFfwd->setToolTip(withKey("Forward", mnuFwd));
+  btnRew->setToolTip(withKey("Rewind", MusicMenu->Rewind));
+  btnStop->setToolTip(withKey("Stop", MusicMenu->Stop));
+  SpeedButton1->setToolTip(withKey("Play/Play next song", MusicMenu->PlayNext));
+  btnPause->setToolTip(withKey("Pause", MusicMenu->Pause));
+  btnFfwd->setToolTip(withKey("Forward", MusicMenu->Forward));
   HighScores = std::make_unique<THighScoreList>(filesDir + "highscore.dat", kHighScorePlaces);
   // Every change of the playlist, wherever it is made, takes effect at once in the play order.
   connect(&Library->playlist(), &TPlaylist::changed, this, [this] {
@@ -127,30 +113,20 @@ TfrmMain::TfrmMain(const std::string& filesDir)
   connect(this, &TfrmMain::playerChanged, this, &TfrmMain::showPlayingRow);
   FillHighScores();
   buildStatusBar();
-  Controller = new TPlayerController(this);
   connect(Controller, &TPlayerController::songChanged, this, [this] {
-    if (!Player) return;
-    showSong();
-    showLoadFailure();
+    if (Player) showSong();
   });
   connect(Controller, &TPlayerController::settingsChanged, this, [this] {
     if (!Player) return;
-    showVolume();
-    showPlayOrder();
+    // The run keeps them for the next start.
+    Settings.Volume = Player->Volume();
+    Settings.Repeat = Player->Repeat();
+    Settings.Shuffle = Player->Shuffle();
     emit playerChanged();
   });
   connect(Controller, &TPlayerController::ticked, this, &TfrmMain::showTime);
   connect(Controller, &TPlayerController::positionJumped, this, &TfrmMain::positionJumped);
-  connect(Controller, &TPlayerController::waitingForSong, this, [this](bool waiting) {
-    if (waiting)
-      StatusBar->showMessage("Loading the next song...");
-    else
-      StatusBar->clearMessage();
-  });
-  connect(Controller, &TPlayerController::outputProblemChanged, this, [this] {
-    StatusBar->showOutputProblem(QString::fromStdString(Controller->outputProblem()));
-    emit playerChanged();
-  });
+  connect(Controller, &TPlayerController::outputProblemChanged, this, &TfrmMain::playerChanged);
   connect(Controller, &TPlayerController::fatal, this, [this] {
     Player = nullptr;
     if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance())) app->endAfterFatalError();
@@ -202,7 +178,7 @@ void TfrmMain::buildControls(QWidget* client) {
   ProgressBar->setTextVisible(false);
   ProgressBar->setAccessibleName("Song position");
   ProgressBar->setToolTip("Click or drag to go elsewhere in the song");
-  ProgressBar->setKeyStep(static_cast<int>(kSeekStepSeconds * kMilliseconds));
+  ProgressBar->setKeyStep(static_cast<int>(TMusicMenu::kSeekStep * kMilliseconds));
   connect(ProgressBar, &TSeekBar::seekRequested, this,
           [this](int milliseconds) { SeekTo(static_cast<double>(milliseconds) / kMilliseconds); });
 }
@@ -215,7 +191,7 @@ void TfrmMain::buildHighScoreTable(QWidget* client) {
 
 void TfrmMain::buildMenu() {
   QMenu* file = menuBar()->addMenu("&File");
-  Songs = new TPlaylistActions(*Library, this, m_songsPlace);
+  Songs = new TPlaylistActions(*Library, this, Settings.SongsPlace);
   connect(Songs, &TPlaylistActions::playRequested, this,
           [this](std::size_t entry, int32_t subsong) { PlaySong(static_cast<int32_t>(entry), subsong); });
   connect(Songs, &TPlaylistActions::message, this, [this](const QString& text) { StatusBar->showMessage(text, 8000); });
@@ -243,7 +219,9 @@ void TfrmMain::buildMenu() {
   options->addSeparator();
   mnuSetup = options->addAction("&Setup...", this, &TfrmMain::mnuSetupClick);
 
-  buildMusicMenu();
+  MusicMenu = new TMusicMenu(*Controller, this);
+  menuBar()->addMenu(MusicMenu);
+  connect(MusicMenu, &TMusicMenu::playlistRequested, this, &TfrmMain::btnPlayListClick);
 
   QMenu* help = menuBar()->addMenu("&Help");
   mnuContents = help->addAction("&Contents...", this, &TfrmMain::mnuContentsClick);
@@ -252,65 +230,10 @@ void TfrmMain::buildMenu() {
   mnuAbout = help->addAction("&About...", this, &TfrmMain::mnuAboutClick);
 }
 
-// The keys of the music commands: the letters the game uses for the same commands (N, S, F,
-// R), U as in the menu's "Pa&use", and Ctrl with the arrows for seeking and the volume. None is
-// used by the game window, whose keys only act while it has the focus.
-void TfrmMain::buildMusicMenu() {
-  QMenu* music = menuBar()->addMenu("&Music");
-  auto command = [&](const char* text, void (TfrmMain::*handler)(), QKeySequence key) {
-    QAction* action = music->addAction(text, this, handler);
-    action->setShortcut(key);
-    return action;
-  };
-  mnuPlayList = command("&Playlist...", &TfrmMain::btnPlayListClick, Qt::CTRL | Qt::Key_P);
-  music->addSeparator();
-  mnuPlay = command("Pla&y", &TfrmMain::mnuPlayClick, Qt::Key_P);
-  mnuPlayNext = command("&Play next", &TfrmMain::btnPlayNextClick, Qt::Key_N);
-  mnuPlayPrevious =
-      command("Play p&revious song", &TfrmMain::mnuPlayPreviousClick, Qt::SHIFT | Qt::Key_N);
-  mnuStop = command("&Stop", &TfrmMain::btnStopClick, Qt::Key_S);
-  mnuPause = command("Pa&use", &TfrmMain::btnPauseClick, Qt::Key_U);
-  mnuFwd = command("&Forward", &TfrmMain::btnFfwdClick, Qt::Key_F);
-  mnuRew = command("&Rewind", &TfrmMain::btnRewClick, Qt::Key_R);
-  mnuSubsong = new TSubsongMenu(music);
-  music->addMenu(mnuSubsong);
-  connect(mnuSubsong, &TSubsongMenu::subsongChosen, this, &TfrmMain::PlaySubsong);
-  music->addSeparator();
-  mnuSeekForward = music->addAction("Seek for&ward 5 s", this, [this] { SeekBy(kSeekStepSeconds); });
-  mnuSeekForward->setShortcut(Qt::CTRL | Qt::Key_Right);
-  mnuSeekBack = music->addAction("Seek &back 5 s", this, [this] { SeekBy(-kSeekStepSeconds); });
-  mnuSeekBack->setShortcut(Qt::CTRL | Qt::Key_Left);
-  music->addSeparator();
-  mnuVolumeUp = music->addAction("&Louder", this, [this] { StepVolume(kVolumeStep); });
-  mnuVolumeUp->setShortcut(Qt::CTRL | Qt::Key_Up);
-  mnuVolumeDown = music->addAction("&Quieter", this, [this] { StepVolume(-kVolumeStep); });
-  mnuVolumeDown->setShortcut(Qt::CTRL | Qt::Key_Down);
-  mnuMute = music->addAction("&Mute");
-  mnuMute->setShortcut(Qt::Key_M);
-  mnuMute->setCheckable(true);
-  connect(mnuMute, &QAction::triggered, this, &TfrmMain::SetMuted);
-  music->addSeparator();
-  auto* repeat = new QActionGroup(this);
-  auto repeatItem = [&](const char* text, TRepeatMode mode) {
-    QAction* action = repeat->addAction(text);
-    action->setCheckable(true);
-    music->addAction(action);
-    connect(action, &QAction::triggered, this, [this, mode] { SetRepeat(mode); });
-    return action;
-  };
-  mnuRepeatAll = repeatItem("Repeat &all", TRepeatMode::All);
-  mnuRepeatOne = repeatItem("Repeat &one", TRepeatMode::One);
-  mnuNoRepeat = repeatItem("&No repeat", TRepeatMode::None);
-  mnuShuffle = music->addAction("S&huffle");
-  mnuShuffle->setCheckable(true);
-  connect(mnuShuffle, &QAction::triggered, this, &TfrmMain::SetShuffle);
-  mnuRepeatAll->setChecked(true);
-}
-
 void TfrmMain::buildStatusBar() {
   StatusBar = new TPlayerStatusBar;
   setStatusBar(StatusBar);
-  connect(StatusBar, &TPlayerStatusBar::volumeChosen, this, &TfrmMain::SetVolume);
+  StatusBar->follow(*Controller);
   StatusBar->showVolume(100, false);
 }
 
@@ -321,7 +244,7 @@ QString TfrmMain::FilePanelText() const { return StatusBar->fileText(); }
 QString TfrmMain::TimePanelText() const { return StatusBar->timeText(); }
 
 void TfrmMain::showEvent(QShowEvent* event) {
-  if (!m_shown && frmSetup) RestorePlace(this, frmSetup->MainWindowPlace);
+  if (!m_shown) RestorePlace(this, Settings.MainWindowPlace);
   QMainWindow::showEvent(event);
   if (m_shown) return;
   m_shown = true;
@@ -330,13 +253,12 @@ void TfrmMain::showEvent(QShowEvent* event) {
 
 void TfrmMain::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
-  if (m_shown && frmSetup) frmSetup->MainWindowPlace = PlaceOf(this, false);
+  if (m_shown) Settings.MainWindowPlace = PlaceOf(this, false);
 }
 
 void TfrmMain::FormShow() {
-  if (frmSetup) m_songsPlace = frmSetup->SongsPlace;
   // What an export killed on its way left in the last export's folder goes.
-  if (frmSetup && !frmSetup->ExportDir.empty()) TAudioExport::removeLeftovers(frmSetup->ExportDir);
+  if (!Settings.ExportDir.empty()) TAudioExport::removeLeftovers(Settings.ExportDir);
   if (!Controller->start()) return;
   Player = Controller->player();
   applyPlaySettings();
@@ -345,14 +267,15 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::applyPlaySettings() {
-  if (!frmSetup) return;
-  // Mixing choices are heard at once, before OK; Cancel brings back the stored ones.
-  connect(frmSetup->Mixing, &TMixingPage::optionsChanged, this, [this](const TRenderOptions& options) {
-    Controller->applyRenderOptions(options);
-  });
-  Controller->setVolume(frmSetup->Volume);
-  Controller->setRepeat(frmSetup->Repeat);
-  Controller->setShuffle(frmSetup->Shuffle);
+  connect(&Settings, &TSettings::renderOptionsChanged, Controller, &TPlayerController::applyRenderOptions);
+  // Each command tells of the player's settings, which the run then keeps: the stored ones are
+  // read before the first.
+  const int32_t volume = Settings.Volume;
+  const TRepeatMode repeat = Settings.Repeat;
+  const bool shuffle = Settings.Shuffle;
+  Controller->setVolume(volume);
+  Controller->setRepeat(repeat);
+  Controller->setShuffle(shuffle);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -361,10 +284,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::FormClose() {
-  if (frmSetup) frmSetup->MainWindowPlace = PlaceOf(this, false);
-  if (frmSetup && PatternWindow) frmSetup->PatternPlace = PlaceOf(PatternWindow, true);
+  Settings.MainWindowPlace = PlaceOf(this, false);
+  if (PatternWindow) Settings.PatternPlace = PlaceOf(PatternWindow, true);
   Songs->keepPlace();
-  if (frmSetup) frmSetup->SongsPlace = m_songsPlace;
   // The module information keeps its place as it closes.
   if (frmInfo) frmInfo->close();
   Controller->finish();
@@ -402,26 +324,7 @@ void TfrmMain::showSong() {
                             SubsongMark(Player->Subsong, static_cast<int32_t>(Player->Details.Subsongs.size()));
   setWindowTitle(QString::fromStdString(title));
   SetApplicationTitle(title);
-  mnuSubsong->showSubsongs(Player->Details.Subsongs, Player->Subsong);
-  StatusBar->setFileText(fromBytes(Player->FileName));
   showTime();
-  showState();
-  showSkipped();
-}
-
-void TfrmMain::showSkipped() {
-  const std::vector<TSkippedSong> skipped = Player->TakeSkipped();
-  // With nothing left to play the file panel already says why.
-  if (Player->State == psPlaying) StatusBar->showSkipped(skipped);
-}
-
-void TfrmMain::showLoadFailure() {
-  if (Player->State != psPlaying && !Player->LoadError.empty())
-    StatusBar->setFileText("Cannot play " + fromBytes(Player->LoadError));
-}
-
-void TfrmMain::showState() {
-  StatusBar->setStateText(stateText(Player->State));
   emit playerChanged();
 }
 
@@ -429,7 +332,6 @@ void TfrmMain::showTime() {
   if (Player->FileName.empty()) {
     ProgressBar->setRange(0, 100);
     ProgressBar->showPlayed(0);
-    StatusBar->clearTimes();
     return;
   }
   const double played = Player->PlaySeconds();
@@ -437,17 +339,6 @@ void TfrmMain::showTime() {
   const int length = std::max(1, static_cast<int>(Player->Duration * kMilliseconds));
   if (ProgressBar->maximum() != length || ProgressBar->minimum() != 0) ProgressBar->setRange(0, length);
   ProgressBar->showPlayed(static_cast<int>(played * kMilliseconds));
-  StatusBar->setTimes(played, Player->Duration);
-}
-
-void TfrmMain::showVolume() { StatusBar->showVolume(Player->Volume(), Player->Muted()); }
-
-void TfrmMain::showPlayOrder() {
-  mnuRepeatAll->setChecked(Player->Repeat() == TRepeatMode::All);
-  mnuRepeatOne->setChecked(Player->Repeat() == TRepeatMode::One);
-  mnuNoRepeat->setChecked(Player->Repeat() == TRepeatMode::None);
-  mnuShuffle->setChecked(Player->Shuffle());
-  mnuMute->setChecked(Player->Muted());
 }
 
 void TfrmMain::mnuPlayClick() {
@@ -463,8 +354,6 @@ void TfrmMain::mnuPlayPreviousClick() {
 }
 
 void TfrmMain::PlaySong(int32_t index, int32_t subsong) { Controller->playSong(index, subsong); }
-
-void TfrmMain::PlaySubsong(int32_t index) { Controller->playSubsong(index); }
 
 void TfrmMain::btnStopClick() {
   if (!queuedToGuiThread(&TfrmMain::btnStopClick)) Controller->stop();
@@ -483,31 +372,6 @@ void TfrmMain::btnRewClick() {
 }
 
 void TfrmMain::SeekTo(double seconds) { Controller->seekTo(seconds); }
-
-void TfrmMain::SeekBy(double delta) {
-  if (Player) SeekTo(Player->PlaySeconds() + delta);
-}
-
-void TfrmMain::SetVolume(int32_t percent) {
-  Controller->setVolume(percent);
-  if (Player) frmSetup->Volume = Player->Volume();
-}
-
-void TfrmMain::StepVolume(int32_t delta) {
-  if (Player) SetVolume(Player->Volume() + delta);
-}
-
-void TfrmMain::SetMuted(bool muted) { Controller->setMuted(muted); }
-
-void TfrmMain::SetRepeat(TRepeatMode repeat) {
-  Controller->setRepeat(repeat);
-  frmSetup->Repeat = repeat;
-}
-
-void TfrmMain::SetShuffle(bool shuffle) {
-  Controller->setShuffle(shuffle);
-  frmSetup->Shuffle = shuffle;
-}
 
 void TfrmMain::btnPlayListClick() {
   if (frmPlayList->exec() == QDialog::Accepted && Player) {
@@ -536,26 +400,6 @@ void TfrmMain::RaiseWindow() {
   activateWindow();
 }
 
-TPlayerView TfrmMain::PlayerView() const {
-  TPlayerView view;
-  view.HasSongs = Library->playlist().size() > 0;
-  if (!Player) return view;
-  view.State = Player->State;
-  view.SongIndex = Player->SongIndex;
-  view.SongName = Player->Details.Title;
-  view.Subsong = Player->Subsong;
-  view.Subsongs = std::max(1, static_cast<int32_t>(Player->Details.Subsongs.size()));
-  view.Artist = Player->Details.Artist;
-  view.Message = Player->Details.Message;
-  view.FileName = Player->FileName;
-  view.Duration = Player->Duration;
-  view.Volume = Player->Muted() ? 0.0 : Player->Volume() / 100.0;
-  view.Repeat = Player->Repeat();
-  view.Shuffle = Player->Shuffle();
-  view.Silenced = !Controller->outputProblem().empty();
-  return view;
-}
-
 void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
   if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
@@ -572,8 +416,8 @@ void TfrmMain::dropEvent(QDropEvent* event) {
 
 void TfrmMain::btnPlayGameClick() {
   TGameLinks links;
-  links.PlayerName = frmSetup->ePlayername->text().toStdString();
-  links.FullScreen = frmSetup->cbFullscreen->isChecked();
+  links.PlayerName = AsUtf8(Settings.PlayerName);
+  links.FullScreen = Settings.FullScreen;
   links.PlayNext = [this] { btnPlayNextClick(); };
   links.Stop = [this] { btnStopClick(); };
   links.Pause = [this] { btnPauseClick(); };
@@ -607,14 +451,14 @@ void TfrmMain::mnuExportClick() {
     ShowMessageBox("There is no module to export: add one to the playlist first.", "", TMessageKind::Information);
     return;
   }
-  if (std::optional<QString> saved = TExportDialog::exportModule(this, module, subsong, frmSetup->ExportDir))
+  if (std::optional<QString> saved = TExportDialog::exportModule(this, module, subsong, Settings.ExportDir))
     StatusBar->showMessage("Saved as " + saved->section('/', -1), 6000);
 }
 
 void TfrmMain::mnuPatternClick() {
   if (!PatternWindow) {
     PatternWindow = new TPatternWindow([this] { return Player && Player->State == psPlaying; }, this);
-    if (frmSetup) RestorePlace(PatternWindow, frmSetup->PatternPlace);
+    RestorePlace(PatternWindow, Settings.PatternPlace);
     connect(this, &TfrmMain::playerChanged, PatternWindow, &TPatternWindow::playerChanged);
   }
   bringToFront(PatternWindow);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "desktop/MprisState.h"
 #include "music/MusicPlayer.h"
 #include "music/PlayerController.h"
 #include "scores/Score.h"
@@ -18,11 +17,12 @@ class QTimer;
 class QToolButton;
 class TPlayerStatusBar;
 class TSeekBar;
-class TSubsongMenu;
+class TMusicMenu;
 class TPatternWindow;
 class TLibrary;
 class TPlaylistActions;
 class THighScoreBox;
+class TSettings;
 
 // The main window: the transport buttons and menu of the music player (with keys), the
 // progress bar of the playing song (click or drag it to seek), the time played, the volume, the
@@ -40,10 +40,14 @@ public:
   // Opens HomePage in the browser; says so in an error box when nothing could open it.
   static void openHomePage();
 
-  // `filesDir` holds "highscore.dat", "playlist.dat" (read here) and the module index.
-  explicit TfrmMain(const std::string& filesDir);
+  // `filesDir` holds "highscore.dat", "playlist.dat" (read here) and the module index;
+  // `settings` are the run's, which the window keeps current (its place, the volume, the play
+  // order) and which outlive it.
+  TfrmMain(const std::string& filesDir, TSettings& settings);
   ~TfrmMain() override;
 
+  // The run's settings.
+  TSettings& Settings;
   // Decides what plays; the window's commands, the game's and the desktop's go to it.
   TPlayerController* Controller;
   // The controller's player while it is open; null before the first showing and after the end.
@@ -94,19 +98,8 @@ public:
   void RaiseWindow();
   // Plays subsong `subsong` of song `index` of the playlist at once.
   void PlaySong(int32_t index, int32_t subsong = 0);
-  // Plays subsong `index` (from 0) of the loaded module at once.
-  void PlaySubsong(int32_t index);
-  // Goes `seconds` into the song playing or paused, or `delta` seconds on from where it is.
+  // Goes `seconds` into the song playing or paused.
   void SeekTo(double seconds);
-  void SeekBy(double delta);
-  // The volume in percent (0 to 100; setting it ends muting), a step up or down, and muting.
-  void SetVolume(int32_t percent);
-  void StepVolume(int32_t delta);
-  void SetMuted(bool muted);
-  void SetRepeat(TRepeatMode repeat);
-  void SetShuffle(bool shuffle);
-  // What the desktop's player controls show of the player.
-  TPlayerView PlayerView() const;
 
   // The texts of the status bar's panels: the play state, the loaded file (whole, as its tool
   // tip shows it; the panel shows it cut in the middle where it is too long) and the time.
@@ -136,24 +129,7 @@ public:
   TPatternWindow* PatternWindow = nullptr; // made when first shown
   QAction* mnuPlayGame;
   QAction* mnuSetup;
-  QAction* mnuPlayList;
-  QAction* mnuPlay;
-  QAction* mnuPlayNext;
-  QAction* mnuPlayPrevious;
-  QAction* mnuStop;
-  QAction* mnuPause;
-  QAction* mnuFwd;
-  QAction* mnuRew;
-  TSubsongMenu* mnuSubsong;
-  QAction* mnuSeekForward;
-  QAction* mnuSeekBack;
-  QAction* mnuVolumeUp;
-  QAction* mnuVolumeDown;
-  QAction* mnuMute;
-  QAction* mnuRepeatAll;
-  QAction* mnuRepeatOne;
-  QAction* mnuNoRepeat;
-  QAction* mnuShuffle;
+  TMusicMenu* MusicMenu;
   QAction* mnuContents;
   QAction* mnuAbout;
 
@@ -176,27 +152,19 @@ private:
   void buildControls(QWidget* client);
   void buildHighScoreTable(QWidget* client);
   void buildMenu();
-  void buildMusicMenu();
   void buildStatusBar();
   // Applies the run's volume, repeat mode and shuffling from the settings to the new player,
-  // and has it follow the Mixing choices of the setup dialog.
+  // and has it follow the Mixing choices.
   void applyPlaySettings();
   void showTime();
-  void showVolume();
-  void showPlayOrder();
   // Marks the song playing or paused in the playlist window.
   void showPlayingRow();
   void FormShow();
   void FormClose();
   void handOverPlaylist();
   void showSong();
-  void showLoadFailure();
-  // Names the files the player passed over, with the library's reasons, in the status bar for
-  // a few seconds, when a song plays after them.
-  void showSkipped();
   // Saves the high scores once more, a failure going to standard error, and frees them.
   void storeHighScoresAtEnd();
-  void showState();
   // Queues `handler` to the GUI thread when called elsewhere; true when it did.
   bool queuedToGuiThread(void (TfrmMain::*handler)());
 
@@ -204,7 +172,6 @@ private:
 
   std::unique_ptr<THighScoreBox> m_highScoreBox;
   int32_t m_pendingSong = -1; // playlist index to play once the player exists
-  std::string m_songsPlace;   // the playlist window's place
   bool m_shown = false;
 };
 

@@ -1,11 +1,11 @@
 #include "app/setup.h"
 
 #include "app/MixingPage.h"
+#include "app/Settings.h"
 #include "controls/Bevel.h"
 #include "controls/Bitmaps.h"
 #include "controls/DialogPlacement.h"
 #include "controls/GfxBtn.h"
-#include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "platform/utf8.h"
 #include "scores/Score.h"
@@ -13,6 +13,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,7 +33,6 @@ namespace {
 
 constexpr int kMinRate = 5000;
 constexpr int kMaxRate = 44100;
-constexpr std::size_t kLastDirBytes = 80;
 
 // The mode items in order, with the OUTPUTMODE each stands for.
 struct ModeItem {
@@ -63,9 +63,9 @@ QLabel* boldLabel(QWidget* parent, const QString& text, QPoint where, int pointS
 
 } // namespace
 
-TfrmSetup::TfrmSetup(QWidget* mainWindow)
+TfrmSetup::TfrmSetup(QWidget* mainWindow, TSettings& settings)
     : QDialog(mainWindow, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_mainWindow(mainWindow) {
+      m_mainWindow(mainWindow), m_settings(settings) {
   setWindowTitle("Setup");
   setFixedSize(346, 338);
   Notebook = new QTabWidget(this);
@@ -79,23 +79,10 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow)
   btnCancel = TGfxBtn::cancelButton(this, {268, 306});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmSetup::btnOkClick);
   connect(btnCancel, &TGfxBtn::OnClick, this, &TfrmSetup::btnCancelClick);
-  RemoveStaleTempFiles(m_settings.path());
+  // The playing song hears every Mixing choice at once; Cancel brings back the stored ones.
+  connect(Mixing, &TMixingPage::optionsChanged, &m_settings, &TSettings::setRenderOptions);
   LoadSettings();
-  loadRunSettings();
-  if (m_settings.readTruth(settings::FirstTime)) ShowMessageBox(kWelcomeMessage, "", TMessageKind::Information);
-}
-
-void TfrmSetup::loadRunSettings() {
-  Volume = m_settings.readInteger(settings::Volume);
-  int32_t repeat = m_settings.readInteger(settings::Repeat);
-  Repeat = repeat == 1 ? TRepeatMode::One : repeat == 2 ? TRepeatMode::None : TRepeatMode::All;
-  Shuffle = m_settings.readTruth(settings::Shuffle);
-  MainWindowPlace = m_settings.readText(settings::MainWindowPlace);
-  PlaylistPlace = m_settings.readText(settings::PlaylistPlace);
-  PatternPlace = m_settings.readText(settings::PatternPlace);
-  SongsPlace = m_settings.readText(settings::SongsPlace);
-  InfoPlace = m_settings.readText(settings::InfoPlace);
-  ExportDir = m_settings.readText(settings::ExportDir);
+  if (m_settings.FirstStart()) ShowMessageBox(kWelcomeMessage, "", TMessageKind::Information);
 }
 
 QWidget* TfrmSetup::buildGeneralPage() {
@@ -172,58 +159,44 @@ void TfrmSetup::selectOutputMode(int32_t mode) {
 }
 
 void TfrmSetup::LoadSettings() {
-  LastDir.clear();
   // A rate the slider does not reach (above 44100 Hz) is shown and kept as it is, until the
   // user moves the slider.
-  m_mixRate = m_settings.readInteger(settings::MixRate);
+  m_mixRate = m_settings.MixRate;
   {
     const QSignalBlocker quiet(TrackBar);
     TrackBar->setValue(m_mixRate);
   }
   eMixFreq->setText(QString::number(m_mixRate));
-  selectOutputMode(m_settings.readInteger(settings::OutputMode));
-  int32_t mixing = m_settings.readInteger(settings::MixingMode);
+  selectOutputMode(m_settings.OutputMode);
+  const int32_t mixing = m_settings.MixingMode;
   cbHighQuality->setTristate(mixing != 0 && mixing != 1);
   cbHighQuality->setCheckState(mixing == 0 ? Qt::Unchecked
                                : mixing == 1 ? Qt::Checked
                                              : Qt::PartiallyChecked);
-  m_storedPlayerName = m_settings.readText(settings::PlayerName);
-  ePlayername->setText(QString::fromStdString(AsUtf8(m_storedPlayerName)));
-  cbFullscreen->setChecked(m_settings.readTruth(settings::FullScreen));
-  Mixing->showOptions(m_settings.readRenderOptions());
-  LastDir = Utf8Prefix(m_settings.readText(settings::LastDir), kLastDirBytes);
+  ePlayername->setText(QString::fromStdString(AsUtf8(m_settings.PlayerName)));
+  cbFullscreen->setChecked(m_settings.FullScreen);
+  Mixing->showOptions(m_settings.renderOptions());
+}
+
+void TfrmSetup::applyControls() {
+  m_settings.MixRate = m_mixRate;
+  if (int32_t mode = selectedOutputMode()) m_settings.OutputMode = mode;
+  m_settings.MixingMode = cbHighQuality->checkState() == Qt::Checked ? 1 : 0;
+  m_settings.PlayerName = PlayerName();
+  m_settings.FullScreen = cbFullscreen->isChecked();
+  m_settings.setRenderOptions(Mixing->options());
 }
 
 void TfrmSetup::SaveSettings() {
-  m_settings.save([this] {
-    m_settings.writeInteger(settings::MixRate, m_mixRate);
-    if (int32_t mode = selectedOutputMode()) m_settings.writeInteger(settings::OutputMode, mode);
-    m_settings.writeInteger(settings::MixingMode, cbHighQuality->checkState() == Qt::Checked ? 1 : 0);
-    m_settings.writeText(settings::PlayerName, PlayerName());
-    m_settings.writeTruth(settings::FullScreen, cbFullscreen->isChecked());
-    const TRenderOptions mixing = Mixing->options();
-    m_settings.writeInteger(settings::StereoSeparation, mixing.StereoSeparation);
-    m_settings.writeInteger(settings::VolumeRamping, mixing.VolumeRamping);
-    m_settings.writeInteger(settings::AmigaResampler, static_cast<int32_t>(mixing.Amiga));
-    m_settings.writeTruth(settings::FirstTime, false);
-    m_settings.writeText(settings::LastDir, LastDir);
-    m_settings.writeInteger(settings::Volume, Volume);
-    m_settings.writeInteger(settings::Repeat, static_cast<int32_t>(Repeat));
-    m_settings.writeTruth(settings::Shuffle, Shuffle);
-    m_settings.writeText(settings::MainWindowPlace, MainWindowPlace);
-    m_settings.writeText(settings::PlaylistPlace, PlaylistPlace);
-    m_settings.writeText(settings::PatternPlace, PatternPlace);
-    m_settings.writeText(settings::SongsPlace, SongsPlace);
-    m_settings.writeText(settings::InfoPlace, InfoPlace);
-    m_settings.writeText(settings::ExportDir, ExportDir);
-  });
+  applyControls();
+  m_settings.save();
 }
 
 std::string TfrmSetup::PlayerName() const {
   // A stored name in another encoding than UTF-8 is shown as Latin-1 and kept as it was read
   // until the user changes it.
   QString shown = ePlayername->text();
-  if (shown == QString::fromStdString(AsUtf8(m_storedPlayerName))) return m_storedPlayerName;
+  if (shown == QString::fromStdString(AsUtf8(m_settings.PlayerName))) return m_settings.PlayerName;
   return shown.toStdString();
 }
 
@@ -235,6 +208,11 @@ void TfrmSetup::TrackBarChange() {
 void TfrmSetup::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) CenterOnWindow(this, m_mainWindow);
+}
+
+void TfrmSetup::hideEvent(QHideEvent* event) {
+  if (!event->spontaneous()) applyControls();
+  QDialog::hideEvent(event);
 }
 
 void TfrmSetup::btnOkClick() {
@@ -252,6 +230,7 @@ void TfrmSetup::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfrmSetup::btnCancelClick() {
+  m_settings.reloadChoices();
   LoadSettings();
   reject();
 }

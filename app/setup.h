@@ -1,8 +1,5 @@
 #pragma once
 
-#include "music/PlayOrder.h"
-#include "music/SettingsFile.h"
-
 #include <QDialog>
 
 #include <string>
@@ -15,23 +12,24 @@ class QSlider;
 class QTabWidget;
 class TGfxBtn;
 class TMixingPage;
+class TSettings;
 
-// The setup dialog, and for the whole run the holder of the current settings: the game reads
-// its player name and full-screen box, the playlist dialog its LastDir. It loads the settings
-// file when made (showing the welcome message on a first start, and removing the temporary files
-// an ended writer left) and when cancelled (Cancel or Escape), and writes it on OK and at the
-// end of the program. GUI thread only.
+// The setup dialog over the run's settings: it shows them when made (and the welcome message on
+// a first start), hands its edits to them when it closes, reads the stored choices again when
+// cancelled (Cancel or Escape), and writes the file on OK and at the end of the program. The
+// Mixing choices reach the settings at once, so that the playing song follows them. GUI thread
+// only.
 class TfrmSetup : public QDialog {
   Q_OBJECT
 
 public:
-  // Loads the settings, and shows the welcome message while FIRSTTIME is true (a first start).
-  // `mainWindow` is the window to centre on.
-  explicit TfrmSetup(QWidget* mainWindow);
+  // Shows `settings`, and the welcome message on a first start. `mainWindow` is the window to
+  // centre on.
+  TfrmSetup(QWidget* mainWindow, TSettings& settings);
 
-  // Reads every key into the controls.
+  // Shows every setting the dialog offers in its controls.
   void LoadSettings();
-  // Writes every key from the controls in one replacement of the file; throws
+  // Hands the controls to the settings and writes them in one replacement of the file; throws
   // std::runtime_error "Unable to write to ..." when it cannot be written, leaving it as it was.
   void SaveSettings();
   // The end of the program: saves once more.
@@ -49,21 +47,6 @@ public:
   // The OUTPUTMODE of the selected mode item, or 0 when none is selected.
   int32_t selectedOutputMode() const;
 
-  // The playlist dialog's last folder, at most 80 bytes.
-  std::string LastDir;
-
-  // Settings that the main window and the playlist dialog keep current for the whole run: read
-  // once when the dialog is made (Cancel does not read them again) and written with every save.
-  int32_t Volume = 100; // percent
-  TRepeatMode Repeat = TRepeatMode::All;
-  bool Shuffle = false;
-  std::string MainWindowPlace; // "left,top", or empty
-  std::string PlaylistPlace;   // "left,top,width,height", or empty
-  std::string PatternPlace;    // "left,top,width,height", or empty
-  std::string SongsPlace;      // of the playlist window: "left,top,width,height", or empty
-  std::string InfoPlace;       // "left,top,width,height", or empty
-  std::string ExportDir;       // the last export's folder, ending in "/"; or empty
-
   QTabWidget* Notebook;
   QLineEdit* ePlayername;
   QCheckBox* cbFullscreen;
@@ -78,18 +61,20 @@ public:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  // Closed other than by Cancel (OK, the close box): the edits are the run's settings.
+  void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
 private:
   QWidget* buildGeneralPage();
   QWidget* buildSoundPage();
   void selectOutputMode(int32_t mode);
-  void loadRunSettings();
+  // Hands what the controls show to the settings.
+  void applyControls();
 
   QWidget* m_mainWindow;
-  TSettingsFile m_settings;
-  std::string m_storedPlayerName; // as read from the file, in whatever encoding it has
-  int32_t m_mixRate = 44100;      // Hz, as stored or as the slider last set it
+  TSettings& m_settings;
+  int32_t m_mixRate = 44100; // Hz, as stored or as the slider last set it
 };
 
 extern TfrmSetup* frmSetup;

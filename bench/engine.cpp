@@ -5,11 +5,14 @@
 //  2. a storm of mute toggles (half the channels, every 150 ms) recorded from the sink's
 //     monitor, printing the holes of 5 ms or more in the music (there should be none);
 //  3. Next in mid-song, twelve times, recorded: how soon the new song is heard, the silence
-//     between the two and the largest step at the switch against the music's own (a click).
+//     between the two and the largest step at the switch against the music's own (a click);
+//  4. the end of the song queue while it reads 200 files that are not modules to find the song
+//     to follow (the program's quit waits for it).
 // Usage: bench_engine [storm seconds, default 20]
 
 #include "bench/BusySong.h"
 #include "music/MixLockWaits.h"
+#include "music/SongQueue.h"
 #include "music/midasdll.h"
 #include "tests/support/SoundServer.h"
 #include "tests/support/ModuleWriter.h"
@@ -20,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -258,6 +262,27 @@ int main(int argc, char** argv) {
               "recording's own latency included), silence between the songs %.1f ms at most; the "
               "largest step at a switch %.0f against the music's own %.0f\n",
               delays.size(), median(delays), most(gaps), most(steps), most(ownSteps));
+
+  // 4. The end of the song queue while it reads files that are not modules.
+  std::vector<std::string> songs{quiet};
+  for (int i = 0; i < 200; ++i) songs.push_back(dir.write("junk" + std::to_string(i) + ".mod", std::string(4096, 'x')));
+  songs.push_back(quiet);
+  const MIDASmodule playing = MIDASloadModule(quiet.c_str());
+  const MIDASmodulePlayHandle handle = MIDASplayModule(playing, false);
+  TPlayOrder order;
+  order.Reset(static_cast<int32_t>(songs.size()));
+  order.Choose(0);
+  auto queue = std::make_unique<TSongQueue>();
+  queue->Plan(handle, 0, order, songs);
+  std::this_thread::sleep_for(5ms);
+  const bool reading = queue->Busy();
+  const auto quit = Clock::now();
+  queue.reset();
+  std::printf("quit: the song queue ended %.1f ms after it was asked (%s reading 200 files that are not "
+              "modules)\n",
+              ms(Clock::now() - quit), reading ? "while" : "done");
+  MIDASstopModule(handle);
+  MIDASfreeModule(playing);
   MIDASclose();
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "desktop/LocalPath.h"
 #include "music/ModuleDetails.h"
+#include "music/PlayerController.h"
 #include "platform/utf8.h"
 
 #include <QDBusObjectPath>
@@ -46,6 +47,27 @@ QString TMprisState::trackId(const TPlayerView& view) {
   // that is no longer in the playlist plays on as the track "none".
   const QString song = view.SongIndex >= 0 ? QString::number(view.SongIndex) : QString("none");
   return QString("/example/vorka/Vorka/Track/%1/%2").arg(song).arg(view.Subsong);
+}
+
+TPlayerView TPlayerView::of(const TPlayerController& controller, bool hasSongs) {
+  TPlayerView view;
+  view.HasSongs = hasSongs;
+  const TMusicPlayer* player = controller.player();
+  if (!player) return view;
+  view.State = player->State;
+  view.SongIndex = player->SongIndex;
+  view.SongName = player->Details.Title;
+  view.Subsong = player->Subsong;
+  view.Subsongs = std::max(1, static_cast<int32_t>(player->Details.Subsongs.size()));
+  view.Artist = player->Details.Artist;
+  view.Message = player->Details.Message;
+  view.FileName = player->FileName;
+  view.Duration = player->Duration;
+  view.Volume = player->Muted() ? 0.0 : player->Volume() / 100.0;
+  view.Repeat = player->Repeat();
+  view.Shuffle = player->Shuffle();
+  view.Silenced = !controller.outputProblem().empty();
+  return view;
 }
 
 QVariantMap TMprisState::playerProperties(const TPlayerView& view) {

@@ -2,6 +2,8 @@
 
 #include "music/MusicPlayer.h"
 
+class TPlayerController;
+
 #include <QVariantMap>
 
 #include <cstdint>
@@ -25,6 +27,9 @@ struct TPlayerView {
   TRepeatMode Repeat = TRepeatMode::All;
   bool Shuffle = false;
   bool Silenced = false;   // a song plays but nothing is heard: the sound output has gone
+
+  // The controller's player as it is now; `hasSongs` tells whether the playlist holds any.
+  static TPlayerView of(const TPlayerController& controller, bool hasSongs);
 };
 
 // The mapping of the player onto the MPRIS interface org.mpris.MediaPlayer2.Player.

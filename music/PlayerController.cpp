@@ -181,6 +181,14 @@ void TPlayerController::setVolume(int32_t percent) {
   }, TChange::Settings);
 }
 
+void TPlayerController::seekBy(double delta) {
+  if (TMusicPlayer* playing = player()) seekTo(playing->PlaySeconds() + delta);
+}
+
+void TPlayerController::stepVolume(int32_t delta) {
+  if (const TMusicPlayer* playing = player()) setVolume(playing->Volume() + delta);
+}
+
 void TPlayerController::setMuted(bool muted) {
   carryOut([muted](TMusicPlayer& p) { p.SetMuted(muted); }, TChange::Settings);
 }

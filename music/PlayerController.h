@@ -66,6 +66,9 @@ public:
   // The volume in percent (setting it ends muting), muting, the play order.
   void setVolume(int32_t percent);
   void setMuted(bool muted);
+  // `delta` seconds on from where the song playing or paused is, and `delta` percent louder.
+  void seekBy(double delta);
+  void stepVolume(int32_t delta);
   void setRepeat(TRepeatMode repeat);
   void setShuffle(bool shuffle);
   void setSongs(std::vector<std::string> songs);

@@ -1,9 +1,9 @@
 #include "app/HighScoreDelegate.h"
 #include "tests/app/ProgramTest.h"
 #include "app/Startup.h"
-#include "app/setup.h"
 #include "game/game.h"
 #include "gfx/DataFolder.h"
+#include "app/Settings.h"
 #include "app/main.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
@@ -93,7 +93,7 @@ TEST_F(HighScoreBoxTest, ResultIsStoredWhenTheGameCloses) {
   SetGameDataFolder(VORKA_OUTPUT_DIR);
   program.write("highscore.dat", "");
   start();
-  frmSetup->cbFullscreen->setChecked(false);
+  frmMain->Settings.FullScreen = false;
   playGame(900);
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(int32_t{THighScoreList(file, 20).GetEntry(0).Score}, 900);

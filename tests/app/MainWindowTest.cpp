@@ -1,9 +1,11 @@
+#include "app/MusicMenu.h"
+#include "desktop/MprisState.h"
+#include "app/Settings.h"
 #include "app/main.h"
 #include "library/Library.h"
 
 #include "tests/app/ProgramTest.h"
 #include "app/SubsongMenu.h"
-#include "app/setup.h"
 #include "desktop/MprisService.h"
 #include "controls/ElidedLabel.h"
 #include "controls/SeekBar.h"
@@ -124,18 +126,18 @@ TEST_F(MainWindowTest, SubsongsInTheCaptionAndMenu) {
   start();
   playNext();
   EXPECT_EQ(caption(), "VORKA - Multi (1/2)");
-  ASSERT_TRUE(frmMain->mnuSubsong->isEnabled());
-  const QList<QAction*> items = frmMain->mnuSubsong->actions();
+  ASSERT_TRUE(frmMain->MusicMenu->Subsongs->isEnabled());
+  const QList<QAction*> items = frmMain->MusicMenu->Subsongs->actions();
   ASSERT_EQ(items.size(), 2);
   EXPECT_EQ(items[1]->text(), "Subsong 2\t0:07");
   EXPECT_TRUE(items[0]->isChecked());
   items[1]->trigger();
   EXPECT_EQ(caption(), "VORKA - Multi (2/2)");
   EXPECT_TRUE(items[1]->isChecked());
-  EXPECT_EQ(frmMain->PlayerView().Subsong, 1);
+  EXPECT_EQ(TPlayerView::of(*frmMain->Controller, true).Subsong, 1);
   playNext();
   EXPECT_EQ(caption(), "VORKA - Beta");
-  EXPECT_FALSE(frmMain->mnuSubsong->isEnabled());
+  EXPECT_FALSE(frmMain->MusicMenu->Subsongs->isEnabled());
 }
 
 // Pause twice pauses and resumes; Stop while paused changes nothing; Play while paused starts
@@ -185,7 +187,7 @@ TEST_F(MainWindowTest, ForwardAndRewind) {
   storePlaylist({song("Alpha")});
   start();
   playNext();
-  frmMain->mnuFwd->trigger();
+  frmMain->MusicMenu->Forward->trigger();
   PlayStatus s{};
   frmMain->Player->GetPlayStatus(s);
   EXPECT_EQ(s.Position, 1u);
@@ -261,7 +263,7 @@ TEST_F(MainWindowTest, PlaylistHandOverKeepsThePlaceAndPlayRestarts) {
   mpris.next();
   settle();
   EXPECT_EQ(caption(), "VORKA - Beta");
-  frmSetup->LastDir = root;
+  frmMain->Settings.LastDir = root;
   QTimer::singleShot(0, [] {
     frmPlayList->btnAddAllClick();
     frmPlayList->btnCancelClick();
@@ -298,7 +300,7 @@ TEST_F(MainWindowTest, PlaylistHandOverKeepsThePlaceAndPlayRestarts) {
   mpris.stop();
   EXPECT_EQ(frmMain->TimePanelText().toStdString(), "0:00 / 0:12");
   for (const std::function<void()>& play : std::vector<std::function<void()>>{
-           [&] { mpris.play(); }, [&] { mpris.playPause(); }, [] { frmMain->mnuPlay->trigger(); }}) {
+           [&] { mpris.play(); }, [&] { mpris.playPause(); }, [] { frmMain->MusicMenu->Play->trigger(); }}) {
     frmMain->SeekTo(5);
     frmMain->btnStopClick();
     play();

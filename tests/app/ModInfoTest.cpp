@@ -3,8 +3,8 @@
 #include "tests/app/ProgramTest.h"
 
 #include "app/Startup.h"
+#include "app/Settings.h"
 #include "app/main.h"
-#include "app/setup.h"
 #include "platform/filesys.h"
 #include "platform/msgbox.h"
 #include "tests/support/ModuleWriter.h"
@@ -163,7 +163,7 @@ TEST_F(ModInfoTest, FollowsThePlayingSongAndKeepsItsSize) {
   frmInfo->resize(520, 460);
   frmInfo->btnOkClick();
   EXPECT_FALSE(frmInfo->isVisible());
-  EXPECT_TRUE(frmSetup->InfoPlace.ends_with(",520,460")) << frmSetup->InfoPlace;
+  EXPECT_TRUE(frmMain->Settings.InfoPlace.ends_with(",520,460")) << frmMain->Settings.InfoPlace;
   frmInfo->resize(300, 330);
   frmMain->mnuModinfoClick();
   EXPECT_EQ(frmInfo->size(), QSize(520, 460));

@@ -1,6 +1,7 @@
 #include "app/setup.h"
 
 #include "app/MixingPage.h"
+#include "app/Settings.h"
 #include "controls/GfxBtn.h"
 #include "platform/msgbox.h"
 #include "platform/profile.h"
@@ -40,6 +41,7 @@ protected:
   }
   void TearDown() override {
     setup.reset();
+    settings.reset();
     SetMessageBoxHandler(nullptr);
   }
 
@@ -52,8 +54,11 @@ protected:
     return GetPrivateProfileString(section, key, "<missing>", 1024, "vorka.ini");
   }
 
+  // A start of the program: the settings read from the file, and the dialog over them.
   TfrmSetup& make() {
-    setup = std::make_unique<TfrmSetup>(&mainWindow);
+    setup.reset();
+    settings = std::make_unique<TSettings>();
+    setup = std::make_unique<TfrmSetup>(&mainWindow, *settings);
     return *setup;
   }
 
@@ -61,6 +66,7 @@ protected:
   QWidget mainWindow;
   std::vector<std::string> boxes;
   std::vector<TMessageKind> kinds;
+  std::unique_ptr<TSettings> settings;
   std::unique_ptr<TfrmSetup> setup;
 };
 
@@ -78,7 +84,7 @@ TEST_F(SetupTest, FirstStartShowsWelcomeAndDefaults) {
   EXPECT_EQ(s.cbHighQuality->checkState(), Qt::Checked);
   EXPECT_EQ(s.ePlayername->text(), "Player1");
   EXPECT_TRUE(s.cbFullscreen->isChecked());
-  EXPECT_EQ(s.LastDir, "/");
+  EXPECT_EQ(settings->LastDir, "/");
 }
 
 // The welcome shows once, when the dialog is made, and not at a Cancel; after a save it never
@@ -104,7 +110,7 @@ TEST_F(SetupTest, MixingRateAndVolumeAsStored) {
     writeIni(std::string("[midasoptions]\nMIXRATE=") + storedRate + "\n[soundoptions]\nVOLUME=-5\n");
     TfrmSetup& s = make();
     EXPECT_EQ(s.eMixFreq->text().toInt(), shown) << storedRate;
-    EXPECT_EQ(s.Volume, 100);
+    EXPECT_EQ(settings->Volume, 100);
     s.btnCancelClick();
     s.SaveSettings();
     EXPECT_EQ(stored("midasoptions", "MIXRATE"), std::to_string(shown));
@@ -196,14 +202,17 @@ TEST_F(SetupTest, EmptyPlayerNameStaysEmpty) {
   EXPECT_FALSE(again.cbFullscreen->isChecked());
 }
 
-// The close box neither saves nor reloads: the edits stay in the controls for the game and are
-// written at the end of the program.
+// The close box neither saves nor reloads: the edits are the run's settings (the game plays
+// under that name) and are written at the end of the program.
 TEST_F(SetupTest, CloseBoxKeepsTheEdits) {
   TfrmSetup& s = make();
   s.show();
   s.ePlayername->setText("Ann");
+  s.cbFullscreen->setChecked(false);
   s.close();
   EXPECT_EQ(s.ePlayername->text(), "Ann");
+  EXPECT_EQ(settings->PlayerName, "Ann");
+  EXPECT_FALSE(settings->FullScreen);
   EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "<missing>");
   s.FormDestroy();
   EXPECT_EQ(stored("tetrisoptions", "PLAYERNAME"), "Ann");
@@ -249,7 +258,7 @@ TEST_F(SetupTest, SaveReplacesTheFileOnce) {
   ASSERT_GE(watch, 0);
   ASSERT_GE(inotify_add_watch(watch, config.file("vorka").c_str(), IN_CREATE | IN_MOVED_TO), 0);
   s.ePlayername->setText("Once");
-  s.LastDir = "/music/";
+  settings->LastDir = "/music/";
   s.SaveSettings();
   int created = 0, renamed = 0;
   alignas(inotify_event) char events[4096];
@@ -292,7 +301,8 @@ TEST_F(SetupTest, FailedSaveRaisesAndStaysOpen) {
 TEST_F(SetupTest, LastDirIsCutTo80) {
   std::string longDir = "/" + std::string(99, 'm') + "/";
   writeIni("[generaloptions]\nLASTDIR=" + longDir + "\n");
-  EXPECT_EQ(make().LastDir, longDir.substr(0, 80));
+  make();
+  EXPECT_EQ(settings->LastDir, longDir.substr(0, 80));
 }
 
 // A player name stored in Latin-1 by an older file shows as its letters and is written back
