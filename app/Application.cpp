@@ -18,6 +18,18 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
+bool TApplication::guarded(const std::function<void()>& step) {
+  try {
+    step();
+    return true;
+  } catch (const EFatalSoundError&) {
+    if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance())) app->endAfterFatalError();
+  } catch (const std::exception& error) {
+    showError(error);
+  }
+  return false;
+}
+
 void TApplication::showError(const std::exception& error) {
   ShowMessageBox(error.what(), "", TMessageKind::Error);
 }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <functional>
+
 // The application object. Its notify is the program's standard error box: an exception that
 // escapes any event handler is shown in an error message box under the application title,
 // and the program goes on. A fatal sound library error (its box already shown) ends the event
@@ -14,6 +16,10 @@ public:
 
   // Shows `error` as the standard error box does.
   static void showError(const std::exception& error);
+  // Runs `step` as an event handler runs: its error goes to the standard error box, a fatal
+  // sound library error ends the program. False when it failed. For code that Qt calls outside
+  // notify (a slot, a step of the start-up), so that no exception passes through Qt.
+  static bool guarded(const std::function<void()>& step);
 
   // True once a fatal sound library error has ended the program.
   bool fatal() const { return m_fatal; }

@@ -28,20 +28,6 @@ bool g_endRequested = false;
 bool g_mainLoopRunning = false;
 std::vector<std::string> g_modulesBeforeShow;
 
-// Runs one step; its error goes to the standard error box. False when the step failed.
-bool guarded(const std::function<void()>& step) {
-  try {
-    step();
-    return true;
-  } catch (const EFatalSoundError&) {
-    if (auto* app = dynamic_cast<TApplication*>(QCoreApplication::instance()))
-      app->endAfterFatalError();
-  } catch (const std::exception& error) {
-    TApplication::showError(error);
-  }
-  return false;
-}
-
 // Closes the game window and every modal dialog and box, the innermost first, as their close
 // boxes would; their event loops return once the current handler is done.
 void closeModalWindows() {
@@ -93,15 +79,15 @@ TMprisLinks MprisLinks() {
 }
 
 bool CreateWindows(const std::string& filesDir) {
-  return guarded([] { g_settings = std::make_unique<TSettings>(); }) &&
-         guarded([&] { frmMain = new TfrmMain(filesDir, *g_settings); }) &&
-         guarded([] { frmSetup = new TfrmSetup(frmMain, *g_settings); }) &&
-         guarded([&] {
+  return TApplication::guarded([] { g_settings = std::make_unique<TSettings>(); }) &&
+         TApplication::guarded([&] { frmMain = new TfrmMain(filesDir, *g_settings); }) &&
+         TApplication::guarded([] { frmSetup = new TfrmSetup(frmMain, *g_settings); }) &&
+         TApplication::guarded([&] {
            frmPlayList = new TfrmPlayList(frmMain, g_settings->LastDir, g_settings->PlaylistPlace,
                                           frmMain->Library->playlist());
          }) &&
-         guarded([] { frmInfo = new TfrmInfo(frmMain, g_settings->InfoPlace); }) &&
-         guarded([] { frmAbout = new TfrmAbout(frmMain); });
+         TApplication::guarded([] { frmInfo = new TfrmInfo(frmMain, g_settings->InfoPlace); }) &&
+         TApplication::guarded([] { frmAbout = new TfrmAbout(frmMain); });
 }
 
 int RunProgram(TApplication& app, const std::vector<std::string>& modules) {
@@ -136,15 +122,15 @@ void RequestEnd() {
 
 void CommitData() {
   TMessageBoxHandler previous = SetMessageBoxHandler(PrintMessageBox);
-  if (frmSetup) guarded([] { frmSetup->SaveSettings(); });
-  if (frmMain && frmMain->Library) guarded([] { frmMain->Library->playlist().store(); });
+  if (frmSetup) TApplication::guarded([] { frmSetup->SaveSettings(); });
+  if (frmMain && frmMain->Library) TApplication::guarded([] { frmMain->Library->playlist().store(); });
   if (frmMain && frmMain->HighScores) frmMain->SaveHighScores();
   SetMessageBoxHandler(previous);
 }
 
 void DestroyWindows() {
-  if (frmMain && frmMain->Library) guarded([] { frmMain->Library->playlist().storeAtEnd(); });
-  if (frmSetup) guarded([] { frmSetup->FormDestroy(); });
+  if (frmMain && frmMain->Library) TApplication::guarded([] { frmMain->Library->playlist().storeAtEnd(); });
+  if (frmSetup) TApplication::guarded([] { frmSetup->FormDestroy(); });
   delete frmMain;
   frmMain = nullptr;
   frmSetup = nullptr;

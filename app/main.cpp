@@ -424,12 +424,13 @@ void TfrmMain::btnPlayGameClick() {
   links.Forward = [this] { btnFfwdClick(); };
   links.Rewind = [this] { btnRewClick(); };
   links.HighScores = HighScores.get();
-  {
+  // A game that cannot be made (its pictures, its display) says why in a box.
+  TApplication::guarded([&] {
     TfrmGame game(this, std::move(links));
     frmGame = &game;
     game.exec();
-    frmGame = nullptr;
-  }
+  });
+  frmGame = nullptr;
   FillHighScores();
   // A result is stored at once, so that no later crash or kill can lose it.
   if (HighScores->HasUnsavedResults()) SaveHighScores();

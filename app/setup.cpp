@@ -216,7 +216,13 @@ void TfrmSetup::hideEvent(QHideEvent* event) {
 }
 
 void TfrmSetup::btnOkClick() {
-  SaveSettings();
+  // A file that cannot be written is said in a box, and the dialog stays open to try again.
+  try {
+    SaveSettings();
+  } catch (const std::runtime_error& error) {
+    ShowMessageBox(error.what(), "", TMessageKind::Error);
+    return;
+  }
   accept();
 }
 

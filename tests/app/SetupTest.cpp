@@ -278,22 +278,23 @@ TEST_F(SetupTest, SaveReplacesTheFileOnce) {
   EXPECT_EQ(stored("generaloptions", "LASTDIR"), "/music/");
 }
 
-// A failed save raises "Unable to write to" the file; the dialog stays open and nothing is
-// written.
-TEST_F(SetupTest, FailedSaveRaisesAndStaysOpen) {
+// A failed save raises "Unable to write to" the file; OK says so in a box, the dialog stays open
+// and nothing is written.
+TEST_F(SetupTest, FailedSaveSaysSoAndStaysOpen) {
   TfrmSetup& s = make();
   s.show();
+  boxes.clear();
   std::ofstream(config.file("vorka")) << "a file where the folder belongs";
-  EXPECT_THROW(
-      {
-        try {
-          s.btnOkClick();
-        } catch (const std::runtime_error& e) {
-          EXPECT_EQ(std::string(e.what()), "Unable to write to " + config.file("vorka/vorka.ini"));
-          throw;
-        }
-      },
-      std::runtime_error);
+  const std::string failure = "Unable to write to " + config.file("vorka/vorka.ini");
+  try {
+    s.SaveSettings();
+    ADD_FAILURE() << "the save did not fail";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), failure);
+  }
+  EXPECT_NO_THROW(s.btnOkClick());
+  EXPECT_EQ(boxes, std::vector<std::string>{failure});
+  EXPECT_EQ(kinds.back(), TMessageKind::Error);
   EXPECT_TRUE(s.isVisible());
 }
 
