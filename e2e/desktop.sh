@@ -39,6 +39,13 @@ expect_player() {
   fail "MPRIS shows $(player PlaybackStatus) $(player Metadata), not $status '$title'"
 }
 
+# Waits until Metadata names the song's file by the given part of its address; the given
+# action plays it.
+expect_file() {
+  for _ in $(seq 50); do player Metadata | grep -qF "$1" && return 0; sleep 0.1; done
+  fail "$2 plays $(player Metadata)"
+}
+
 dbus-monitor --session "type='signal',interface='org.freedesktop.DBus.Properties',member='PropertiesChanged',path='/org/mpris/MediaPlayer2'" \
   >"$work/signals.txt" 2>/dev/null &
 monitor=$!
@@ -138,10 +145,9 @@ grep -qF 'is not a local file' <<<"$out" || fail "OpenUri https: $out"
 gdbus call --session "${mpris[@]}" --method org.mpris.MediaPlayer2.Player.OpenUri "file://$work/odd/L%E4tin.mod" >/dev/null ||
   fail "OpenUri of a Latin-1 name failed"
 expect_player Playing "Alpha Tune"
-player Metadata | grep -qF "odd/L%E4tin.mod" || fail "OpenUri %E4 plays $(player Metadata)"
+expect_file "odd/L%E4tin.mod" "OpenUri %E4"
 "$prog/vorka" "$work/odd/B"$'\xe4'"r.mod" || fail "the second start of a Latin-1 name ended with status $?"
-for _ in $(seq 50); do player Metadata | grep -qF "odd/B%E4r.mod" && break; sleep 0.1; done
-player Metadata | grep -qF "odd/B%E4r.mod" || fail "the second start's Latin-1 name plays $(player Metadata)"
+expect_file "odd/B%E4r.mod" "the second start's Latin-1 name"
 
 # A frozen VORKA: a second start gives up on it within 2 s, says why on standard error and runs
 # on its own; thawed, the first one does not open the file as well.

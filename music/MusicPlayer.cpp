@@ -118,24 +118,34 @@ bool TMusicPlayer::playQueued() {
   if (!next) return false;
   // It waits behind the song playing: both plays end, and its module starts on its own.
   if (!MIDASstopModule(next->Handle)) FatalSoundError();
+  playLoaded(*next);
+  return true;
+}
+
+void TMusicPlayer::playLoaded(TSongQueue::TQueued& next) {
+  // Loaded already, it cuts in as the song before fades.
   StopLocked();
   if (Module && !MIDASfreeModule(Module)) FatalSoundError();
-  takeOver(*next);
+  takeOver(next);
   StartSong();
-  return true;
 }
 
 void TMusicPlayer::PlayPrevious() {
   std::lock_guard lock(m_lock);
-  if (m_failed || Songs.empty()) return;
+  if (m_failed || Songs.empty() || previousAtHand()) return;
+  playFrom(m_order.Previous(), [this] { return m_order.Previous(); }, LastSubsong);
+}
+
+bool TMusicPlayer::previousAtHand() {
   adoptFollower();
   if (PlayHandle && TPlayOrder::RestartsSong(PlaySeconds())) {
     SeekTo(0);
     if (State == psPaused) Resume();
-    return;
+    return true;
   }
-  if (Module && Subsong > 0) return startSubsong(Subsong - 1);
-  playFrom(m_order.Previous(), [this] { return m_order.Previous(); }, LastSubsong);
+  if (!Module || Subsong <= 0) return false;
+  startSubsong(Subsong - 1);
+  return true;
 }
 
 void TMusicPlayer::PlaySong(int32_t index, int32_t subsong) {
@@ -144,6 +154,44 @@ void TMusicPlayer::PlaySong(int32_t index, int32_t subsong) {
   adoptFollower();
   m_order.Choose(index);
   playFrom(index, [this] { return m_order.Next(); }, std::max(0, subsong));
+}
+
+void TMusicPlayer::FetchSong(int32_t index, int32_t subsong) {
+  std::lock_guard lock(m_lock);
+  if (m_failed || index < 0 || index >= static_cast<int32_t>(Songs.size())) return;
+  adoptFollower();
+  // The order goes on from the chosen song only once it plays.
+  TPlayOrder order = m_order;
+  order.Choose(index);
+  m_queue.FetchChosen(std::move(order), Songs, std::max(0, subsong));
+  m_planned = true;
+}
+
+void TMusicPlayer::FetchPrevious() {
+  std::lock_guard lock(m_lock);
+  if (m_failed || Songs.empty() || previousAtHand()) return;
+  m_queue.FetchPrevious(m_order, Songs);
+  m_planned = true;
+}
+
+bool TMusicPlayer::Fetching() const { return m_queue.Fetching(); }
+
+void TMusicPlayer::PlayFetched() {
+  std::lock_guard lock(m_lock);
+  if (m_failed) return;
+  std::optional<TSongQueue::TQueued> fetched = m_queue.TakeFetched();
+  if (!fetched) return;
+  if (fetched->Module) return playLoaded(*fetched);
+  // The player stands at the last file tried, as after playFrom.
+  SongIndex = fetched->Index;
+  m_order = std::move(fetched->Order);
+  for (TSkippedSong& song : fetched->Skipped) passOver(std::move(song));
+  loadedNone(true);
+}
+
+void TMusicPlayer::WithdrawFetch() {
+  std::lock_guard lock(m_lock);
+  if (m_queue.WithdrawFetch()) m_planned = false;
 }
 
 void TMusicPlayer::PlaySubsong(int32_t subsong) {
@@ -207,10 +255,13 @@ void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next,
     }
     if (++tried == count) break;
   }
+  loadedNone(tried > 0);
+}
+
+void TMusicPlayer::loadedNone(bool tried) {
   StopLocked();
   State = psStopped;
-  if (tried == 0) return;
-  // None would load: the song before is gone too.
+  if (!tried) return;
   if (Module && !MIDASfreeModule(Module)) FatalSoundError();
   Module = 0;
   ModuleInfo = {};
@@ -223,9 +274,7 @@ void TMusicPlayer::playFrom(int32_t first, const std::function<int32_t()>& next,
 bool TMusicPlayer::LoadSong(const std::string& path, int32_t subsong) {
   const MIDASmodule loaded = MIDASloadModule(path.c_str());
   if (!loaded) {
-    const std::string reason = MIDASgetErrorMessage(MIDASgetLastError());
-    LoadError = path + ": " + reason;
-    m_skipped.push_back({path, reason});
+    passOver({path, MIDASgetErrorMessage(MIDASgetLastError())});
     return false;
   }
   const MIDASmodule before = Module;
@@ -243,6 +292,11 @@ bool TMusicPlayer::LoadSong(const std::string& path, int32_t subsong) {
   if (playing && !MIDASstopModule(playing)) FatalSoundError();
   if (before && !MIDASfreeModule(before)) FatalSoundError();
   return true;
+}
+
+void TMusicPlayer::passOver(TSkippedSong song) {
+  LoadError = song.Path + ": " + song.Reason;
+  m_skipped.push_back(std::move(song));
 }
 
 void TMusicPlayer::readModule() {
@@ -272,7 +326,7 @@ void TMusicPlayer::takeOver(TSongQueue::TQueued& next) {
   SongIndex = next.Index;
   m_order = std::move(next.Order);
   Subsong = next.Subsong;
-  m_skipped.insert(m_skipped.end(), next.Skipped.begin(), next.Skipped.end());
+  for (TSkippedSong& song : next.Skipped) passOver(std::move(song));
   readModule();
   FileName = Songs[SongIndex];
   LoadError.clear();

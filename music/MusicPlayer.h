@@ -31,8 +31,9 @@ public:
 // or a stop, as its repeat mode says). A module with several subsongs plays them one after
 // another, in their order, as if each were a song of the list; shuffling moves whole files. The song that is to follow is loaded while one plays
 // and queued behind it in the library, so that it follows without a gap; the player takes it
-// over (as if it had started it) at its next operation. There is one player for the life of the
-// main window.
+// over (as if it had started it) at its next operation. A chosen song or the one before may be
+// fetched the same way, the song playing playing on until it is played. There is one player
+// for the life of the main window.
 //
 // Operations never overlap: each takes the player's own lock, so any thread may call them.
 // The fields are read directly by the main window and the module information dialog on the
@@ -71,6 +72,21 @@ public:
   // Plays song `index` of the list (0 to its size - 1) at once from subsong `subsong` (its first
   // when the module has no such subsong); the order goes on from it.
   void PlaySong(int32_t index, int32_t subsong = 0);
+  // What PlaySong and PlayPrevious do, with the files read on the song queue's thread: the song
+  // playing plays on until PlayFetched. What needs no file (a restart or the subsong before)
+  // is done at once, and no fetch starts. Until PlayFetched, SongHasEnded plans nothing to
+  // follow the playing song, and an operation that changes the song, the list or the play order
+  // withdraws the fetch.
+  void FetchSong(int32_t index, int32_t subsong = 0);
+  void FetchPrevious();
+  // True while the files are read for FetchSong or FetchPrevious.
+  bool Fetching() const;
+  // Plays the song fetched in place of the one playing, as PlaySong or PlayPrevious would have,
+  // or when no file loaded stops the player as they would have; nothing while the fetch is under
+  // way or without one.
+  void PlayFetched();
+  // Withdraws a fetch, so that its song never plays; the playing song gets a follower again.
+  void WithdrawFetch();
   // Plays subsong `subsong` (0 to Details.Subsongs.size() - 1) of the loaded module at once;
   // nothing for another number or with no module loaded.
   void PlaySubsong(int32_t subsong);
@@ -156,7 +172,14 @@ private:
   // the list; -1 from either ends the search and stops the player. Each song starts at
   // `subsong`, or its last with LastSubsong.
   void playFrom(int32_t first, const std::function<int32_t()>& next, int32_t subsong = 0);
+  // Stops the player when no song would load; after files were `tried`, the song before is gone
+  // too.
+  void loadedNone(bool tried);
   bool LoadSong(const std::string& path, int32_t subsong);
+  // Keeps `song` among the files passed over; LoadError tells of it until a song starts.
+  void passOver(TSkippedSong song);
+  // The restart or the subsong before that a Previous needs no file for; true when it did one.
+  bool previousAtHand();
   // Starts subsong `subsong` of the loaded module from its beginning.
   void startSubsong(int32_t subsong);
   // The subsong after the playing one, or -1 after the last or for a song no longer in the list.
@@ -172,6 +195,8 @@ private:
   // Starts the song the queue has made ready at once, from the module it loaded (Next wants the
   // song that would have followed); false when none is ready.
   bool playQueued();
+  // Starts `next`, loaded by the queue, at once in place of the song playing.
+  void playLoaded(TSongQueue::TQueued& next);
   // Makes the queued song's module, place in the list, order and subsong the player's own.
   void takeOver(TSongQueue::TQueued& next);
   // Queues the song to follow the playing one (none under Repeat one); withdraws otherwise.
@@ -186,7 +211,9 @@ private:
   TPlayOrder m_order;
   TSongQueue m_queue;
   std::vector<TSkippedSong> m_skipped;
-  bool m_planned = false; // the song to follow has been planned since the last change
+  // The song to follow has been planned since the last change, or a fetch is to replace the
+  // song playing.
+  bool m_planned = false;
   uint32_t m_endsSeen = 0; // passes of the playing song already followed
   int32_t m_volume = 100;
   bool m_muted = false;

@@ -31,8 +31,8 @@ TPlayerController::TPlayerController(QObject* parent) : QObject(parent) {
     m_quick = 0;
     flush();
   });
-  m_followerPoll.setInterval(kPollMs);
-  connect(&m_followerPoll, &QTimer::timeout, this, &TPlayerController::awaitFollower);
+  m_songPoll.setInterval(kPollMs);
+  connect(&m_songPoll, &QTimer::timeout, this, &TPlayerController::awaitSong);
 }
 
 TPlayerController::~TPlayerController() { finish(); }
@@ -120,17 +120,19 @@ void TPlayerController::play() {
 
 void TPlayerController::playNext() {
   if (flooding()) return void(++m_steps);
-  if (m_followerPoll.isActive()) return;
+  if (awaiting(TAwaited::Follower)) return;
   flush();
-  if (player() && player()->FollowerComing()) return m_followerPoll.start();
+  if (player() && player()->FollowerComing()) return await(TAwaited::Follower);
   carryOut([](TMusicPlayer& p) { p.PlayNext(); });
   m_lastDone = std::chrono::steady_clock::now();
 }
 
 void TPlayerController::playPrevious() {
   if (flooding()) return void(--m_steps);
+  if (awaiting(TAwaited::Previous)) return;
   flush();
-  carryOut([](TMusicPlayer& p) { p.PlayPrevious(); }, TChange::Jump);
+  carryOut([](TMusicPlayer& p) { p.FetchPrevious(); }, TChange::Jump);
+  if (player() && player()->Fetching()) await(TAwaited::Previous);
   m_lastDone = std::chrono::steady_clock::now();
 }
 
@@ -166,7 +168,8 @@ void TPlayerController::seekTo(double seconds) {
 
 void TPlayerController::playSong(int32_t index, int32_t subsong) {
   flush();
-  carryOut([=](TMusicPlayer& p) { p.PlaySong(index, subsong); });
+  carryOut([=](TMusicPlayer& p) { p.FetchSong(index, subsong); });
+  if (player() && player()->Fetching()) await(TAwaited::Chosen);
 }
 
 void TPlayerController::playSubsong(int32_t index) {
@@ -217,6 +220,8 @@ void TPlayerController::watch() {
     emit outputProblemChanged();
   }
   emit ticked();
+  // The song a fetched one is to replace may end meanwhile; if it stays, its end is seen later.
+  if (m_songPoll.isActive() && m_awaited != TAwaited::Follower) return;
   // A song shorter than the watch's period may have ended more than once since the last look.
   bool ended = false;
   try {
@@ -227,18 +232,33 @@ void TPlayerController::watch() {
   if (ended) carryOut([](TMusicPlayer& p) { p.PlayAfterEnd(); });
 }
 
-void TPlayerController::awaitFollower() {
+bool TPlayerController::awaiting(TAwaited awaited) const {
+  return m_songPoll.isActive() && m_awaited == awaited;
+}
+
+void TPlayerController::await(TAwaited awaited) {
+  m_awaited = awaited;
+  m_songPoll.start();
+}
+
+void TPlayerController::awaitSong() {
   TMusicPlayer* playing = player();
-  if (playing && playing->FollowerComing()) {
+  const bool follower = m_awaited == TAwaited::Follower;
+  if (playing && (follower ? playing->FollowerComing() : playing->Fetching())) {
     if (++m_waited == kPollsUntilNote) emit waitingForSong(true);
     return;
   }
-  stopWaiting();
-  carryOut([](TMusicPlayer& p) { p.PlayNext(); });
+  endWait();
+  carryOut([follower](TMusicPlayer& p) { follower ? p.PlayNext() : p.PlayFetched(); });
 }
 
 void TPlayerController::stopWaiting() {
-  if (!m_followerPoll.isActive()) return;
-  m_followerPoll.stop();
+  if (!m_songPoll.isActive()) return;
+  if (m_awaited != TAwaited::Follower && player()) player()->WithdrawFetch();
+  endWait();
+}
+
+void TPlayerController::endWait() {
+  m_songPoll.stop();
   if (std::exchange(m_waited, 0) >= kPollsUntilNote) emit waitingForSong(false);
 }

@@ -25,9 +25,11 @@
 // as it was asked for leaves it (twice is nothing), seeks at the last place asked for. Any other
 // command first carries out what was taken together, so the order stays as asked.
 //
-// Next never reads files on this thread while the song queue is still reading them to find
-// the song to follow: it waits for that song (the one playing plays on), and tells of the wait
-// when it lasts. Any other command ends the wait. GUI thread.
+// A chosen song and Previous have the song queue read their files, and Next never reads files
+// on this thread while the queue is still reading them to find the song to follow: each waits
+// for its song (the one playing plays on, its end dealt with only after the wait), and tells of
+// the wait when it lasts. Next or Previous again adds nothing to its own wait; any other command
+// ends the wait, and a song read for a wait that ended never plays. GUI thread.
 class TPlayerController : public QObject {
   Q_OBJECT
 
@@ -44,8 +46,8 @@ public:
   TMusicPlayer* player() const { return m_failed ? nullptr : m_player.get(); }
   // Why nothing is heard though a song plays; empty while the sound goes out.
   const std::string& outputProblem() const { return m_outputProblem; }
-  // Whether Next waits for the song queue to read the song to follow.
-  bool awaitingSong() const { return m_followerPoll.isActive(); }
+  // Whether Next, a chosen song or Previous waits for the song queue to read its song.
+  bool awaitingSong() const { return m_songPoll.isActive(); }
   // Whether commands of a flood wait to be carried out.
   bool takingTogether() const { return m_flushTimer.isActive(); }
   // Whether it watches a playing song (it does only while one plays).
@@ -91,8 +93,8 @@ signals:
   void fatal();
   // The sound output went or came back (see outputProblem()).
   void outputProblemChanged();
-  // Next has waited a while for the song queue to read the song to follow (true), or that wait
-  // is over (false).
+  // Next, a chosen song or Previous has waited a while for the song queue to read its song
+  // (true), or that wait is over (false).
   void waitingForSong(bool waiting);
 
 protected:
@@ -112,9 +114,17 @@ private:
   void flush();
   // While a song plays: its end, the queued song taking over and the sound output.
   void watch();
-  // While Next waits for the song queue.
-  void awaitFollower();
+  // What a command waits for: the song to follow (Next), or a song fetched.
+  enum class TAwaited { Follower, Chosen, Previous };
+  // Whether a command waits for `awaited`: the same command again adds nothing to the wait.
+  bool awaiting(TAwaited awaited) const;
+  void await(TAwaited awaited);
+  // While a command waits for the song queue.
+  void awaitSong();
+  // Ends the wait as another command comes: a song being fetched for it never plays.
   void stopWaiting();
+  // Ends the wait.
+  void endWait();
 
   std::unique_ptr<TMusicPlayer> m_player;
   bool m_failed = false;
@@ -127,7 +137,8 @@ private:
   int32_t m_steps = 0;       // Nexts less Previouses
   bool m_toggle = false;     // an odd number of Play/Pause
   std::optional<double> m_seek;
-  // Next waiting for the song to follow.
-  QTimer m_followerPoll;
+  // A command waiting for its song.
+  QTimer m_songPoll;
   int m_waited = 0; // polls so far
+  TAwaited m_awaited = TAwaited::Follower;
 };

@@ -1,24 +1,57 @@
 #include "music/SongQueue.h"
 
+namespace {
+
+// The subsong a fetch for Previous starts from.
+constexpr int32_t kLastSubsong = -1;
+
+// Selects subsong `subsong` of a module just loaded (its last with kLastSubsong); the subsong
+// that plays, its first where the module has no such subsong.
+int32_t selectSubsong(MIDASmodule module, int32_t subsong) {
+  if (subsong == kLastSubsong) {
+    TModuleDetails details;
+    subsong = MIDASgetModuleDetails(module, &details) ? static_cast<int32_t>(details.Subsongs.size()) - 1 : 0;
+  }
+  return subsong > 0 && MIDASselectSubsong(module, subsong) ? subsong : 0;
+}
+
+} // namespace
+
 TSongQueue::TSongQueue() : m_thread([this] { run(); }) {}
 
 TSongQueue::~TSongQueue() { Shutdown(); }
 
 void TSongQueue::Plan(MIDASmodulePlayHandle playing, uint32_t loops, TPlayOrder order,
                       std::vector<std::string> songs, int32_t subsong) {
+  ask({TTask::Follow, playing, loops, std::move(order), std::move(songs), subsong});
+}
+
+void TSongQueue::FetchChosen(TPlayOrder order, std::vector<std::string> songs, int32_t subsong) {
+  ask({TTask::Chosen, 0, 0, std::move(order), std::move(songs), subsong});
+}
+
+void TSongQueue::FetchPrevious(TPlayOrder order, std::vector<std::string> songs) {
+  ask({TTask::Previous, 0, 0, std::move(order), std::move(songs), kLastSubsong});
+}
+
+void TSongQueue::ask(TRequest request) {
   std::lock_guard lock(m_lock);
   if (m_quit) return;
-  ++m_generation;
-  dropQueued();
-  m_request = TRequest{playing, loops, std::move(order), std::move(songs), subsong};
+  dropAll();
+  m_request = std::move(request);
   m_wake.notify_one();
 }
 
 void TSongQueue::Withdraw() {
   std::lock_guard lock(m_lock);
-  ++m_generation;
-  m_request.reset();
-  dropQueued();
+  dropAll();
+}
+
+bool TSongQueue::WithdrawFetch() {
+  std::lock_guard lock(m_lock);
+  if (!m_fetched && !working(TTask::Chosen) && !working(TTask::Previous)) return false;
+  dropAll();
+  return true;
 }
 
 std::optional<TSongQueue::TQueued> TSongQueue::TakeIfBegun(uint32_t loops) {
@@ -29,9 +62,14 @@ std::optional<TSongQueue::TQueued> TSongQueue::TakeIfBegun(uint32_t loops) {
 
 std::optional<TSongQueue::TQueued> TSongQueue::Take() {
   std::lock_guard lock(m_lock);
-  ++m_generation;
-  m_request.reset();
-  return std::exchange(m_queued, std::nullopt);
+  std::optional<TQueued> queued = std::exchange(m_queued, std::nullopt);
+  dropAll();
+  return queued;
+}
+
+std::optional<TSongQueue::TQueued> TSongQueue::TakeFetched() {
+  std::lock_guard lock(m_lock);
+  return std::exchange(m_fetched, std::nullopt);
 }
 
 bool TSongQueue::Ready() const {
@@ -41,7 +79,16 @@ bool TSongQueue::Ready() const {
 
 bool TSongQueue::Busy() const {
   std::lock_guard lock(m_lock);
-  return m_request.has_value() || m_loading;
+  return working(TTask::Follow);
+}
+
+bool TSongQueue::Fetching() const {
+  std::lock_guard lock(m_lock);
+  return working(TTask::Chosen) || working(TTask::Previous);
+}
+
+bool TSongQueue::working(TTask task) const {
+  return (m_request && m_request->Task == task) || m_loading == task;
 }
 
 void TSongQueue::Shutdown() {
@@ -49,19 +96,25 @@ void TSongQueue::Shutdown() {
     std::lock_guard lock(m_lock);
     if (m_quit) return;
     m_quit = true;
-    ++m_generation;
-    m_request.reset();
-    dropQueued();
+    dropAll();
     m_wake.notify_one();
   }
   m_thread.join();
 }
 
-void TSongQueue::dropQueued() {
-  if (!m_queued) return;
-  MIDASstopModule(m_queued->Handle);
-  MIDASfreeModule(m_queued->Module);
-  m_queued.reset();
+void TSongQueue::dropAll() {
+  ++m_generation;
+  m_request.reset();
+  m_loading.reset();
+  if (m_queued) {
+    MIDASstopModule(m_queued->Handle);
+    MIDASfreeModule(m_queued->Module);
+    m_queued.reset();
+  }
+  if (m_fetched) {
+    if (m_fetched->Module) MIDASfreeModule(m_fetched->Module);
+    m_fetched.reset();
+  }
 }
 
 void TSongQueue::run() {
@@ -69,9 +122,9 @@ void TSongQueue::run() {
   while (true) {
     m_wake.wait(lock, [this] { return m_quit || m_request; });
     if (m_quit) return;
-    m_loading = true;
+    m_loading = m_request->Task;
     load(*std::exchange(m_request, std::nullopt), m_generation, lock);
-    m_loading = false;
+    m_loading.reset();
   }
 }
 
@@ -84,32 +137,45 @@ void TSongQueue::load(TRequest request, uint64_t generation, std::unique_lock<st
     std::lock_guard look(m_lock);
     return m_quit || generation != m_generation;
   };
+  const bool follow = request.Task == TTask::Follow;
+  TPlayOrder& order = request.Order;
+  // The candidates in turn: after the playing song the songs that follow its end; a chosen song
+  // and then the songs after it; the songs before the playing one.
+  auto candidate = [&](std::size_t tried) {
+    if (follow) return order.AfterEnd();
+    if (request.Task == TTask::Previous) return order.Previous();
+    return tried == 0 ? order.Current() : order.Next();
+  };
   MIDASmodule module = 0;
-  int32_t index = request.Order.Current();
+  int32_t index = order.Current();
   int32_t subsong = request.Subsong;
   std::vector<TSkippedSong> skipped;
-  if (subsong > 0 && index >= 0) {
+  if (follow && subsong > 0 && index >= 0) {
     module = MIDASloadModule(request.Songs[index].c_str());
     if (module && !MIDASselectSubsong(module, subsong)) {
       MIDASfreeModule(module);
       module = 0;
     }
   }
-  if (!module) subsong = 0;
+  if (follow && !module) subsong = 0;
   for (std::size_t tried = 0; tried < request.Songs.size() && !module && !superseded(); ++tried) {
-    index = request.Order.AfterEnd();
+    index = candidate(tried);
     if (index < 0) break;
     module = MIDASloadModule(request.Songs[index].c_str());
     if (!module) skipped.push_back({request.Songs[index], MIDASgetErrorMessage(MIDASgetLastError())});
   }
+  if (!follow) subsong = module ? selectSubsong(module, subsong) : 0;
   lock.lock();
+  const bool current = generation == m_generation;
+  if (current && !follow) {
+    m_fetched = TQueued{0, module, index, subsong, std::move(order), 0, std::move(skipped)};
+    return;
+  }
   if (!module) return;
-  MIDASmodulePlayHandle handle = 0;
-  if (generation == m_generation) handle = MIDASplayModuleAfter(request.Playing, module);
+  const MIDASmodulePlayHandle handle = current ? MIDASplayModuleAfter(request.Playing, module) : 0;
   if (!handle) {
     MIDASfreeModule(module);
     return;
   }
-  m_queued = TQueued{handle, module, index, subsong, std::move(request.Order), request.Loops,
-                     std::move(skipped)};
+  m_queued = TQueued{handle, module, index, subsong, std::move(order), request.Loops, std::move(skipped)};
 }

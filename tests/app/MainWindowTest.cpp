@@ -68,7 +68,8 @@ protected:
     return done();
   }
 
-  // Once the song that follows a Next of the desktop's controls plays.
+  // Once the song a command waits for plays: the one that follows a Next of the desktop's
+  // controls, or a song chosen or opened.
   void settle() {
     ASSERT_TRUE(processUntil([] { return !frmMain->Controller->awaitingSong(); }));
   }
@@ -223,6 +224,7 @@ TEST_F(MainWindowTest, UnloadableSongIsShownInTheStatusBar) {
   EXPECT_TRUE(boxes.empty());
 
   frmMain->OpenFiles({song("Alpha")});
+  settle();
   EXPECT_EQ(frmMain->Player->State, psPlaying);
   playNext();
   EXPECT_EQ(caption(), "VORKA - Alpha");
@@ -379,6 +381,7 @@ TEST_F(MainWindowTest, DroppedFilesAreAddedAndPlayed) {
   QApplication::sendEvent(frmMain, &drop);
   // What was dropped is read off the GUI thread.
   EXPECT_TRUE(QTest::qWaitFor([] { return frmMain->Library->playlist().size() == 3; }, 10000));
+  settle();
   EXPECT_EQ(frmMain->Library->playlist().entries(), (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(frmMain->Player->Songs, (std::vector<std::string>{a, b, latin1}));
   EXPECT_EQ(caption(), "VORKA - Beta");

@@ -81,9 +81,10 @@ TEST(PlayerControllerTest, FloodsAreTakenTogether) {
 }
 
 // Next while the song queue still reads the files that come next (300 that are not modules)
-// waits for the song it finds, the song before playing on, instead of reading them itself; any
-// other command ends the wait.
-TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
+// waits for the song it finds, the song before playing on, instead of reading them itself; a
+// chosen song and Previous have the queue read their files and wait the same way, telling of
+// the files passed over; any other command ends the wait, and a song read for it never plays.
+TEST(PlayerControllerTest, CommandsWaitForTheSongQueue) {
   testApp();
   TempDir dir, config;
   setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -95,8 +96,13 @@ TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
   ASSERT_TRUE(controller.start());
   controller.setSongs(songs);
   TMusicPlayer& player = *controller.player();
+  // Once the song a command waits for plays.
+  auto played = [&](const std::function<void()>& command) {
+    command();
+    return processUntil([&] { return !controller.awaitingSong(); });
+  };
 
-  controller.playSong(0);
+  ASSERT_TRUE(played([&] { controller.playSong(0); }));
   ASSERT_FALSE(player.FollowerReady());
   controller.playNext();
   EXPECT_TRUE(controller.awaitingSong());
@@ -106,7 +112,38 @@ TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
   EXPECT_EQ(player.SongIndex, 301);
   EXPECT_EQ(player.State, psPlaying);
 
-  controller.playSong(0);
+  player.TakeSkipped();
+  auto waits = [&](const std::function<void()>& command, int32_t from, int32_t to) {
+    command();
+    EXPECT_TRUE(controller.awaitingSong());
+    EXPECT_EQ(player.SongIndex, from);
+    EXPECT_EQ(player.State, psPlaying);
+    ASSERT_TRUE(processUntil([&] { return !controller.awaitingSong(); }));
+    EXPECT_EQ(player.SongIndex, to);
+    EXPECT_EQ(player.State, psPlaying);
+    EXPECT_EQ(player.TakeSkipped().size(), 300u);
+  };
+  waits([&] { controller.playPrevious(); }, 301, 0);
+  waits([&] { controller.playSong(1); }, 0, 301);
+  // The order goes on from the song fetched.
+  ASSERT_TRUE(played([&] { controller.playNext(); }));
+  EXPECT_EQ(player.SongIndex, 0);
+
+  // Stop and Pause end the wait for a chosen song, which never plays, even once read.
+  using TCommand = void (TPlayerController::*)();
+  for (auto [command, state] : {std::pair<TCommand, TPlayerState>{&TPlayerController::stop, psStopped},
+                                {&TPlayerController::pauseOrResume, psPaused}}) {
+    controller.play();
+    controller.playSong(1);
+    (controller.*command)();
+    EXPECT_FALSE(controller.awaitingSong());
+    ASSERT_TRUE(processUntil([&] { return !player.Fetching(); }));
+    player.PlayFetched();
+    EXPECT_EQ(player.State, state);
+    EXPECT_EQ(player.SongIndex, 0);
+  }
+
+  ASSERT_TRUE(played([&] { controller.playSong(0); }));
   controller.playNext();
   controller.stop();
   EXPECT_FALSE(controller.awaitingSong());
@@ -117,7 +154,7 @@ TEST(PlayerControllerTest, NextWaitsForTheSongQueue) {
   int fatal = 0, boxes = 0;
   QObject::connect(&controller, &TPlayerController::fatal, [&] { ++fatal; });
   SetMessageBoxHandler([&](const std::string&, const std::string&, TMessageKind) { ++boxes; });
-  controller.playSong(0);
+  ASSERT_TRUE(played([&] { controller.playSong(0); }));
   MIDASclose(); // the library loses every handle under the player
   EXPECT_NO_THROW(controller.seekTo(1));
   EXPECT_NO_THROW(controller.playNext());
