@@ -122,7 +122,7 @@ void TPlayerStatusBar::follow(TPlayerController& controller) {
   });
   connect(&controller, &TPlayerController::waitingForSong, this, [this](bool waiting) {
     if (waiting)
-      showMessage("Loading the next song...");
+      showMessage("Loading the song...");
     else
       clearMessage();
   });
