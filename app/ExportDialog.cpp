@@ -1,5 +1,6 @@
 #include "app/ExportDialog.h"
 
+#include "music/PlayTime.h"
 #include "platform/msgbox.h"
 
 #include <QDir>
@@ -10,10 +11,16 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kSteps = 1000;
 constexpr int kFollowMs = 50;
+// The time left is told once the export has run this long and done this share: an estimate
+// from less would jump about.
+constexpr double kEstimateAfterSeconds = 0.5;
+constexpr double kEstimateAfterShare = 0.01;
 
 QString nameOf(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path)).section('/', -1);
@@ -40,7 +47,8 @@ QString suggestedPath(const std::string& module, int32_t subsong, const std::str
 TExportDialog::TExportDialog(QWidget* parent, TExportJob job)
     : QProgressDialog(parent), m_job(std::move(job)), m_timer(new QTimer(this)) {
   setWindowTitle(kTitle);
-  setLabelText(QString("Saving %1 as %2...").arg(nameOf(m_job.Module), nameOf(m_job.Output)));
+  m_saving = QString("Saving %1 as %2...").arg(nameOf(m_job.Module), nameOf(m_job.Output));
+  setLabelText(m_saving);
   auto* bar = new QProgressBar(this);
   bar->setAccessibleName("Share saved");
   setBar(bar);
@@ -67,6 +75,7 @@ TAudioExport::TResult TExportDialog::run() {
     });
     m_done = true;
   });
+  m_started = std::chrono::steady_clock::now();
   m_timer->start();
   exec();
   m_timer->stop();
@@ -77,8 +86,14 @@ TAudioExport::TResult TExportDialog::run() {
 
 void TExportDialog::follow() {
   // A pass may end a little before the length the library estimated for it.
-  setValue(m_done ? kSteps : static_cast<int>(m_share * kSteps));
-  if (m_done) accept();
+  const double share = m_share;
+  setValue(m_done ? kSteps : static_cast<int>(share * kSteps));
+  if (m_done) return accept();
+  // A long render (a long module, the Amiga resampler) says how long it still takes.
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_started).count();
+  if (elapsed < kEstimateAfterSeconds || share < kEstimateAfterShare) return;
+  const double left = std::ceil(elapsed * (1 - share) / share);
+  setLabelText(m_saving + "\nAbout " + QString::fromStdString(FormatPlayTime(left, false)) + " left");
 }
 
 std::optional<QString> TExportDialog::askOutput(QWidget* parent, const std::string& module, int32_t subsong,

@@ -5,6 +5,7 @@
 #include <QProgressDialog>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,8 +13,9 @@
 
 class QTimer;
 
-// Saves a module as an audio file on a thread of its own behind a progress dialog; Cancel stops
-// the export, which then leaves no file. GUI thread only.
+// Saves a module as an audio file on a thread of its own behind a progress dialog that tells the
+// time left once it can estimate it; Cancel stops the export, which then leaves no file. GUI
+// thread only.
 class TExportDialog : public QProgressDialog {
   Q_OBJECT
 
@@ -41,6 +43,8 @@ private:
   void follow();
 
   TExportJob m_job;
+  QString m_saving; // what is saved as what
+  std::chrono::steady_clock::time_point m_started;
   std::atomic<double> m_share{0};
   std::atomic<bool> m_cancel{false};
   std::atomic<bool> m_done{false};

@@ -9,8 +9,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstddef>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,6 +28,37 @@ std::string sndfileError(SNDFILE* file) {
 struct CloseSndfile {
   void operator()(SNDFILE* file) const { sf_close(file); }
 };
+
+// An export ends with a fade of a hundredth of a second, so that a song that stops on a loud
+// sample does not click where the file ends.
+constexpr std::size_t kFadesPerSecond = 100;
+
+// Fades the last `fadeFrames` frames of `samples` (interleaved, `channels` a frame) out to
+// silence, the very last frame silent.
+void fadeOut(std::vector<int16_t>& samples, std::size_t channels, std::size_t fadeFrames) {
+  const std::size_t frames = samples.size() / channels;
+  const std::size_t first = frames > fadeFrames ? frames - fadeFrames : 0;
+  for (std::size_t f = first; f < frames; ++f) {
+    const double gain = static_cast<double>(frames - 1 - f) / static_cast<double>(fadeFrames);
+    for (std::size_t c = 0; c < channels; ++c) {
+      int16_t& sample = samples[f * channels + c];
+      sample = static_cast<int16_t>(std::lround(sample * gain));
+    }
+  }
+}
+
+// Names the song in the file: its title (with the subsong's place among several), artist,
+// message and the tracker that made it, as Vorbis comments in FLAC and INFO chunks in WAV.
+void tag(SNDFILE* file, const TModuleDetails& details, int32_t subsong) {
+  const auto subsongs = static_cast<int32_t>(details.Subsongs.size());
+  const std::string title = details.Title.empty() ? std::string() : details.Title + SubsongMark(subsong, subsongs);
+  const std::pair<int, std::string> tags[] = {{SF_STR_TITLE, title},
+                                              {SF_STR_ARTIST, details.Artist},
+                                              {SF_STR_COMMENT, details.Message},
+                                              {SF_STR_SOFTWARE, details.Tracker}};
+  for (const auto& [type, text] : tags)
+    if (!text.empty()) sf_set_string(file, type, text.c_str());
+}
 
 } // namespace
 
@@ -100,18 +134,32 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
     info.format = (*type == TType::Flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
     std::unique_ptr<SNDFILE, CloseSndfile> file(sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE));
     if (!file) return sndfileError(nullptr);
-    std::vector<int16_t> piece(static_cast<std::size_t>(job.Rate / 10) * channels);
+    tag(file.get(), song->details(), job.Subsong);
+    auto write = [&](const int16_t* samples, std::size_t frames) {
+      return sf_writef_short(file.get(), samples, static_cast<sf_count_t>(frames)) == static_cast<sf_count_t>(frames);
+    };
+    const std::size_t channelCount = static_cast<std::size_t>(channels);
+    const std::size_t fadeFrames = std::max<std::size_t>(1, static_cast<std::size_t>(job.Rate) / kFadesPerSecond);
+    std::vector<int16_t> piece(static_cast<std::size_t>(job.Rate / 10) * channelCount);
+    // The last frames rendered wait until more follow: the song's very last ones fade out.
+    std::vector<int16_t> held;
     double done = 0;
-    while (std::size_t frames = song->renderPass(job.Rate, channels, piece.data(), piece.size() / channels)) {
-      if (sf_writef_short(file.get(), piece.data(), static_cast<sf_count_t>(frames)) !=
-          static_cast<sf_count_t>(frames))
-        return sndfileError(file.get());
+    while (std::size_t frames = song->renderPass(job.Rate, channels, piece.data(), piece.size() / channelCount)) {
+      held.insert(held.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(frames * channelCount));
+      const std::size_t heldFrames = held.size() / channelCount;
+      if (heldFrames > fadeFrames) {
+        const std::size_t ready = heldFrames - fadeFrames;
+        if (!write(held.data(), ready)) return sndfileError(file.get());
+        held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(ready * channelCount));
+      }
       done += static_cast<double>(frames);
       if (!progress(std::min(1.0, done / total))) {
         cancelled = true;
         return "cancelled";
       }
     }
+    fadeOut(held, channelCount, fadeFrames);
+    if (!write(held.data(), held.size() / channelCount)) return sndfileError(file.get());
     // Closing writes what libsndfile still holds: the FLAC encoder's last frames and the
     // WAV header's sizes.
     if (sf_close(file.release()) != 0) return std::string("the audio file could not be finished");

@@ -21,7 +21,8 @@ struct TExportJob {
   static TExportJob withSettings(const std::string& module, int32_t subsong, const std::string& output);
 };
 
-// Saves a module as an audio file: WAV or FLAC, 16-bit, through libsndfile. The file is written
+// Saves a module as an audio file: WAV or FLAC, 16-bit, through libsndfile, named by the module's
+// title, artist, message and tracker, its last hundredth of a second faded out. The file is written
 // beside its place and renamed over it when whole, so a failed or cancelled export leaves
 // nothing behind and an existing file as it was. Any thread; one job per call.
 class TAudioExport {

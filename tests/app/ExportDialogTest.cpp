@@ -10,10 +10,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -21,19 +23,29 @@
 
 namespace {
 
-// The dialog follows the export to its end on a bar a screen reader can name, and Cancel stops
-// it with nothing written.
+// The dialog follows the export to its end on a bar a screen reader can name, tells the time
+// left of a long one, and Cancel stops it with nothing written.
 TEST(ExportDialogTest, RunsToTheEndOrIsCancelled) {
   testApp();
   TempDir dir;
   TExportJob job;
-  // About five minutes of music, which takes a while even faster than real time.
-  job.Module = dir.write("long.it", testmod::writeIt(testmod::simpleSong("Long", 8, 40, 64, {"Lead"})));
+  // Minutes of a MOD through the Amiga resampler, which takes seconds to render.
+  job.Module = dir.write("long.mod", testmod::writeMod(testmod::simpleSong("Long", 4, 60, 64, {"Lead"})));
+  job.Render.Amiga = TAmigaResampler::A500;
   job.Output = dir.file("long.wav");
   {
     TExportDialog dialog(nullptr, job);
-    QTimer::singleShot(100, &dialog, [&] { dialog.cancel(); });
+    QString told;
+    QTimer watch;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    QObject::connect(&watch, &QTimer::timeout, &dialog, [&] {
+      if (dialog.labelText().contains(" left")) told = dialog.labelText();
+      if (!told.isEmpty() || std::chrono::steady_clock::now() > deadline) dialog.cancel();
+    });
+    watch.start(20);
     EXPECT_EQ(dialog.run().Status, TAudioExport::TStatus::Cancelled);
+    EXPECT_TRUE(told.contains(QRegularExpression("^Saving long.mod as long.wav...\nAbout \\d+:\\d\\d left$")))
+        << told.toStdString();
   }
   EXPECT_FALSE(std::filesystem::exists(job.Output));
   job.Module = dir.write("short.xm", testmod::writeXm(testmod::simpleSong("Short", 4, 1, 16, {"Lead"})));
