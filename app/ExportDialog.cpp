@@ -29,6 +29,9 @@ QString nameOf(const std::string& path) {
 constexpr const char* kTitle = "Export to audio file";
 constexpr const char* kFlacFilter = "FLAC audio (*.flac)";
 constexpr const char* kWavFilter = "WAV audio (*.wav)";
+// The same types, one file for each of the module's channels.
+constexpr const char* kFlacStemsFilter = "FLAC audio, one file per channel (*.flac)";
+constexpr const char* kWavStemsFilter = "WAV audio, one file per channel (*.wav)";
 
 // Where the save dialog starts: `lastFolder`, or else the user's music folder, or home, with the
 // module's name.
@@ -96,30 +99,37 @@ void TExportDialog::follow() {
   setLabelText(m_saving + "\nAbout " + QString::fromStdString(FormatPlayTime(left, false)) + " left");
 }
 
-std::optional<QString> TExportDialog::askOutput(QWidget* parent, const std::string& module, int32_t subsong,
-                                               const std::string& folder) {
+std::optional<TExportDialog::TOutputChoice> TExportDialog::askOutput(QWidget* parent, const std::string& module,
+                                                                     int32_t subsong, const std::string& folder) {
   QString start = suggestedPath(module, subsong, folder);
+  const QString filters = QStringList{kFlacFilter, kWavFilter, kFlacStemsFilter, kWavStemsFilter}.join(";;");
   while (true) {
     QString filter = kFlacFilter;
     // The dialog would ask about the name as typed; the file written may have the extension
     // added, so the question is asked here, about that file.
-    QString chosen = QFileDialog::getSaveFileName(parent, kTitle, start, QString("%1;;%2").arg(kFlacFilter, kWavFilter),
-                                                  &filter, QFileDialog::DontConfirmOverwrite);
+    QString chosen = QFileDialog::getSaveFileName(parent, kTitle, start, filters, &filter, QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) return {};
-    if (!TAudioExport::typeOf(QFile::encodeName(chosen).toStdString())) chosen += filter == kWavFilter ? ".wav" : ".flac";
+    const bool wav = filter == kWavFilter || filter == kWavStemsFilter;
+    const bool stems = filter == kFlacStemsFilter || filter == kWavStemsFilter;
+    if (!TAudioExport::typeOf(QFile::encodeName(chosen).toStdString())) chosen += wav ? ".wav" : ".flac";
     start = chosen;
     const std::string output = QFile::encodeName(chosen).toStdString();
-    const TAudioExport::TOutput what = TAudioExport::outputOf(module, output);
+    // The channels' files are asked about by the first of them.
+    const std::string written = stems ? TAudioExport::stemPath(output, 0) : output;
+    const TAudioExport::TOutput what = TAudioExport::outputOf(module, written);
+    const QString question = stems ? nameOf(written) + " and the files of the other channels may exist already. Do "
+                                                       "you want to replace them?"
+                                   : nameOf(written) + " already exists. Do you want to replace it?";
     switch (what) {
-    case TAudioExport::TOutput::Free: return chosen;
+    case TAudioExport::TOutput::Free: return TOutputChoice{chosen, stems};
     case TAudioExport::TOutput::Exists:
-      if (QMessageBox::question(parent, kTitle, nameOf(output) + " already exists. Do you want to replace it?",
-                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes)
-        return chosen;
+      if (QMessageBox::question(parent, kTitle, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+          QMessageBox::Yes)
+        return TOutputChoice{chosen, stems};
       break;
     case TAudioExport::TOutput::IsModule:
     case TAudioExport::TOutput::NotAFile:
-      ShowMessageBox(TAudioExport::refusal(what, nameOf(output).toStdString()), "", TMessageKind::Error);
+      ShowMessageBox(TAudioExport::refusal(what, nameOf(written).toStdString()), "", TMessageKind::Error);
       break;
     }
   }
@@ -127,14 +137,16 @@ std::optional<QString> TExportDialog::askOutput(QWidget* parent, const std::stri
 
 std::optional<QString> TExportDialog::exportModule(QWidget* parent, const std::string& module, int32_t subsong,
                                                    std::string& folder) {
-  const std::optional<QString> chosen = askOutput(parent, module, subsong, folder);
+  const std::optional<TOutputChoice> chosen = askOutput(parent, module, subsong, folder);
   if (!chosen) return {};
-  const std::string output = QFile::encodeName(*chosen).toStdString();
+  const std::string output = QFile::encodeName(chosen->Path).toStdString();
   folder = output.substr(0, output.rfind('/') + 1);
-  TExportDialog dialog(parent, TExportJob::withSettings(module, subsong, output));
+  TExportJob job = TExportJob::withSettings(module, subsong, output);
+  job.Stems = chosen->Stems;
+  TExportDialog dialog(parent, job);
   const TAudioExport::TResult result = dialog.run();
   if (result.Status == TAudioExport::TStatus::Failed)
     ShowMessageBox(result.Error, "", TMessageKind::Error);
   if (result.Status != TAudioExport::TStatus::Written) return {};
-  return *chosen;
+  return chosen->Stems ? QFile::decodeName(QByteArray::fromStdString(TAudioExport::stemPath(output, 0))) : chosen->Path;
 }

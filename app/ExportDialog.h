@@ -27,17 +27,26 @@ public:
   // Shows the dialog, modal, until the export has ended; what it came to.
   TAudioExport::TResult run();
 
+  // Where an export goes: the audio file, or with Stems the name the channels' files are named
+  // after ("Tune.flac" gives "Tune - 01.flac" ...).
+  struct TOutputChoice {
+    QString Path;
+    bool Stems = false;
+    bool operator==(const TOutputChoice&) const = default;
+  };
+
   // Asks where to save subsong `subsong` of `module`, starting in `folder` (the last export's,
   // empty for the music folder), exports it with the sound settings behind the dialog and says
-  // in a box why when it fails. `folder` becomes the chosen file's. The file written; nothing
-  // when the user cancelled or it failed.
+  // in a box why when it fails. `folder` becomes the chosen file's. The file written (the first
+  // channel's when each channel has its own); nothing when the user cancelled or it failed.
   static std::optional<QString> exportModule(QWidget* parent, const std::string& module, int32_t subsong,
                                              std::string& folder);
-  // The file to save to: FLAC or WAV, the type from the name or else the chosen filter. An
-  // existing file is replaced only when the user says so, the module itself and what is not a
-  // regular file never; each asks for another name. Nothing when the user cancelled.
-  static std::optional<QString> askOutput(QWidget* parent, const std::string& module, int32_t subsong,
-                                          const std::string& folder);
+  // The file to save to: FLAC or WAV, the type from the name or else the chosen filter, and
+  // one file per channel when a filter of those is chosen. An existing file (for the channels',
+  // the first channel's) is replaced only when the user says so, the module itself and what is
+  // not a regular file never; each asks for another name. Nothing when the user cancelled.
+  static std::optional<TOutputChoice> askOutput(QWidget* parent, const std::string& module, int32_t subsong,
+                                                const std::string& folder);
 
 private:
   void follow();

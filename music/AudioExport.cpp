@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -47,11 +48,13 @@ void fadeOut(std::vector<int16_t>& samples, std::size_t channels, std::size_t fa
   }
 }
 
-// Names the song in the file: its title (with the subsong's place among several), artist,
-// message and the tracker that made it, as Vorbis comments in FLAC and INFO chunks in WAV.
-void tag(SNDFILE* file, const TModuleDetails& details, int32_t subsong) {
+// Names the song in the file: its title (with the subsong's place among several, and the channel
+// of a file that holds one alone), artist, message and the tracker that made it, as Vorbis
+// comments in FLAC and INFO chunks in WAV.
+void tag(SNDFILE* file, const TModuleDetails& details, int32_t subsong, int32_t solo) {
   const auto subsongs = static_cast<int32_t>(details.Subsongs.size());
-  const std::string title = details.Title.empty() ? std::string() : details.Title + SubsongMark(subsong, subsongs);
+  std::string title = details.Title.empty() ? std::string() : details.Title + SubsongMark(subsong, subsongs);
+  if (!title.empty() && solo >= 0) title += ", channel " + std::to_string(solo + 1);
   const std::pair<int, std::string> tags[] = {{SF_STR_TITLE, title},
                                               {SF_STR_ARTIST, details.Artist},
                                               {SF_STR_COMMENT, details.Message},
@@ -101,10 +104,19 @@ std::string TAudioExport::refusal(TOutput what, const std::string& output) {
 
 void TAudioExport::removeLeftovers(const std::string& folder) { RemoveStaleTempFilesIn(folder, {".wav", ".flac"}); }
 
+std::string TAudioExport::stemPath(const std::string& output, int32_t channel) {
+  const std::size_t slash = output.rfind('/');
+  const std::size_t dot = output.rfind('.');
+  const std::size_t end = dot == std::string::npos || (slash != std::string::npos && dot < slash) ? output.size() : dot;
+  const std::string number = (channel < 9 ? "0" : "") + std::to_string(channel + 1);
+  return output.substr(0, end) + " - " + number + output.substr(end);
+}
+
 TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::function<bool(double)>& progress) {
   const std::optional<TType> type = typeOf(job.Output);
   if (!type) return {TStatus::Failed, job.Output + " names no audio file type: its name must end in .wav or .flac."};
-  if (const std::string refused = refusal(outputOf(job.Module, job.Output), job.Output); !refused.empty())
+  if (const std::string refused = refusal(outputOf(job.Module, job.Output), job.Output);
+      !refused.empty() && !job.Stems)
     return {TStatus::Failed, refused};
   const std::size_t slash = job.Output.rfind('/');
   removeLeftovers(slash == std::string::npos ? "." : job.Output.substr(0, slash + 1));
@@ -122,19 +134,47 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
   }
   song->selectSubsong(job.Subsong);
   song->setRenderOptions(job.Render);
-  song->start(false);
+  if (!job.Stems) return write(*song, job, *type, job.Output, -1, progress);
+
+  // One file a channel, each a whole render with every other channel muted: sample-aligned, so
+  // that together they sum to the mix. Those this export made go again when one fails.
+  const auto channels = static_cast<int32_t>(song->info().ChannelCount);
+  std::vector<std::string> made;
+  auto undo = [&](TResult result) {
+    for (const std::string& stem : made) std::remove(stem.c_str());
+    return result;
+  };
+  for (int32_t channel = 0; channel < channels; ++channel) {
+    const std::string output = stemPath(job.Output, channel);
+    const TOutput there = outputOf(job.Module, output);
+    if (const std::string refused = refusal(there, output); !refused.empty()) return undo({TStatus::Failed, refused});
+    const TResult result = write(*song, job, *type, output, channel, [&](double share) {
+      return progress((channel + share) / channels);
+    });
+    if (result.Status != TStatus::Written) return undo(result);
+    if (there == TOutput::Free) made.push_back(output);
+  }
+  return {TStatus::Written, {}};
+}
+
+TAudioExport::TResult TAudioExport::write(TMidasSong& song, const TExportJob& job, TType type,
+                                          const std::string& output, int32_t solo,
+                                          const std::function<bool(double)>& progress) {
+  song.start(false);
+  const auto moduleChannels = static_cast<int32_t>(song.info().ChannelCount);
+  for (int32_t channel = 0; channel < moduleChannels && solo >= 0; ++channel) song.setChannelMute(channel, channel != solo);
   const int channels = job.Channels == 1 ? 1 : 2;
-  const double total = std::max(1.0, song->duration() * job.Rate);
+  const double total = std::max(1.0, song.duration() * job.Rate);
   bool cancelled = false;
 
-  TFileWrite written = ReplaceFileWith(job.Output, [&](int fd) -> std::optional<std::string> {
+  TFileWrite written = ReplaceFileWith(output, [&](int fd) -> std::optional<std::string> {
     SF_INFO info{};
     info.samplerate = job.Rate;
     info.channels = channels;
-    info.format = (*type == TType::Flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
+    info.format = (type == TType::Flac ? SF_FORMAT_FLAC : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
     std::unique_ptr<SNDFILE, CloseSndfile> file(sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE));
     if (!file) return sndfileError(nullptr);
-    tag(file.get(), song->details(), job.Subsong);
+    tag(file.get(), song.details(), job.Subsong, solo);
     auto write = [&](const int16_t* samples, std::size_t frames) {
       return sf_writef_short(file.get(), samples, static_cast<sf_count_t>(frames)) == static_cast<sf_count_t>(frames);
     };
@@ -144,7 +184,7 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
     // The last frames rendered wait until more follow: the song's very last ones fade out.
     std::vector<int16_t> held;
     double done = 0;
-    while (std::size_t frames = song->renderPass(job.Rate, channels, piece.data(), piece.size() / channelCount)) {
+    while (std::size_t frames = song.renderPass(job.Rate, channels, piece.data(), piece.size() / channelCount)) {
       held.insert(held.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(frames * channelCount));
       const std::size_t heldFrames = held.size() / channelCount;
       if (heldFrames > fadeFrames) {
@@ -166,6 +206,6 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
     return {};
   });
   if (cancelled) return {TStatus::Cancelled, {}};
-  if (!written) return {TStatus::Failed, "Could not write audio file: " + job.Output + ": " + written.Error + "."};
+  if (!written) return {TStatus::Failed, "Could not write audio file: " + output + ": " + written.Error + "."};
   return {TStatus::Written, {}};
 }

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+class TMidasSong;
+
 // What an export renders: one pass of one subsong of a module file, as the player would sound it.
 struct TExportJob {
   std::string Module;  // path of the module file
@@ -15,6 +17,8 @@ struct TExportJob {
   int32_t Rate = 44100; // Hz, 5000 to 192000
   int32_t Channels = 2; // 1 or 2
   std::string Output;   // path of the audio file; its extension names the type
+  // One file for each of the module's channels instead, named as TAudioExport::stemPath says.
+  bool Stems = false;
 
   // The job with the sound settings of the settings file (rate, mono or stereo, and render
   // options).
@@ -54,5 +58,14 @@ public:
   // else there is replaced. The partial files of killed exports in the output's folder go
   // first. `progress` gets the share done, 0 to 1, after each piece (about a tenth of a second
   // of sound); when it returns false the export stops as cancelled.
+  // With Stems, each channel alone goes to its own file, sample-aligned with the others, so that
+  // together they sum to the mix; when one fails or is cancelled, those this export made go.
   static TResult run(const TExportJob& job, const std::function<bool(double)>& progress);
+  // The file of channel `channel` (from 0) for `output`: "Title - 01.flac" for "Title.flac".
+  static std::string stemPath(const std::string& output, int32_t channel);
+
+private:
+  // Writes one pass of `song` to `output`, only channel `solo` heard when it is 0 or more.
+  static TResult write(TMidasSong& song, const TExportJob& job, TType type, const std::string& output,
+                       int32_t solo, const std::function<bool(double)>& progress);
 };

@@ -76,12 +76,12 @@ private:
   QTimer m_timer;
 };
 
-std::function<bool(QWidget*)> typeName(const QString& name) {
-  return [name](QWidget* modal) {
+std::function<bool(QWidget*)> typeName(const QString& name, const QString& filter = "FLAC audio (*.flac)") {
+  return [name, filter](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     auto* field = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
     if (!field) return false;
-    dialog->selectNameFilter("FLAC audio (*.flac)");
+    dialog->selectNameFilter(filter);
     field->setText(name);
     static_cast<QDialog*>(dialog)->accept();
     return true;
@@ -123,6 +123,15 @@ TEST(ExportDialogTest, AsksBeforeReplacingTheFileItWrites) {
   EXPECT_EQ(saved->toStdString(), precious);
   EXPECT_GT(std::filesystem::file_size(precious), 8u);
   EXPECT_EQ(folder, dir.path().string() + "/");
+
+  // "One file per channel": the name typed names the channels' files.
+  TModalAnswers stems({typeName(QString::fromStdString(dir.file("Parts")), "WAV audio, one file per channel (*.wav)")});
+  const std::optional<QString> first = TExportDialog::exportModule(nullptr, module, 0, folder);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->toStdString(), dir.file("Parts - 01.wav"));
+  for (const char* part : {"Parts - 01.wav", "Parts - 02.wav", "Parts - 03.wav", "Parts - 04.wav"})
+    EXPECT_TRUE(std::filesystem::exists(dir.file(part))) << part;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("Parts.wav")));
 }
 
 } // namespace

@@ -174,6 +174,51 @@ TEST(AudioExportTest, EverySubsongEndsWhereLibopenmptEndsIt) {
   }
 }
 
+// "One file per channel": each channel alone in its own file, named "Title - 01.flac" ..., the
+// channel named in its title; summed they are the mix within a step of 16 bits (-90 dBFS). A
+// cancelled one takes away the files it made.
+TEST(AudioExportTest, StemsSumToTheMix) {
+  TempDir dir;
+  testmod::Module m = testmod::simpleSong("Stems", 4, 2, 32, {"Lead", "Bass", "Pad", "Hat"});
+  for (int channel = 0; channel < 4; ++channel) m.patterns[1].notes.push_back({8, channel, 40 + 7 * channel, channel + 1});
+  TExportJob job;
+  job.Module = dir.write("stems.xm", testmod::writeXm(m));
+  job.Output = dir.file("mix.flac");
+  ASSERT_EQ(TAudioExport::run(job, [](double) { return true; }).Status, TAudioExport::TStatus::Written);
+  SF_INFO info;
+  const std::vector<int16_t> mix = readBack(job.Output, info);
+  job.Output = dir.file("Stems.flac");
+  job.Stems = true;
+  double last = 0;
+  ASSERT_EQ(TAudioExport::run(job, [&](double share) { return (last = share) <= 1; }).Status,
+            TAudioExport::TStatus::Written);
+  EXPECT_NEAR(last, 1.0, 0.01);
+  EXPECT_FALSE(std::filesystem::exists(job.Output));
+  std::vector<double> sum(mix.size());
+  for (int channel = 0; channel < 4; ++channel) {
+    const std::string stem = dir.file("Stems - 0" + std::to_string(channel + 1) + ".flac");
+    ASSERT_EQ(TAudioExport::stemPath(job.Output, channel), stem);
+    const std::vector<int16_t> alone = readBack(stem, info);
+    ASSERT_EQ(alone.size(), mix.size()) << stem;
+    double energy = 0;
+    for (std::size_t i = 0; i < alone.size(); ++i) {
+      sum[i] += alone[i];
+      energy += static_cast<double>(alone[i]) * alone[i];
+    }
+    EXPECT_GT(energy / alone.size(), 1e4) << stem << " is silent";
+    SNDFILE* file = sf_open(stem.c_str(), SFM_READ, &info);
+    EXPECT_EQ(sf_get_string(file, SF_STR_TITLE), "Stems, channel " + std::to_string(channel + 1));
+    sf_close(file);
+  }
+  double error = 0;
+  for (std::size_t i = 0; i < mix.size(); ++i) error += (sum[i] - mix[i]) * (sum[i] - mix[i]);
+  EXPECT_LE(20 * std::log10(std::sqrt(error / mix.size()) / 32768), -90.0);
+
+  job.Output = dir.file("Gone.wav");
+  EXPECT_EQ(TAudioExport::run(job, [](double share) { return share < 0.6; }).Status, TAudioExport::TStatus::Cancelled);
+  for (int channel = 0; channel < 4; ++channel) EXPECT_FALSE(std::filesystem::exists(TAudioExport::stemPath(job.Output, channel)));
+}
+
 // A cancelled export leaves no file (and an existing one as it was), nor a temporary one; a
 // name without an audio type, a file that is no module and a folder that does not exist fail
 // with a sentence saying why.
