@@ -37,32 +37,35 @@ private:
 
 } // namespace
 
-int TExportCommand::run(const std::string& module, int32_t subsong, const std::string& output, bool force,
-                        std::ostream& err, bool showProgress) {
-  switch (TAudioExport::outputOf(module, output)) {
+int TExportCommand::run(const std::string& module, int32_t subsong, const std::string& output, bool channels,
+                        bool force, std::ostream& err, bool showProgress) {
+  // The channels' files are asked about by the first of them.
+  const std::string written = channels ? TAudioExport::stemPath(output, 0) : output;
+  switch (TAudioExport::outputOf(module, written)) {
   case TAudioExport::TOutput::IsModule:
-    err << "vorka: " << output << " is the module itself; give another name for the audio file.\n";
+    err << "vorka: " << written << " is the module itself; give another name for the audio file.\n";
     return Refused;
   case TAudioExport::TOutput::NotAFile:
-    err << "vorka: " << output << " is not a regular file; the export writes only to a file.\n";
+    err << "vorka: " << written << " is not a regular file; the export writes only to a file.\n";
     return Refused;
   case TAudioExport::TOutput::Exists:
     if (force) break;
-    err << "vorka: " << output << " exists; give --force to replace it.\n";
+    err << "vorka: " << written << " exists; give --force to replace it.\n";
     return Refused;
   case TAudioExport::TOutput::Free: break;
   }
   TSignalsCancel signalsCancel;
   int shown = -1;
-  const TAudioExport::TResult result =
-      TAudioExport::run(TExportJob::withSettings(module, subsong, output), [&](double share) {
-        const int percent = static_cast<int>(std::floor(share * 100));
-        if (showProgress && percent != shown) {
-          shown = percent;
-          err << "\rvorka: exporting " << percent << " %" << std::flush;
-        }
-        return g_interrupted == 0;
-      });
+  TExportJob job = TExportJob::withSettings(module, subsong, output);
+  job.Stems = channels;
+  const TAudioExport::TResult result = TAudioExport::run(job, [&](double share) {
+    const int percent = static_cast<int>(std::floor(share * 100));
+    if (showProgress && percent != shown) {
+      shown = percent;
+      err << "\rvorka: exporting " << percent << " %" << std::flush;
+    }
+    return g_interrupted == 0;
+  });
   if (showProgress && result.Status == TAudioExport::TStatus::Written) err << "\rvorka: exporting 100 %";
   if (showProgress && shown >= 0) err << '\n';
   switch (result.Status) {

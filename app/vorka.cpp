@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
   for (const std::string& problem : TSettingsFile().problems()) std::cerr << "vorka: vorka.ini: " << problem << '\n';
   if (line.Action == TCommandLine::TAction::Export) {
     if (line.Files.Modules.empty()) return 1;
-    return TExportCommand::run(line.Files.Modules.front(), line.ExportSubsong, line.ExportTo, line.ExportForce,
-                               std::cerr, isatty(STDERR_FILENO));
+    return TExportCommand::run(line.Files.Modules.front(), line.ExportSubsong, line.ExportTo, line.ExportChannels,
+                               line.ExportForce, std::cerr, isatty(STDERR_FILENO));
   }
 
   TApplication app(argc, argv);

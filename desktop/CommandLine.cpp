@@ -64,6 +64,10 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
   parser.addOption(subsong);
   const QCommandLineOption force("force", "With --export, replaces FILE when it exists.");
   parser.addOption(force);
+  const QCommandLineOption channels(
+      "channels", "With --export, saves each channel of MODULE alone in a file of its own, named after FILE: "
+                  "\"Tune - 01.flac\", \"Tune - 02.flac\" ... for Tune.flac.");
+  parser.addOption(channels);
   parser.addPositionalArgument("files", "Module files, or folders of them, to add and play.",
                                "[FILE|FOLDER...]");
 
@@ -91,6 +95,7 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
       line.Action = TAction::Export;
       line.ExportTo = optionBytes("export", arguments);
       line.ExportForce = parser.isSet(force);
+      line.ExportChannels = parser.isSet(channels);
       std::error_code error;
       if (files.size() != 1 || std::filesystem::is_directory(files.front(), error))
         line = failure(name + ": --export saves one module: give one module file after the audio file.");
@@ -98,8 +103,12 @@ TCommandLine TCommandLine::parse(const std::vector<std::string>& arguments) {
         line = failure(name + ": --subsong takes the number of a subsong, from 1.");
       else
         line.ExportSubsong = subsongNumber - 1;
-    } else if (parser.isSet(subsong) || parser.isSet(force)) {
-      line = failure(name + ": --" + (parser.isSet(subsong) ? "subsong" : "force") + " goes with --export.");
+    } else {
+      for (const QCommandLineOption* option : {&subsong, &force, &channels})
+        if (parser.isSet(*option)) {
+          line = failure(name + ": --" + option->names().front().toStdString() + " goes with --export.");
+          break;
+        }
     }
   }
   return line;

@@ -9,9 +9,9 @@
 // What the program is asked on its command line, `vorka [FILE|FOLDER]...`, read the way
 // QCommandLineParser reads it: --help and --version print and end, an unknown option ends
 // with one line on standard error, and files and folders become the modules to add and play;
-// `vorka --export OUT [--subsong N] [--force] MODULE` asks for MODULE (its subsong N) saved as
-// the audio file OUT, replacing an existing OUT only with --force. Needs the application's name
-// and version set.
+// `vorka --export OUT [--subsong N] [--channels] [--force] MODULE` asks for MODULE (its subsong
+// N) saved as the audio file OUT, or each of its channels in a file named after OUT, replacing
+// an existing OUT only with --force. Needs the application's name and version set.
 struct TCommandLine {
   enum class TAction { Run, Export, ShowHelp, ShowVersion, Fail };
 
@@ -25,6 +25,8 @@ struct TCommandLine {
   int32_t ExportSubsong = 0;
   // Export: an existing OUT may be replaced.
   bool ExportForce = false;
+  // Export: one file for each channel, named after OUT.
+  bool ExportChannels = false;
   // ShowHelp and ShowVersion: the text for standard output; Fail: the line for standard error.
   std::string Text;
 

@@ -27,9 +27,9 @@ protected:
   void SetUp() override { setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
 
   // Runs the command as `vorka --export` does; its status, and what it said in `said`.
-  int exportTo(const std::string& output, bool force = false) {
+  int exportTo(const std::string& output, bool force = false, bool channels = false) {
     std::ostringstream err;
-    const int status = TExportCommand::run(module, 0, output, force, err, false);
+    const int status = TExportCommand::run(module, 0, output, channels, force, err, false);
     said = err.str();
     return status;
   }
@@ -49,7 +49,7 @@ protected:
     if (child == 0) {
       if (prepare) prepare();
       std::ostringstream err;
-      _exit(TExportCommand::run(longModule, 0, dir.file(name), false, err, false));
+      _exit(TExportCommand::run(longModule, 0, dir.file(name), false, false, err, false));
     }
     const auto end = std::chrono::steady_clock::now() + 10s;
     while (waitForPartial && hidden().empty() && std::chrono::steady_clock::now() < end)
@@ -94,6 +94,13 @@ TEST_F(ExportCommandTest, RefusesWhatItMayNotReplace) {
   const std::string longest = dir.file(std::string(251, 'n') + ".wav");
   EXPECT_EQ(exportTo(longest), 0) << said;
   EXPECT_TRUE(std::filesystem::exists(longest));
+
+  // With --channels the first channel's file is the one asked about.
+  EXPECT_EQ(exportTo(dir.file("Part.flac"), false, true), 0) << said;
+  for (const char* part : {"Part - 01.flac", "Part - 02.flac", "Part - 03.flac", "Part - 04.flac"})
+    EXPECT_TRUE(std::filesystem::exists(dir.file(part))) << part;
+  EXPECT_EQ(exportTo(dir.file("Part.flac"), false, true), TExportCommand::Refused);
+  EXPECT_EQ(said, "vorka: " + dir.file("Part - 01.flac") + " exists; give --force to replace it.\n");
 }
 
 // A hang-up cancels an export, and a file grown past the size limit fails it: neither leaves a

@@ -102,12 +102,13 @@ TEST(CommandLineTest, ManualPageNamesEveryOption) {
     EXPECT_TRUE(named(roff)) << option;
     options.insert(option);
   }
-  EXPECT_EQ(options, (std::set<std::string>{"--export", "--force", "--help", "--help-all", "--subsong", "--version"}));
+  EXPECT_EQ(options, (std::set<std::string>{"--channels", "--export", "--force", "--help", "--help-all", "--subsong",
+                                            "--version"}));
 }
 
 // --export takes the audio file's name as given (bytes, either way of writing it) and exactly
 // one module, and --subsong the number of a subsong, from 1 (the lowest number there is too),
-// and --force only beside it.
+// and --force and --channels only beside it.
 TEST(CommandLineTest, ExportTakesOneModule) {
   TempDir dir;
   const std::string module = dir.write("tune.xm", testmod::writeXm(testmod::simpleSong("Tune", 4, 1, 16, {"Lead"})));
@@ -121,6 +122,8 @@ TEST(CommandLineTest, ExportTakesOneModule) {
   EXPECT_EQ(parse({"--export", "a.wav", "--subsong", "3", module}).ExportSubsong, 2);
   EXPECT_FALSE(parse({"--export", "a.wav", module}).ExportForce);
   EXPECT_TRUE(parse({"--export", "a.wav", "--force", module}).ExportForce);
+  EXPECT_FALSE(parse({"--export", "a.wav", module}).ExportChannels);
+  EXPECT_TRUE(parse({"--export", "a.wav", "--channels", module}).ExportChannels);
   const char* oneModule = "vorka: --export saves one module: give one module file after the audio file.";
   const char* aNumber = "vorka: --subsong takes the number of a subsong, from 1.";
   const std::pair<Paths, const char*> failures[] = {
@@ -131,7 +134,8 @@ TEST(CommandLineTest, ExportTakesOneModule) {
       {{"--export", "a.wav", "--subsong", "two", module}, aNumber},
       {{"--export", "a.wav", "--subsong", "-2147483648", module}, aNumber},
       {{"--subsong", "2", module}, "vorka: --subsong goes with --export."},
-      {{"--force", module}, "vorka: --force goes with --export."}};
+      {{"--force", module}, "vorka: --force goes with --export."},
+      {{"--channels", module}, "vorka: --channels goes with --export."}};
   for (const auto& [arguments, text] : failures) {
     TCommandLine line = parse(arguments);
     EXPECT_EQ(line.Action, TCommandLine::TAction::Fail);
