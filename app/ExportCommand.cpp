@@ -39,8 +39,7 @@ private:
 
 int TExportCommand::run(const std::string& module, int32_t subsong, const std::string& output, bool channels,
                         bool force, std::ostream& err, bool showProgress) {
-  // The channels' files are asked about by the first of them.
-  const std::string written = channels ? TAudioExport::stemPath(output, 0) : output;
+  const std::string written = TAudioExport::firstFile(output, channels);
   switch (TAudioExport::outputOf(module, written)) {
   case TAudioExport::TOutput::IsModule:
     err << "vorka: " << written << " is the module itself; give another name for the audio file.\n";

@@ -22,9 +22,9 @@ constexpr int kFollowMs = 50;
 constexpr double kEstimateAfterSeconds = 0.5;
 constexpr double kEstimateAfterShare = 0.01;
 
-QString nameOf(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path)).section('/', -1);
-}
+QString fromBytes(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+
+QString nameOf(const std::string& path) { return fromBytes(path).section('/', -1); }
 
 constexpr const char* kTitle = "Export to audio file";
 constexpr const char* kFlacFilter = "FLAC audio (*.flac)";
@@ -36,7 +36,7 @@ constexpr const char* kWavStemsFilter = "WAV audio, one file per channel (*.wav)
 // Where the save dialog starts: `lastFolder`, or else the user's music folder, or home, with the
 // module's name.
 QString suggestedPath(const std::string& module, int32_t subsong, const std::string& lastFolder) {
-  QString folder = QFile::decodeName(QByteArray::fromStdString(lastFolder));
+  QString folder = fromBytes(lastFolder);
   if (folder.isEmpty() || !QDir(folder).exists()) folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
   if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
   QString name = nameOf(module);
@@ -114,8 +114,7 @@ std::optional<TExportDialog::TOutputChoice> TExportDialog::askOutput(QWidget* pa
     if (!TAudioExport::typeOf(QFile::encodeName(chosen).toStdString())) chosen += wav ? ".wav" : ".flac";
     start = chosen;
     const std::string output = QFile::encodeName(chosen).toStdString();
-    // The channels' files are asked about by the first of them.
-    const std::string written = stems ? TAudioExport::stemPath(output, 0) : output;
+    const std::string written = TAudioExport::firstFile(output, stems);
     const TAudioExport::TOutput what = TAudioExport::outputOf(module, written);
     const QString question = stems ? nameOf(written) + " and the files of the other channels may exist already. Do "
                                                        "you want to replace them?"
@@ -148,5 +147,5 @@ std::optional<QString> TExportDialog::exportModule(QWidget* parent, const std::s
   if (result.Status == TAudioExport::TStatus::Failed)
     ShowMessageBox(result.Error, "", TMessageKind::Error);
   if (result.Status != TAudioExport::TStatus::Written) return {};
-  return chosen->Stems ? QFile::decodeName(QByteArray::fromStdString(TAudioExport::stemPath(output, 0))) : chosen->Path;
+  return fromBytes(TAudioExport::firstFile(output, chosen->Stems));
 }

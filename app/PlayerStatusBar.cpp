@@ -93,7 +93,7 @@ QString TPlayerStatusBar::timeText() const { return m_time->text(); }
 void TPlayerStatusBar::showSkipped(const std::vector<TSkippedSong>& skipped) {
   QStringList lines;
   for (const TSkippedSong& song : skipped)
-    lines << "Skipped " + QFileInfo(QFile::decodeName(QByteArray::fromStdString(song.Path))).fileName() + ": " +
+    lines << "Skipped " + QFileInfo(fromBytes(song.Path)).fileName() + ": " +
                  QString::fromStdString(song.Reason);
   if (!lines.isEmpty()) showMessage(lines.join("  "), kSkippedMessageMs);
 }

@@ -18,8 +18,8 @@ TSettings::TSettings(QObject* parent) : QObject(parent) {
   m_firstStart = m_file.readTruth(settings::FirstTime);
   reloadChoices();
   Volume = m_file.readInteger(settings::Volume);
-  const int32_t repeat = m_file.readInteger(settings::Repeat);
-  Repeat = repeat == 1 ? TRepeatMode::One : repeat == 2 ? TRepeatMode::None : TRepeatMode::All;
+  // The stored number is the mode's own, its range checked by the reading.
+  Repeat = static_cast<TRepeatMode>(m_file.readInteger(settings::Repeat));
   Shuffle = m_file.readTruth(settings::Shuffle);
   MainWindowPlace = m_file.readText(settings::MainWindowPlace);
   PlaylistPlace = m_file.readText(settings::PlaylistPlace);

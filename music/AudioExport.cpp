@@ -115,8 +115,9 @@ std::string TAudioExport::stemPath(const std::string& output, int32_t channel) {
 TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::function<bool(double)>& progress) {
   const std::optional<TType> type = typeOf(job.Output);
   if (!type) return {TStatus::Failed, job.Output + " names no audio file type: its name must end in .wav or .flac."};
-  if (const std::string refused = refusal(outputOf(job.Module, job.Output), job.Output);
-      !refused.empty() && !job.Stems)
+  // The channels' files are each looked at before they are written.
+  if (const std::string refused = job.Stems ? std::string() : refusal(outputOf(job.Module, job.Output), job.Output);
+      !refused.empty())
     return {TStatus::Failed, refused};
   const std::size_t slash = job.Output.rfind('/');
   removeLeftovers(slash == std::string::npos ? "." : job.Output.substr(0, slash + 1));
@@ -175,7 +176,7 @@ TAudioExport::TResult TAudioExport::write(TMidasSong& song, const TExportJob& jo
     std::unique_ptr<SNDFILE, CloseSndfile> file(sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE));
     if (!file) return sndfileError(nullptr);
     tag(file.get(), song.details(), job.Subsong, solo);
-    auto write = [&](const int16_t* samples, std::size_t frames) {
+    auto put = [&](const int16_t* samples, std::size_t frames) {
       return sf_writef_short(file.get(), samples, static_cast<sf_count_t>(frames)) == static_cast<sf_count_t>(frames);
     };
     const std::size_t channelCount = static_cast<std::size_t>(channels);
@@ -189,7 +190,7 @@ TAudioExport::TResult TAudioExport::write(TMidasSong& song, const TExportJob& jo
       const std::size_t heldFrames = held.size() / channelCount;
       if (heldFrames > fadeFrames) {
         const std::size_t ready = heldFrames - fadeFrames;
-        if (!write(held.data(), ready)) return sndfileError(file.get());
+        if (!put(held.data(), ready)) return sndfileError(file.get());
         held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(ready * channelCount));
       }
       done += static_cast<double>(frames);
@@ -199,7 +200,7 @@ TAudioExport::TResult TAudioExport::write(TMidasSong& song, const TExportJob& jo
       }
     }
     fadeOut(held, channelCount, fadeFrames);
-    if (!write(held.data(), held.size() / channelCount)) return sndfileError(file.get());
+    if (!put(held.data(), held.size() / channelCount)) return sndfileError(file.get());
     // Closing writes what libsndfile still holds: the FLAC encoder's last frames and the
     // WAV header's sizes.
     if (sf_close(file.release()) != 0) return std::string("the audio file could not be finished");

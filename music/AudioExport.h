@@ -63,6 +63,9 @@ public:
   static TResult run(const TExportJob& job, const std::function<bool(double)>& progress);
   // The file of channel `channel` (from 0) for `output`: "Title - 01.flac" for "Title.flac".
   static std::string stemPath(const std::string& output, int32_t channel);
+  // The file an export to `output` writes first: `output` itself, or with `stems` the first
+  // channel's; the one to ask about before replacing.
+  static std::string firstFile(const std::string& output, bool stems) { return stems ? stemPath(output, 0) : output; }
 
 private:
   // Writes one pass of `song` to `output`, only channel `solo` heard when it is 0 or more.
