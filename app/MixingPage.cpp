@@ -1,5 +1,6 @@
 #include "app/MixingPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QSlider>
@@ -50,15 +51,22 @@ TMixingPage::TMixingPage(QWidget* parent) : QWidget(parent) {
   label(this, "&Amiga resampler:", Amiga, {12, 112});
   connect(Amiga, &QComboBox::currentIndexChanged, this, &TMixingPage::announce);
 
+  EvenLoudness = new QCheckBox("Even out &loudness", this);
+  EvenLoudness->setGeometry(12, 140, 314, 22);
+  EvenLoudness->setChecked(true);
+  connect(EvenLoudness, &QCheckBox::toggled, this, &TMixingPage::announce);
+  SkipSilentEnd = new QCheckBox("S&kip silence at the end", this);
+  SkipSilentEnd->setGeometry(12, 164, 314, 22);
+  SkipSilentEnd->setChecked(true);
+  connect(SkipSilentEnd, &QCheckBox::toggled, this, &TMixingPage::announce);
+
   auto* note = new QLabel(
-      "Less stereo separation brings channels panned hard left and right closer together, kinder "
-      "on headphones; 0 % is mono. Volume ramping smooths sudden changes of loudness, higher "
-      "numbers more softly. The Amiga resampler makes MOD and other Amiga modules sound as an "
-      "Amiga 500 or 1200 played them; Automatic picks the model the module was made for.\n\n"
-      "These settings take effect at once.",
+      "Less stereo separation is kinder on headphones; 0 % is mono. Songs are measured in the "
+      "background; one not yet measured plays as loud as others of its kind. These settings "
+      "take effect at once.",
       this);
   note->setWordWrap(true);
-  note->setGeometry(12, 146, 314, 116);
+  note->setGeometry(12, 192, 314, 76);
   note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
@@ -67,6 +75,8 @@ TRenderOptions TMixingPage::options() const {
   options.StereoSeparation = Separation->value();
   options.VolumeRamping = Ramping->currentIndex() - 1;
   options.Amiga = static_cast<TAmigaResampler>(Amiga->currentIndex());
+  options.EvenLoudness = EvenLoudness->isChecked();
+  options.SkipSilentEnd = SkipSilentEnd->isChecked();
   return options;
 }
 
@@ -74,6 +84,8 @@ void TMixingPage::showOptions(const TRenderOptions& options) {
   Separation->setValue(std::clamp(options.StereoSeparation, 0, 200));
   Ramping->setCurrentIndex(std::clamp(options.VolumeRamping, -1, 10) + 1);
   Amiga->setCurrentIndex(std::clamp(static_cast<int>(options.Amiga), 0, 3));
+  EvenLoudness->setChecked(options.EvenLoudness);
+  SkipSilentEnd->setChecked(options.SkipSilentEnd);
 }
 
 void TMixingPage::announce() {

@@ -4,13 +4,15 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QSlider;
 
 // Setup's "Mixing" page: stereo separation (0 to 200 %), volume ramping (the library's default,
-// off, or 1 to 10) and the Amiga resampler (automatic, A500, A1200, off). Every change is
-// announced at once, so that the playing song follows it. GUI thread only.
+// off, or 1 to 10), the Amiga resampler (automatic, A500, A1200, off), evening out loudness and
+// skipping silent ends. Every change is announced at once, so that the playing song follows it.
+// GUI thread only.
 class TMixingPage : public QWidget {
   Q_OBJECT
 
@@ -26,6 +28,8 @@ public:
   QLabel* SeparationValue;
   QComboBox* Ramping;
   QComboBox* Amiga;
+  QCheckBox* EvenLoudness;
+  QCheckBox* SkipSilentEnd;
 
 signals:
   void optionsChanged(const TRenderOptions& options);

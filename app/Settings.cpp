@@ -57,6 +57,8 @@ void TSettings::save() {
     m_file.writeInteger(settings::StereoSeparation, m_render.StereoSeparation);
     m_file.writeInteger(settings::VolumeRamping, m_render.VolumeRamping);
     m_file.writeInteger(settings::AmigaResampler, static_cast<int32_t>(m_render.Amiga));
+    m_file.writeTruth(settings::EvenLoudness, m_render.EvenLoudness);
+    m_file.writeTruth(settings::SkipSilentEnd, m_render.SkipSilentEnd);
     m_file.writeTruth(settings::FirstTime, false);
     m_file.writeText(settings::LastDir, LastDir);
     m_file.writeInteger(settings::Volume, Volume);

@@ -259,6 +259,9 @@ void TfrmMain::moveEvent(QMoveEvent* event) {
 void TfrmMain::FormShow() {
   // What an export killed on its way left in the last export's folder goes.
   if (!Settings.ExportDir.empty()) TAudioExport::removeLeftovers(Settings.ExportDir);
+  // Songs load at the level the index knows of them, which it measures as the player mixes.
+  MIDASsetLevelSource(Library->levelSource());
+  Library->measureWith(Settings.renderOptions(), Settings.MixRate);
   if (!Controller->start()) return;
   Player = Controller->player();
   applyPlaySettings();
@@ -290,6 +293,7 @@ void TfrmMain::FormClose() {
   // The module information keeps its place as it closes.
   if (frmInfo) frmInfo->close();
   Controller->finish();
+  MIDASsetLevelSource({});
   Player = nullptr;
   storeHighScoresAtEnd();
 }

@@ -1,7 +1,8 @@
 #include "library/Library.h"
 
 TLibrary::TLibrary(const std::string& filesDir, const std::string& databasePath, QObject* parent)
-    : QObject(parent), m_playlist(filesDir), m_indexer(databasePath) {
+    : QObject(parent), m_playlist(filesDir), m_indexer(databasePath),
+      m_levels(std::make_shared<TSongLevels>(databasePath)) {
   connect(&m_playlist, &TPlaylist::changed, this, &TLibrary::playlistChanged);
   connect(&m_indexer, &TLibraryIndexer::factsArrived, this, &TLibrary::factsArrived);
 }

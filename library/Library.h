@@ -3,9 +3,12 @@
 #include "library/LibraryIndexer.h"
 #include "library/Playlist.h"
 #include "library/PlaylistRows.h"
+#include "library/SongLevels.h"
+#include "music/midasdll.h"
 
 #include <QObject>
 
+#include <memory>
 #include <string>
 
 // The collection the windows share: the playlist, the rows shown of it, and the indexer that
@@ -23,6 +26,12 @@ public:
   TPlaylistRows& rows() { return m_rows; }
   // Files still to be read by the indexer.
   std::size_t waiting() const { return m_indexer.waiting(); }
+  // The indexer measures songs as the player renders them (see TLibraryIndexer::measureWith).
+  void measureWith(const TRenderOptions& options, int32_t rate) { m_indexer.measureWith(options, rate); }
+  // The levels of the index for the sound library to give the modules it loads (any thread).
+  MIDASlevelSource levelSource() const {
+    return [levels = m_levels](const std::string& path) { return levels->levelsOf(path); };
+  }
 
   // Where the index lives: "library.sqlite" in `filesDir`.
   static std::string IndexPathIn(const std::string& filesDir);
@@ -39,4 +48,5 @@ private:
   TPlaylist m_playlist;
   TPlaylistRows m_rows;
   TLibraryIndexer m_indexer;
+  std::shared_ptr<TSongLevels> m_levels;
 };

@@ -9,7 +9,8 @@ namespace {
 
 // Marks the database as this program's ("VRKA"), and the layout of its tables.
 constexpr int kApplicationId = 0x56524B41;
-constexpr int kLayoutVersion = 1;
+// Layout 2 added the levels table to layout 1's files and subsongs.
+constexpr int kLayoutVersion = 2;
 
 const char* const kCreate = R"(
 CREATE TABLE IF NOT EXISTS files (
@@ -29,6 +30,16 @@ CREATE TABLE IF NOT EXISTS subsongs (
   path BLOB NOT NULL,
   number INTEGER NOT NULL,
   name TEXT NOT NULL,
+  seconds REAL NOT NULL,
+  PRIMARY KEY (path, number)
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS levels (
+  path BLOB NOT NULL,
+  number INTEGER NOT NULL,
+  size INTEGER NOT NULL,
+  modified_ns INTEGER NOT NULL,
+  loudness REAL NOT NULL,
+  last_sound REAL NOT NULL,
   seconds REAL NOT NULL,
   PRIMARY KEY (path, number)
 ) WITHOUT ROWID;
@@ -130,9 +141,12 @@ bool TLibraryIndex::hasOurLayout() const {
     return exec(("PRAGMA application_id=" + std::to_string(kApplicationId) +
                  "; PRAGMA user_version=" + std::to_string(kLayoutVersion) + ";").c_str());
   }
-  if (id != kApplicationId || layout != kLayoutVersion) return false;
+  if (id != kApplicationId || layout < 1 || layout > kLayoutVersion) return false;
   Statement check(m_db, "PRAGMA quick_check(1)");
-  return check && sqlite3_step(check.get()) == SQLITE_ROW && check.text(0) == "ok";
+  if (!check || sqlite3_step(check.get()) != SQLITE_ROW || check.text(0) != "ok") return false;
+  // An index of the first layout keeps its facts and gains the levels table.
+  return layout == kLayoutVersion ||
+         exec(("BEGIN; " + std::string(kCreate) + " PRAGMA user_version=" + std::to_string(kLayoutVersion) + "; COMMIT;").c_str());
 }
 
 void TLibraryIndex::moveAside(const std::string& why) {
@@ -217,4 +231,55 @@ void TLibraryIndex::store(const std::vector<TModuleFacts>& all) {
     }
   }
   exec(ok ? "COMMIT" : "ROLLBACK");
+}
+
+std::vector<TSongLevel> TLibraryIndex::findLevels(const std::string& path, const TFileStamp& stamp) const {
+  std::vector<TSongLevel> levels;
+  if (!m_db) return levels;
+  Statement find(m_db, "SELECT loudness, last_sound, seconds FROM levels WHERE path = ? AND size = ? AND modified_ns = ? "
+                       "ORDER BY number");
+  if (!find) return levels;
+  find.bindBlob(1, path);
+  sqlite3_bind_int64(find.get(), 2, stamp.Size);
+  sqlite3_bind_int64(find.get(), 3, stamp.ModifiedNs);
+  while (sqlite3_step(find.get()) == SQLITE_ROW)
+    levels.push_back({sqlite3_column_double(find.get(), 0), sqlite3_column_double(find.get(), 1),
+                      sqlite3_column_double(find.get(), 2)});
+  return levels;
+}
+
+void TLibraryIndex::storeLevels(const std::string& path, const TFileStamp& stamp, const std::vector<TSongLevel>& levels) {
+  if (!m_db || !exec("BEGIN")) return;
+  Statement clear(m_db, "DELETE FROM levels WHERE path = ?");
+  Statement level(m_db, "INSERT INTO levels VALUES (?, ?, ?, ?, ?, ?, ?)");
+  bool ok = clear && level;
+  if (ok) {
+    clear.bindBlob(1, path);
+    ok = sqlite3_step(clear.get()) == SQLITE_DONE;
+  }
+  for (std::size_t i = 0; ok && i < levels.size(); ++i) {
+    sqlite3_reset(level.get());
+    level.bindBlob(1, path);
+    sqlite3_bind_int(level.get(), 2, static_cast<int>(i));
+    sqlite3_bind_int64(level.get(), 3, stamp.Size);
+    sqlite3_bind_int64(level.get(), 4, stamp.ModifiedNs);
+    sqlite3_bind_double(level.get(), 5, levels[i].Loudness);
+    sqlite3_bind_double(level.get(), 6, levels[i].LastSound);
+    sqlite3_bind_double(level.get(), 7, levels[i].Seconds);
+    ok = sqlite3_step(level.get()) == SQLITE_DONE;
+  }
+  exec(ok ? "COMMIT" : "ROLLBACK");
+}
+
+std::optional<double> TLibraryIndex::medianLoudness(const std::string& format) const {
+  if (!m_db) return std::nullopt;
+  // Silent songs say nothing of how loud the others are.
+  Statement loudness(m_db, "SELECT levels.loudness FROM levels JOIN files ON files.path = levels.path "
+                           "WHERE files.format = ? AND levels.loudness > -70 ORDER BY levels.loudness");
+  if (!loudness) return std::nullopt;
+  loudness.bindText(1, format);
+  std::vector<double> all;
+  while (sqlite3_step(loudness.get()) == SQLITE_ROW) all.push_back(sqlite3_column_double(loudness.get(), 0));
+  if (all.empty()) return std::nullopt;
+  return all.size() % 2 ? all[all.size() / 2] : (all[all.size() / 2 - 1] + all[all.size() / 2]) / 2;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/ModuleFacts.h"
+#include "music/LoudnessScan.h"
 
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // The index of what module files hold: one SQLite database, keyed by the path's bytes, with
-// the file's stamp so that a changed file is read again. A database that is damaged, of
+// the file's stamp so that a changed file is read again, and the levels measured of them. A database that is damaged, of
 // another program or of a newer layout is moved aside (to "<name>.damaged") with one line on
 // standard error and a new one is made; when even that fails the index keeps nothing and every
 // lookup misses. The playlist never lives only here. One thread at a time.
@@ -32,6 +33,15 @@ public:
   void store(const TModuleFacts& facts);
   // Stores all of `facts` in one transaction.
   void store(const std::vector<TModuleFacts>& facts);
+
+  // The levels measured of `path`'s subsongs, in order, when its stamp was `stamp`; none when
+  // they were not (or the file has changed since).
+  std::vector<TSongLevel> findLevels(const std::string& path, const TFileStamp& stamp) const;
+  // Stores the levels measured of `path` (stamp `stamp`), replacing those stored before.
+  void storeLevels(const std::string& path, const TFileStamp& stamp, const std::vector<TSongLevel>& levels);
+  // The median loudness (LUFS) of the measured songs of the format `format` ("xm"), silent ones
+  // left out; none when there are none.
+  std::optional<double> medianLoudness(const std::string& format) const;
 
 private:
   bool open();

@@ -22,6 +22,7 @@ TLibraryIndexer::~TLibraryIndexer() {
     std::lock_guard lock(m_lock);
     m_quit = true;
   }
+  m_interrupt = true;
   m_wake.notify_all();
   m_thread.join();
 }
@@ -32,12 +33,19 @@ void TLibraryIndexer::request(const std::vector<std::string>& paths) {
     for (const std::string& path : paths)
       if (m_waiting.insert(path).second) m_asked.push_back(path);
   }
+  m_interrupt = true;
   m_wake.notify_all();
 }
 
 std::vector<TModuleFacts> TLibraryIndexer::take() {
   std::lock_guard lock(m_lock);
   return std::exchange(m_found, {});
+}
+
+void TLibraryIndexer::measureWith(const TRenderOptions& options, int32_t rate) {
+  std::lock_guard lock(m_lock);
+  m_measureOptions = options;
+  m_measureRate = rate;
 }
 
 std::size_t TLibraryIndexer::waiting() const {
@@ -64,19 +72,26 @@ void TLibraryIndexer::run(std::string databasePath) {
   setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
   TLibraryIndex index(std::move(databasePath));
   std::deque<std::string> toRead;
+  std::deque<std::string> toMeasure;
   std::vector<TModuleFacts> found;
   for (;;) {
     std::vector<std::string> asked;
     {
       std::unique_lock lock(m_lock);
-      m_wake.wait(lock, [&] { return m_quit || !m_asked.empty() || !toRead.empty(); });
+      m_wake.wait(lock, [&] { return m_quit || !m_asked.empty() || !toRead.empty() || !toMeasure.empty(); });
       if (m_quit) return;
       asked.swap(m_asked);
+      m_interrupt = false;
+    }
+    if (asked.empty() && toRead.empty()) {
+      measure(index, toMeasure);
+      continue;
     }
     // What the index knows of unchanged files goes out before any file is read.
     for (const std::string& path : asked) {
       std::optional<TModuleFacts> known = index.find(path);
       if (known && known->Stamp == StampOf(path)) {
+        if (known->Readable) toMeasure.push_back(path);
         found.push_back(std::move(*known));
         if (found.size() >= kHandOverEvery) {
           deliver(found);
@@ -93,7 +108,31 @@ void TLibraryIndexer::run(std::string databasePath) {
     toRead.pop_front();
     // A file that is gone is not remembered: it may come back changed.
     if (facts.Stamp.Size >= 0) index.store(facts);
+    if (facts.Readable) toMeasure.push_back(facts.Path);
     found.push_back(std::move(facts));
     deliver(found);
   }
+}
+
+void TLibraryIndexer::measure(TLibraryIndex& index, std::deque<std::string>& toMeasure) {
+  const std::string path = toMeasure.front();
+  toMeasure.pop_front();
+  const TFileStamp stamp = StampOf(path);
+  if (stamp.Size < 0 || !index.findLevels(path, stamp).empty()) return;
+  TRenderOptions options;
+  int32_t rate = 0;
+  {
+    std::lock_guard lock(m_lock);
+    options = m_measureOptions;
+    rate = m_measureRate;
+  }
+  std::vector<TSongLevel> levels;
+  try {
+    levels = TLoudnessScan::measure(path, options, rate, m_interrupt);
+  } catch (const std::exception&) {
+    return; // no module after all: its facts say why
+  }
+  // Broken off: measured again once the requests are answered.
+  if (m_interrupt) return toMeasure.push_front(path);
+  if (!levels.empty()) index.storeLevels(path, stamp, levels);
 }

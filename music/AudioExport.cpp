@@ -1,6 +1,9 @@
 #include "music/AudioExport.h"
 
 #include "music/MidasSong.h"
+#include "music/ModuleFormats.h"
+#include "music/PeakLimiter.h"
+#include "music/SampleConversion.h"
 #include "music/SettingsFile.h"
 #include "platform/filesys.h"
 #include "platform/utf8.h"
@@ -12,6 +15,7 @@
 #include <cstdio>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -121,9 +125,11 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
     return {TStatus::Failed, refused};
   const std::size_t slash = job.Output.rfind('/');
   removeLeftovers(slash == std::string::npos ? "." : job.Output.substr(0, slash + 1));
+  std::string bytes;
   std::unique_ptr<TMidasSong> song;
   try {
-    song = TMidasSong::fromFile(job.Module);
+    bytes = TModuleFormats::ReadModuleBytes(job.Module);
+    song = std::make_unique<TMidasSong>(bytes);
   } catch (const std::exception& e) {
     return {TStatus::Failed, "Could not read module: " + job.Module + ": " + e.what() + "."};
   }
@@ -135,10 +141,14 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
   }
   song->selectSubsong(job.Subsong);
   song->setRenderOptions(job.Render);
-  if (!job.Stems) return write(*song, job, *type, job.Output, -1, progress);
+  if (!job.Stems) return write(*song, nullptr, job, *type, job.Output, -1, progress);
 
-  // One file a channel, each a whole render with every other channel muted: sample-aligned, so
-  // that together they sum to the mix. Those this export made go again when one fails.
+  // One file a channel, each a whole render with every other channel muted, limited as the whole
+  // mix rendered beside it is: sample-aligned, so that together they sum to the mix. Those this
+  // export made go again when one fails.
+  TMidasSong whole(bytes);
+  whole.selectSubsong(job.Subsong);
+  whole.setRenderOptions(job.Render);
   const auto channels = static_cast<int32_t>(song->info().ChannelCount);
   std::vector<std::string> made;
   auto undo = [&](TResult result) {
@@ -149,7 +159,7 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
     const std::string output = stemPath(job.Output, channel);
     const TOutput there = outputOf(job.Module, output);
     if (const std::string refused = refusal(there, output); !refused.empty()) return undo({TStatus::Failed, refused});
-    const TResult result = write(*song, job, *type, output, channel, [&](double share) {
+    const TResult result = write(*song, &whole, job, *type, output, channel, [&](double share) {
       return progress((channel + share) / channels);
     });
     if (result.Status != TStatus::Written) return undo(result);
@@ -158,10 +168,11 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
   return {TStatus::Written, {}};
 }
 
-TAudioExport::TResult TAudioExport::write(TMidasSong& song, const TExportJob& job, TType type,
+TAudioExport::TResult TAudioExport::write(TMidasSong& song, TMidasSong* whole, const TExportJob& job, TType type,
                                           const std::string& output, int32_t solo,
                                           const std::function<bool(double)>& progress) {
   song.start(false);
+  if (whole) whole->start(false);
   const auto moduleChannels = static_cast<int32_t>(song.info().ChannelCount);
   for (int32_t channel = 0; channel < moduleChannels && solo >= 0; ++channel) song.setChannelMute(channel, channel != solo);
   const int channels = job.Channels == 1 ? 1 : 2;
@@ -176,31 +187,50 @@ TAudioExport::TResult TAudioExport::write(TMidasSong& song, const TExportJob& jo
     std::unique_ptr<SNDFILE, CloseSndfile> file(sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE));
     if (!file) return sndfileError(nullptr);
     tag(file.get(), song.details(), job.Subsong, solo);
-    auto put = [&](const int16_t* samples, std::size_t frames) {
-      return sf_writef_short(file.get(), samples, static_cast<sf_count_t>(frames)) == static_cast<sf_count_t>(frames);
-    };
     const std::size_t channelCount = static_cast<std::size_t>(channels);
     const std::size_t fadeFrames = std::max<std::size_t>(1, static_cast<std::size_t>(job.Rate) / kFadesPerSecond);
-    std::vector<int16_t> piece(static_cast<std::size_t>(job.Rate / 10) * channelCount);
-    // The last frames rendered wait until more follow: the song's very last ones fade out.
+    // The limiter the player mixes through, its look-ahead taken off the start and given
+    // silence at the end, so that the file starts and ends with the song.
+    TPeakLimiter limiter(channels, job.Rate);
+    std::size_t ahead = limiter.latency();
+    // The last frames wait until more follow: the song's very last ones fade out.
     std::vector<int16_t> held;
+    auto keep = [&](std::vector<float>& piece, const std::vector<float>& key, std::size_t frames) {
+      limiter.process(piece.data(), key.data(), piece.data(), frames);
+      const std::size_t skipped = std::min(ahead, frames);
+      ahead -= skipped;
+      std::transform(piece.begin() + static_cast<std::ptrdiff_t>(skipped * channelCount),
+                     piece.begin() + static_cast<std::ptrdiff_t>(frames * channelCount), std::back_inserter(held),
+                     SampleToInt16);
+    };
+    auto put = [&](std::size_t frames) {
+      if (sf_writef_short(file.get(), held.data(), static_cast<sf_count_t>(frames)) != static_cast<sf_count_t>(frames))
+        return false;
+      held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(frames * channelCount));
+      return true;
+    };
+    std::vector<float> piece(static_cast<std::size_t>(job.Rate / 10) * channelCount);
+    // A channel alone is limited by the gain the whole mix needs, rendered beside it.
+    std::vector<float> mix(whole ? piece.size() : 0);
+    const std::vector<float>& key = whole ? mix : piece;
     double done = 0;
     while (std::size_t frames = song.renderPass(job.Rate, channels, piece.data(), piece.size() / channelCount)) {
-      held.insert(held.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(frames * channelCount));
+      if (whole) whole->renderPass(job.Rate, channels, mix.data(), frames);
+      keep(piece, key, frames);
       const std::size_t heldFrames = held.size() / channelCount;
-      if (heldFrames > fadeFrames) {
-        const std::size_t ready = heldFrames - fadeFrames;
-        if (!put(held.data(), ready)) return sndfileError(file.get());
-        held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(ready * channelCount));
-      }
+      if (heldFrames > fadeFrames && !put(heldFrames - fadeFrames)) return sndfileError(file.get());
       done += static_cast<double>(frames);
       if (!progress(std::min(1.0, done / total))) {
         cancelled = true;
         return "cancelled";
       }
     }
+    const std::size_t tail = limiter.latency();
+    std::fill(piece.begin(), piece.end(), 0.0f);
+    std::fill(mix.begin(), mix.end(), 0.0f);
+    keep(piece, key, tail);
     fadeOut(held, channelCount, fadeFrames);
-    if (!put(held.data(), held.size() / channelCount)) return sndfileError(file.get());
+    if (!put(held.size() / channelCount)) return sndfileError(file.get());
     // Closing writes what libsndfile still holds: the FLAC encoder's last frames and the
     // WAV header's sizes.
     if (sf_close(file.release()) != 0) return std::string("the audio file could not be finished");

@@ -25,10 +25,11 @@ struct TExportJob {
   static TExportJob withSettings(const std::string& module, int32_t subsong, const std::string& output);
 };
 
-// Saves a module as an audio file: WAV or FLAC, 16-bit, through libsndfile, named by the module's
-// title, artist, message and tracker, its last hundredth of a second faded out. The file is written
-// beside its place and renamed over it when whole, so a failed or cancelled export leaves
-// nothing behind and an existing file as it was. Any thread; one job per call.
+// Saves a module as an audio file: WAV or FLAC, 16-bit, through libsndfile, limited as the player
+// mixes it (nothing clips), named by the module's title, artist, message and tracker, its last
+// hundredth of a second faded out. The file is written beside its place and renamed over it when
+// whole, so a failed or cancelled export leaves nothing behind and an existing file as it was.
+// Any thread; one job per call.
 class TAudioExport {
 public:
   enum class TType { Wav, Flac };
@@ -68,7 +69,9 @@ public:
   static std::string firstFile(const std::string& output, bool stems) { return stems ? stemPath(output, 0) : output; }
 
 private:
-  // Writes one pass of `song` to `output`, only channel `solo` heard when it is 0 or more.
-  static TResult write(TMidasSong& song, const TExportJob& job, TType type, const std::string& output,
-                       int32_t solo, const std::function<bool(double)>& progress);
+  // Writes one pass of `song` to `output` through the player's limiter, only channel `solo`
+  // heard when it is 0 or more; the limiter then follows `whole`, the same song with every
+  // channel heard.
+  static TResult write(TMidasSong& song, TMidasSong* whole, const TExportJob& job, TType type,
+                       const std::string& output, int32_t solo, const std::function<bool(double)>& progress);
 };

@@ -75,6 +75,7 @@ struct Library {
   TPlayViewRing views;
   std::atomic<uint64_t> mixedFrames{0};
   TRenderOptions render; // the mixing mode's filter from MIDASinit on
+  MIDASlevelSource levels; // (under `mix`)
   int32_t volume = 100;
   uint32_t lastModule = 0;
   uint32_t lastPlay = 0;

@@ -1,6 +1,7 @@
 #include "music/MidasMixer.h"
 
 #include "music/MidasSong.h"
+#include "music/SampleConversion.h"
 #include "platform/vectorstate.h"
 
 #include <algorithm>
@@ -16,9 +17,14 @@ constexpr double kFadeSeconds = 0.005;
 
 TMidasMixer::TMidasMixer(TOutputFormat format)
     : m_format(format),
+      m_sum(kBlockFrames * static_cast<std::size_t>(format.channels)),
+      m_limited(m_sum.size()),
+      m_limiter(format.channels, format.rate),
       m_history(format.channels, static_cast<std::size_t>(kHistorySeconds * format.rate)),
+      m_recent((2 * m_limiter.latency() + 1) * static_cast<std::size_t>(format.channels)),
       m_fadeFrames(std::max<std::size_t>(1, static_cast<std::size_t>(kFadeSeconds * format.rate))),
       m_fadeAt(m_fadeFrames) {
+  m_song.resize(m_sum.size());
   m_fadeOld.resize(m_fadeFrames * static_cast<std::size_t>(format.channels));
 }
 
@@ -38,6 +44,10 @@ void TMidasMixer::rewind(std::size_t frames, bool fadeIn) {
       m_fadeOld[f * channels + c] = copied ? m_fadeOld[(copied - 1) * channels + c] : m_history.lastFrame()[c];
   m_fadeAt = 0;
   m_fadeIn = fadeIn;
+  // The limiter goes back to where it stood then: the frames it still held come out as before.
+  const std::size_t recent = m_recent.size() / channels;
+  m_history.copyLast(recent, m_recent.data());
+  m_limiter.restart(m_recent.data(), recent, m_history.lastReduction());
 }
 
 void TMidasMixer::jump(bool fadeIn) {
@@ -61,50 +71,45 @@ void TMidasMixer::mix(const std::vector<TMidasSong*>& songs, uint8_t* out, std::
     if (m_hook) m_hook();
     const std::size_t block = std::min(kBlockFrames, frames - done);
     const std::size_t samples = block * static_cast<std::size_t>(m_format.channels);
-    uint8_t* at = out + done * frameBytes;
-    int16_t* sum = reinterpret_cast<int16_t*>(at);
-    if (m_format.bits != 16) {
-      m_sum.resize(samples);
-      sum = m_sum.data();
-    }
     if (!songs.empty()) {
       for (TMidasSong* song : songs) song->setGain(m_gainMillibel);
-      sumInto(songs, sum, block);
+      sumInto(songs, m_sum.data(), block);
     }
-    if (songs.empty() || m_volume == 0) std::fill_n(sum, samples, int16_t{0});
-    fadeInto(sum, block);
-    m_history.append(sum, block);
-    if (m_format.bits != 16) toUnsigned8(sum, at, samples);
+    if (songs.empty() || m_volume == 0) std::fill_n(m_sum.data(), samples, 0.0f);
+    fadeInto(m_sum.data(), block);
+    m_limiter.process(m_sum.data(), m_limited.data(), block);
+    m_history.append(m_sum.data(), block, m_limiter.reduction());
+    toOutput(m_limited.data(), out + done * frameBytes, samples);
     done += block;
     if (m_observer) m_observer(block);
   }
 }
 
-void TMidasMixer::fadeInto(int16_t* out, std::size_t frames) {
+void TMidasMixer::fadeInto(float* out, std::size_t frames) {
   const auto channels = static_cast<std::size_t>(m_format.channels);
   for (std::size_t f = 0; f < frames && m_fadeAt < m_fadeFrames; ++f, ++m_fadeAt) {
-    const double in = (static_cast<double>(m_fadeAt) + 0.5) / static_cast<double>(m_fadeFrames);
-    for (std::size_t c = 0; c < channels; ++c) {
-      const double mixed = out[f * channels + c] * (m_fadeIn ? in : 1.0) +
-                           m_fadeOld[m_fadeAt * channels + c] * (1.0 - in);
-      out[f * channels + c] = static_cast<int16_t>(std::clamp(std::lround(mixed), -32768L, 32767L));
-    }
+    const float in = (static_cast<float>(m_fadeAt) + 0.5f) / static_cast<float>(m_fadeFrames);
+    for (std::size_t c = 0; c < channels; ++c)
+      out[f * channels + c] = out[f * channels + c] * (m_fadeIn ? in : 1.0f) + m_fadeOld[m_fadeAt * channels + c] * (1.0f - in);
   }
 }
 
-void TMidasMixer::sumInto(const std::vector<TMidasSong*>& songs, int16_t* out,
-                          std::size_t frames) {
-  std::size_t samples = frames * m_format.channels;
+void TMidasMixer::sumInto(const std::vector<TMidasSong*>& songs, float* out, std::size_t frames) {
+  const std::size_t samples = frames * static_cast<std::size_t>(m_format.channels);
   songs.front()->render(m_format.rate, m_format.channels, out, frames);
-  if (songs.size() == 1) return;
-  m_song.resize(samples);
   for (std::size_t s = 1; s < songs.size(); ++s) {
     songs[s]->render(m_format.rate, m_format.channels, m_song.data(), frames);
-    for (std::size_t i = 0; i < samples; ++i)
-      out[i] = static_cast<int16_t>(std::clamp(out[i] + m_song[i], -32768, 32767));
+    for (std::size_t i = 0; i < samples; ++i) out[i] += m_song[i];
   }
 }
 
-void TMidasMixer::toUnsigned8(const int16_t* in, uint8_t* out, std::size_t samples) {
-  for (std::size_t i = 0; i < samples; ++i) out[i] = static_cast<uint8_t>((in[i] >> 8) + 128);
+void TMidasMixer::toOutput(const float* in, uint8_t* out, std::size_t samples) const {
+  if (m_format.bits == 16) {
+    for (std::size_t i = 0; i < samples; ++i) {
+      const int16_t sample = SampleToInt16(in[i]);
+      std::memcpy(out + 2 * i, &sample, sizeof sample);
+    }
+    return;
+  }
+  for (std::size_t i = 0; i < samples; ++i) out[i] = static_cast<uint8_t>((SampleToInt16(in[i]) >> 8) + 128);
 }

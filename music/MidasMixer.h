@@ -1,6 +1,7 @@
 #pragma once
 
 #include "music/MixHistory.h"
+#include "music/PeakLimiter.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,9 +19,12 @@ struct TOutputFormat {
 };
 
 // Mixes the playing songs into buffers of the output format: the body of the library's
-// background play. It keeps the last second it mixed, so that a jump (a seek, a song that
-// starts or stops, channels muted) fades the sound before it into the sound after over about
-// 5 ms instead of cutting it. Not thread-safe: the caller holds the library's lock.
+// background play. The songs are summed in floating point and brought to the output through a
+// peak limiter (TPeakLimiter), so that a loud song or two songs together never clip; the sound
+// comes out the limiter's look-ahead (3 ms) after the songs render it. It keeps the last second it
+// summed, so that a jump (a seek, a song that starts or stops, channels muted) fades the sound
+// before it into the sound after over about 5 ms instead of cutting it. Not thread-safe: the
+// caller holds the library's lock.
 class TMidasMixer {
 public:
   explicit TMidasMixer(TOutputFormat format);
@@ -50,20 +54,24 @@ public:
   void jump(bool fadeIn);
 
 private:
-  void sumInto(const std::vector<TMidasSong*>& songs, int16_t* out, std::size_t frames);
-  void fadeInto(int16_t* out, std::size_t frames);
-  void toUnsigned8(const int16_t* in, uint8_t* out, std::size_t samples);
+  void sumInto(const std::vector<TMidasSong*>& songs, float* out, std::size_t frames);
+  void fadeInto(float* out, std::size_t frames);
+  void toOutput(const float* in, uint8_t* out, std::size_t samples) const;
 
   TOutputFormat m_format;
   std::function<void()> m_hook;
   std::function<void(std::size_t)> m_observer;
   int32_t m_volume = 100;
   int32_t m_gainMillibel = 0;
-  std::vector<int16_t> m_song;
-  std::vector<int16_t> m_sum;
+  std::vector<float> m_song;
+  std::vector<float> m_sum;
+  std::vector<float> m_limited;
+  TPeakLimiter m_limiter;
   TMixHistory m_history;
+  // What the limiter is given again after a rewind: the frames it last took in.
+  std::vector<float> m_recent;
   // The sound a jump fades out, and how far the fade has come.
-  std::vector<int16_t> m_fadeOld;
+  std::vector<float> m_fadeOld;
   std::size_t m_fadeFrames;
   std::size_t m_fadeAt;
   bool m_fadeIn = false;

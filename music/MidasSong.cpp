@@ -99,7 +99,8 @@ void TMidasSong::selectSubsong(int32_t subsong) {
     throw std::out_of_range("no subsong " + std::to_string(subsong));
   m_subsong = subsong;
   rewind();
-  m_duration = std::max(0.0, m_module->get_duration_seconds());
+  m_fullDuration = std::max(0.0, m_module->get_duration_seconds());
+  applyLevel();
   m_ended = false;
   jumped();
 }
@@ -117,7 +118,10 @@ void TMidasSong::rewind() {
 void TMidasSong::setRenderOptions(const TRenderOptions& options) {
   // Turning the Amiga resampler on builds its tables, which takes a few milliseconds.
   if (m_render == options) return;
+  const bool levelling = !m_render || m_render->EvenLoudness != options.EvenLoudness ||
+                         m_render->SkipSilentEnd != options.SkipSilentEnd;
   m_render = options;
+  if (levelling) applyLevel();
   ClearUpperVectorState();
   using openmpt::module;
   m_module->set_render_param(module::RENDER_INTERPOLATIONFILTER_LENGTH, options.InterpolationTaps);
@@ -198,7 +202,7 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
   for (double back = kFirstStepBack; at > seconds && back < 2 * seconds; back *= 2)
     at = landAt(std::max(0.0, seconds - back));
   auto frames = static_cast<std::size_t>(std::llround(std::max(0.0, seconds - at) * rate));
-  std::vector<int16_t> unheard(std::min<std::size_t>(frames, 4096) * channels);
+  std::vector<float> unheard(std::min<std::size_t>(frames, 4096) * channels);
   while (frames > 0) {
     std::size_t chunk = std::min(frames, unheard.size() / channels);
     std::size_t got = renderPass(rate, channels, unheard.data(), chunk);
@@ -232,9 +236,29 @@ double TMidasSong::landAt(double seconds) {
 
 void TMidasSong::setGain(int32_t millibel) {
   if (m_next) m_next->setGain(millibel);
-  if (millibel == m_gain) return;
   m_gain = millibel;
-  m_module->set_render_param(openmpt::module::RENDER_MASTERGAIN_MILLIBEL, millibel);
+  const int32_t gain = millibel + m_level;
+  if (gain == m_appliedGain) return;
+  m_appliedGain = gain;
+  m_module->set_render_param(openmpt::module::RENDER_MASTERGAIN_MILLIBEL, gain);
+}
+
+void TMidasSong::setLevels(std::vector<TSongLevel> levels) {
+  m_levels = std::move(levels);
+  applyLevel();
+}
+
+void TMidasSong::applyLevel() {
+  const TSongLevel* level = m_levels.empty() ? nullptr
+                                             : &m_levels[std::min<std::size_t>(static_cast<std::size_t>(m_subsong), m_levels.size() - 1)];
+  const bool even = level && (!m_render || m_render->EvenLoudness);
+  m_level = even ? TLoudnessScan::gainFor(level->Loudness) : 0;
+  // A second after the last sound, when that is a good deal before the pass's own end.
+  const bool skip = level && level->Measured && (!m_render || m_render->SkipSilentEnd);
+  const double end = skip ? level->LastSound + TLoudnessScan::kAfterLastSound : 0;
+  m_end = skip && end + 0.1 < m_fullDuration ? end : 0;
+  m_duration = m_end > 0 ? m_end : m_fullDuration;
+  setGain(m_gain);
 }
 
 void TMidasSong::setPosition(int32_t position) {
@@ -256,22 +280,28 @@ void TMidasSong::reachEnd() {
   if (!m_loop || m_next) m_ended = true;
 }
 
-void TMidasSong::handOver(int32_t rate, int channels, int16_t* out, std::size_t frames) {
+void TMidasSong::handOver(int32_t rate, int channels, float* out, std::size_t frames) {
   m_next->m_waiting = false;
   m_next->render(rate, channels, out, frames);
 }
 
-std::size_t TMidasSong::renderPass(int32_t rate, int channels, int16_t* out, std::size_t frames) {
+std::size_t TMidasSong::renderPass(int32_t rate, int channels, float* out, std::size_t frames) {
+  if (m_end > 0) {
+    // A pass whose silent end is skipped ends early, within a tick of the library's clock.
+    const double left = m_end - m_module->get_position_seconds();
+    if (left <= 0) return 0;
+    frames = std::min<std::size_t>(frames, std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(left * rate))));
+  }
   return channels == 2 ? m_module->read_interleaved_stereo(rate, frames, out)
                        : m_module->read(rate, frames, out);
 }
 
-void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t frames) {
+void TMidasSong::render(int32_t rate, int channels, float* out, std::size_t frames) {
   if (m_ended && m_next) return handOver(rate, channels, out, frames);
   std::size_t done = 0;
   bool emptyBefore = false;
   while (done < frames && !m_ended) {
-    int16_t* at = out + done * channels;
+    float* at = out + done * channels;
     std::size_t n = renderPass(rate, channels, at, frames - done);
     if (n > 0) {
       done += n;
@@ -288,7 +318,7 @@ void TMidasSong::render(int32_t rate, int channels, int16_t* out, std::size_t fr
     // A looping song starts over from its very beginning: every pass is the whole song.
     if (m_loop) rewind();
   }
-  std::fill(out + done * channels, out + frames * channels, int16_t{0});
+  std::fill(out + done * channels, out + frames * channels, 0.0f);
 }
 
 void TMidasSong::startPreview(int32_t instrument, int32_t note) {

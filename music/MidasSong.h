@@ -1,6 +1,7 @@
 #pragma once
 
 #include "music/FrameRing.h"
+#include "music/LoudnessScan.h"
 #include "music/ModuleDetails.h"
 #include "music/PlayView.h"
 #include "music/RenderOptions.h"
@@ -77,7 +78,8 @@ public:
   // A paused song keeps its place and is not mixed (nor is its follower).
   void setPaused(bool paused) { m_paused = paused; }
   bool paused() const { return m_paused; }
-  // Seconds of one pass of the song.
+  // Seconds of one pass of the song, as it plays: up to a second after its last sound when its
+  // silent end is skipped.
   double duration() const { return m_duration; }
   // Where the song is while output frame `heard` is heard: as it stood after the last mixed
   // block ending at or before that frame, or as a start or a jump left it, which is heard at
@@ -101,17 +103,22 @@ public:
   // (rate and channels as for seek). A preview's note plays on where it is.
   void goBackTo(uint64_t frame, int32_t rate, int channels);
   // The song's loudness relative to the module's own, in millibel (0 or less); its follower's
-  // too.
+  // too. The song's own level comes on top when the render options even out loudness.
   void setGain(int32_t millibel);
+  // How loud each subsong is and where its sound ends (one level a subsong, in order; a single
+  // one stands for every subsong): the render options then bring it towards TLoudnessScan's
+  // target and end it a second after its last sound. Set before the song plays: a level never
+  // changes the song mid-way.
+  void setLevels(std::vector<TSongLevel> levels);
 
   // Renders up to `frames` frames of the current pass, as render() does, on a song that is not
   // mixed by the library; returns how many, 0 once the pass has ended (the next call starts the
-  // song over).
-  std::size_t renderPass(int32_t rate, int channels, int16_t* out, std::size_t frames);
-  // Renders `frames` frames of `channels` (1 or 2) interleaved 16-bit samples at `rate` Hz into
-  // `out`, counting each end of the song; after the end of a song that does not loop, its
-  // follower, or silence.
-  void render(int32_t rate, int channels, int16_t* out, std::size_t frames);
+  // song over, unless the pass ended early at a skipped silent end).
+  std::size_t renderPass(int32_t rate, int channels, float* out, std::size_t frames);
+  // Renders `frames` frames of `channels` (1 or 2) interleaved float samples (full scale 1.0,
+  // which loud songs exceed) at `rate` Hz into `out`, counting each end of the song; after the
+  // end of a song that does not loop, its follower, or silence.
+  void render(int32_t rate, int channels, float* out, std::size_t frames);
 
 private:
   struct TPlace {
@@ -123,6 +130,8 @@ private:
 
   // Puts the selected subsong at its start.
   void rewind();
+  // Works out the level and end of the selected subsong from its level and the render options.
+  void applyLevel();
   // Goes to the start of the row playing `seconds` into the pass; returns that row's time.
   double landAt(double seconds);
   TPlace place() const;
@@ -132,7 +141,7 @@ private:
   void readFacts();
   void readDetails();
   void reachEnd();
-  void handOver(int32_t rate, int channels, int16_t* out, std::size_t frames);
+  void handOver(int32_t rate, int channels, float* out, std::size_t frames);
 
   std::unique_ptr<openmpt::module_ext> m_module;
   openmpt::ext::interactive* m_interactive = nullptr;
@@ -142,13 +151,18 @@ private:
   bool m_preview = false;
   ModuleInfo m_info{};
   double m_duration = 0;
+  double m_fullDuration = 0; // the subsong's own length
+  double m_end = 0;          // where a pass ends when its silent end is skipped; 0 at its own end
+  std::vector<TSongLevel> m_levels;
+  int32_t m_level = 0; // millibel
   std::vector<std::string> m_instrumentNames;
   TModuleDetails m_details;
   bool m_playing = false;
   bool m_paused = false;
   bool m_waiting = false;
   TMidasSong* m_next = nullptr;
-  int32_t m_gain = 0;
+  int32_t m_gain = 0; // as the library set it
+  int32_t m_appliedGain = 0;
   bool m_loop = false;
   bool m_ended = false;
   uint32_t m_loopCount = 0;

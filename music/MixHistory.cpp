@@ -6,18 +6,22 @@ TMixHistory::TMixHistory(int channels, std::size_t frames)
     : m_channels(channels), m_capacity(std::max<std::size_t>(1, frames)),
       m_samples(m_capacity * static_cast<std::size_t>(channels)) {}
 
-void TMixHistory::append(const int16_t* samples, std::size_t frames) {
+void TMixHistory::append(const float* samples, std::size_t frames, float reduction) {
   if (frames == 0) return;
   const auto channels = static_cast<std::size_t>(m_channels);
   // Only the newest m_capacity frames matter.
   const std::size_t skip = frames > m_capacity ? frames - m_capacity : 0;
-  for (std::size_t f = skip; f < frames; ++f) {
-    const std::size_t at = ((m_total + f) % m_capacity) * channels;
-    std::copy_n(samples + f * channels, channels, m_samples.begin() + static_cast<std::ptrdiff_t>(at));
+  // In at most two runs: up to the end of the ring, then from its start.
+  for (std::size_t f = skip; f < frames;) {
+    const std::size_t at = static_cast<std::size_t>((m_total + f) % m_capacity);
+    const std::size_t run = std::min(frames - f, m_capacity - at);
+    std::copy_n(samples + f * channels, run * channels, m_samples.begin() + static_cast<std::ptrdiff_t>(at * channels));
+    f += run;
   }
   std::copy_n(samples + (frames - 1) * channels, channels, m_last.begin());
   m_total += frames;
   m_ends[m_next] = m_total;
+  m_reductions[m_next] = reduction;
   m_next = (m_next + 1) % kEnds;
   m_count = std::min(m_count + 1, kEnds);
 }
@@ -37,7 +41,7 @@ std::size_t TMixHistory::dropPoint(std::size_t most) const {
   return best;
 }
 
-std::size_t TMixHistory::drop(std::size_t frames, int16_t* out, std::size_t count) {
+std::size_t TMixHistory::drop(std::size_t frames, float* out, std::size_t count) {
   frames = std::min<uint64_t>(frames, std::min<uint64_t>(m_total, m_capacity));
   const uint64_t from = m_total - frames;
   const auto channels = static_cast<std::size_t>(m_channels);
@@ -58,6 +62,17 @@ std::size_t TMixHistory::drop(std::size_t frames, int16_t* out, std::size_t coun
     m_last.fill(0);
   }
   return copied;
+}
+
+void TMixHistory::copyLast(std::size_t frames, float* out) const {
+  const auto channels = static_cast<std::size_t>(m_channels);
+  const uint64_t kept = std::min<uint64_t>(m_total, m_capacity);
+  const std::size_t silent = frames > kept ? static_cast<std::size_t>(frames - kept) : 0;
+  std::fill_n(out, silent * channels, 0.0f);
+  for (std::size_t f = silent; f < frames; ++f) {
+    const std::size_t at = ((m_total - frames + f) % m_capacity) * channels;
+    std::copy_n(m_samples.begin() + static_cast<std::ptrdiff_t>(at), channels, out + f * channels);
+  }
 }
 
 void TMixHistory::clear() {

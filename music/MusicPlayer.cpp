@@ -43,6 +43,8 @@ void TMusicPlayer::ApplyRenderOptions(const TRenderOptions& options) {
   MIDASsetOption(MIDAS_OPTION_STEREO_SEPARATION, options.StereoSeparation);
   MIDASsetOption(MIDAS_OPTION_VOLUME_RAMPING, options.VolumeRamping);
   MIDASsetOption(MIDAS_OPTION_AMIGA_RESAMPLER, static_cast<int32_t>(options.Amiga));
+  MIDASsetOption(MIDAS_OPTION_EVEN_LOUDNESS, options.EvenLoudness ? 1 : 0);
+  MIDASsetOption(MIDAS_OPTION_SKIP_SILENT_END, options.SkipSilentEnd ? 1 : 0);
 }
 
 TMusicPlayer::~TMusicPlayer() {

@@ -11,12 +11,16 @@ enum class TAmigaResampler : int32_t {
   Off = 3, // the interpolation filter as for every other format
 };
 
-// How a module is rendered: its interpolation, stereo image and volume changes.
+// How a module is rendered: its interpolation, stereo image, volume changes, loudness and end.
 struct TRenderOptions {
   int32_t InterpolationTaps = 8;  // 1, 2, 4 or 8
   int32_t StereoSeparation = 100; // percent, 0 (mono) to 200
   int32_t VolumeRamping = -1;     // -1 the library's default, 0 off, up to 10 (softest)
   TAmigaResampler Amiga = TAmigaResampler::Automatic;
+  // Songs whose loudness is known (or guessed) are brought towards one loudness.
+  bool EvenLoudness = true;
+  // A song whose known last seconds are silent ends a second after its last sound.
+  bool SkipSilentEnd = true;
 
   bool operator==(const TRenderOptions&) const = default;
 };

@@ -112,5 +112,7 @@ TRenderOptions TSettingsFile::readRenderOptions() const {
   options.StereoSeparation = readInteger(settings::StereoSeparation);
   options.VolumeRamping = readInteger(settings::VolumeRamping);
   options.Amiga = static_cast<TAmigaResampler>(readInteger(settings::AmigaResampler));
+  options.EvenLoudness = readTruth(settings::EvenLoudness);
+  options.SkipSilentEnd = readTruth(settings::SkipSilentEnd);
   return options;
 }

@@ -59,6 +59,10 @@ inline constexpr TIntegerSetting StereoSeparation{"soundoptions", "STEREOSEPARAT
 inline constexpr TIntegerSetting VolumeRamping{"soundoptions", "VOLUMERAMPING", -1, -1, 10};
 // The Amiga resampler for Amiga modules: 0 = automatic, 1 = Amiga 500, 2 = Amiga 1200, 3 = off.
 inline constexpr TIntegerSetting AmigaResampler{"soundoptions", "AMIGARESAMPLER", 0, 0, 3};
+// Songs of known loudness are brought towards one loudness (true) or play as written.
+inline constexpr TTruthSetting EvenLoudness{"soundoptions", "EVENLOUDNESS", true};
+// A song whose known end is silent ends a second after its last sound (true) or plays it out.
+inline constexpr TTruthSetting SkipSilentEnd{"soundoptions", "SKIPSILENTEND", true};
 // Where the main window was, "left,top"; empty: centred on the screen.
 inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
 // Where the playlist dialog was and its size, "left,top,width,height"; empty: centred on the

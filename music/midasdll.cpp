@@ -44,6 +44,8 @@ bool setRenderOption(Library& lib, int option, int32_t value) {
     if (option == MIDAS_OPTION_VOLUME_RAMPING) render.VolumeRamping = std::clamp(value, -1, 10);
     if (option == MIDAS_OPTION_AMIGA_RESAMPLER)
       render.Amiga = static_cast<TAmigaResampler>(std::clamp(value, 0, 3));
+    if (option == MIDAS_OPTION_EVEN_LOUDNESS) render.EvenLoudness = value != 0;
+    if (option == MIDAS_OPTION_SKIP_SILENT_END) render.SkipSilentEnd = value != 0;
     if (render == lib.render) return true;
     lib.render = render;
   }
@@ -178,6 +180,12 @@ bool MIDASclose() {
   return true;
 }
 
+void MIDASsetLevelSource(MIDASlevelSource source) {
+  Library& lib = library();
+  std::lock_guard lock(lib.mix);
+  lib.levels = std::move(source);
+}
+
 MIDASmodule MIDASloadModule(const char* fileName) {
   if (!fileName) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
   std::unique_ptr<TMidasSong> song;
@@ -190,12 +198,15 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   }
   Library& lib = library();
   TRenderOptions render;
+  MIDASlevelSource levels;
   {
     std::lock_guard lock(lib.mix);
     render = lib.render;
+    levels = lib.levels;
   }
   // Set before the mixing thread can reach the song, so that it never waits for this.
   song->setRenderOptions(render);
+  if (levels) song->setLevels(levels(fileName));
   std::lock_guard lock(lib.mix);
   MIDASmodule handle = nextHandle(lib.lastModule, lib.modules);
   song->setHandle(handle);

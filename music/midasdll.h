@@ -1,10 +1,12 @@
 #pragma once
 
+#include "music/LoudnessScan.h"
 #include "music/ModuleDetails.h"
 #include "music/PlayView.h"
 #include "music/RenderOptions.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,13 +69,17 @@ enum : int {
   // 1 = high quality mixing (libopenmpt's 8-tap interpolation filter), 0 = normal (linear
   // interpolation); default 1. Any other non-zero value counts as 1.
   MIDAS_OPTION_MIXING_MODE = 11,
-  // The three below take effect at once, on the modules that play too.
+  // The five below take effect at once, on the modules that play too.
   // Stereo separation in percent: 0 (mono) to 200, default 100.
   MIDAS_OPTION_STEREO_SEPARATION = 20,
   // Volume ramping: -1 the library's default (the default), 0 off, 1 to 10 ever softer.
   MIDAS_OPTION_VOLUME_RAMPING = 21,
   // The Amiga resampler for Amiga modules: a TAmigaResampler value (0 automatic, the default).
   MIDAS_OPTION_AMIGA_RESAMPLER = 22,
+  // 1 (the default) = songs of known loudness are brought towards one loudness, 0 = as written.
+  MIDAS_OPTION_EVEN_LOUDNESS = 23,
+  // 1 (the default) = a song whose known end is silent ends a second after its last sound.
+  MIDAS_OPTION_SKIP_SILENT_END = 24,
 };
 
 // Output modes: 1 mono or 2 stereo, plus 4 for 8-bit or 8 for 16-bit samples.
@@ -127,6 +133,13 @@ bool MIDASstopBackgroundPlay();
 // Stops everything, frees every module and closes the audio device. Safe to call at any
 // time, also twice; always true.
 bool MIDASclose();
+
+// Where the library learns how loud the subsongs of a module file are and where their sound ends:
+// MIDASloadModule asks it, on its own thread, before the module can play (see
+// TMidasSong::setLevels); no levels means none are known. Empty (the default) for none; set it
+// before modules load.
+using MIDASlevelSource = std::function<std::vector<TSongLevel>(const std::string& fileName)>;
+void MIDASsetLevelSource(MIDASlevelSource source);
 
 // Loads the module file at `fileName` (a path in the file system's bytes). Only a regular file
 // of at most 512 MiB is read; a folder, pipe or device, or a larger file, is refused at once.

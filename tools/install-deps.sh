@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
-  qt6-base-dev libopenmpt-dev libsdl2-dev libpulse-dev libsndfile1-dev zlib1g-dev libsqlite3-dev libarchive-dev
+  qt6-base-dev libopenmpt-dev libsdl2-dev libpulse-dev libsndfile1-dev zlib1g-dev libsqlite3-dev libarchive-dev libebur128-dev
   libgtest-dev libbenchmark-dev openmpt123
   console-setup-linux
   fonts-dejavu-core

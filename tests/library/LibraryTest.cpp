@@ -1,4 +1,6 @@
+#include "library/LibraryIndex.h"
 #include "library/LibraryIndexer.h"
+#include "library/SongLevels.h"
 #include "library/Playlist.h"
 #include "library/PlaylistRows.h"
 
@@ -178,6 +180,65 @@ TEST(LibraryIndexTest, KnownFilesComeFromTheIndexChangedOnesAreReadAgain) {
     EXPECT_EQ(found[xm].Title, "Same Size Song") << round;
     EXPECT_TRUE(std::filesystem::exists(database + ".damaged")) << round;
   }
+}
+
+// An index of the first layout keeps its facts and gains levels. The indexer measures the songs
+// it is asked for once their facts are out (12 dB apart for squares at a quarter of the
+// volume); the player gets them while the file stays as it was, and for a song not yet measured
+// the median of its format, marked as a guess.
+TEST(LibraryIndexTest, IndexerMeasuresLevelsThePlayerGets) {
+  testApp();
+  TempDir dir;
+  const std::string database = dir.file("library.sqlite");
+  {
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old,
+                           "PRAGMA application_id=1448233793; PRAGMA user_version=1;"
+                           "CREATE TABLE files (path BLOB PRIMARY KEY, size INTEGER NOT NULL, modified_ns INTEGER NOT NULL,"
+                           " readable INTEGER NOT NULL, error TEXT NOT NULL, format TEXT NOT NULL, format_name TEXT NOT NULL,"
+                           " title TEXT NOT NULL, artist TEXT NOT NULL, tracker TEXT NOT NULL, channels INTEGER NOT NULL) WITHOUT ROWID;"
+                           "CREATE TABLE subsongs (path BLOB NOT NULL, number INTEGER NOT NULL, name TEXT NOT NULL,"
+                           " seconds REAL NOT NULL, PRIMARY KEY (path, number)) WITHOUT ROWID;"
+                           "INSERT INTO files VALUES (CAST('/old.xm' AS BLOB), 1, 2, 1, '', 'xm', 'FastTracker 2', 'Old', '', '', 4);"
+                           "INSERT INTO subsongs VALUES (CAST('/old.xm' AS BLOB), 0, '', 61.5);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+  }
+  testmod::Module m = testmod::simpleSong("Loud", 4, 2, 32, {"Lead"});
+  const std::string loud = dir.write("loud.xm", testmod::writeXm(m));
+  m.samples[0].volume = 16;
+  const std::string quiet = dir.write("quiet.xm", testmod::writeXm(m));
+  const std::string later = dir.write("later.xm", testmod::writeXm(m));
+  TLibraryIndex index(database);
+  const std::optional<TModuleFacts> old = index.find("/old.xm");
+  ASSERT_TRUE(old) << "the old index was not kept";
+  EXPECT_EQ(old->Title, "Old");
+  EXPECT_FALSE(std::filesystem::exists(database + ".damaged"));
+
+  TLibraryIndexer indexer(database);
+  indexer.request({loud, quiet});
+  arrive(indexer, 2);
+  std::vector<TSongLevel> loudLevels, quietLevels;
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    loudLevels = index.findLevels(loud, StampOf(loud));
+    quietLevels = index.findLevels(quiet, StampOf(quiet));
+    return !loudLevels.empty() && !quietLevels.empty();
+  }, 30000));
+  ASSERT_EQ(loudLevels.size(), 1u);
+  ASSERT_EQ(quietLevels.size(), 1u);
+  EXPECT_NEAR(loudLevels[0].Loudness - quietLevels[0].Loudness, 12.0, 0.5);
+  EXPECT_NEAR(loudLevels[0].Seconds, 2 * 32 * testmod::rowSeconds(6, 125), 0.05);
+
+  TSongLevels levels(database);
+  EXPECT_EQ(levels.levelsOf(quiet), quietLevels);
+  const std::vector<TSongLevel> guess = levels.levelsOf(later);
+  ASSERT_EQ(guess.size(), 1u);
+  EXPECT_FALSE(guess[0].Measured);
+  EXPECT_DOUBLE_EQ(guess[0].Loudness, (loudLevels[0].Loudness + quietLevels[0].Loudness) / 2);
+  dir.write("quiet.xm", testmod::writeXm(testmod::simpleSong("Changed", 4, 3, 32, {"Lead"})));
+  EXPECT_FALSE(levels.levelsOf(quiet).at(0).Measured) << "levels of the file as it was";
 }
 
 } // namespace
