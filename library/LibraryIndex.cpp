@@ -91,7 +91,8 @@ TLibraryIndex::~TLibraryIndex() { close(); }
 void TLibraryIndex::close() {
   sqlite3_finalize(m_findFile);
   sqlite3_finalize(m_findSubsongs);
-  m_findFile = m_findSubsongs = nullptr;
+  sqlite3_finalize(m_findLevels);
+  m_findFile = m_findSubsongs = m_findLevels = nullptr;
   sqlite3_close(m_db);
   m_db = nullptr;
 }
@@ -120,7 +121,11 @@ bool TLibraryIndex::open() {
                          "tracker, channels FROM files WHERE path = ?",
                          -1, &m_findFile, nullptr) != SQLITE_OK ||
       sqlite3_prepare_v2(m_db, "SELECT name, seconds FROM subsongs WHERE path = ? ORDER BY number", -1,
-                         &m_findSubsongs, nullptr) != SQLITE_OK) {
+                         &m_findSubsongs, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v2(m_db,
+                         "SELECT loudness, last_sound, seconds FROM levels WHERE path = ? AND size = ? AND "
+                         "modified_ns = ? ORDER BY number",
+                         -1, &m_findLevels, nullptr) != SQLITE_OK) {
     m_problem = sqlite3_errmsg(m_db);
     return false;
   }
@@ -236,15 +241,14 @@ void TLibraryIndex::store(const std::vector<TModuleFacts>& all) {
 std::vector<TSongLevel> TLibraryIndex::findLevels(const std::string& path, const TFileStamp& stamp) const {
   std::vector<TSongLevel> levels;
   if (!m_db) return levels;
-  Statement find(m_db, "SELECT loudness, last_sound, seconds FROM levels WHERE path = ? AND size = ? AND modified_ns = ? "
-                       "ORDER BY number");
-  if (!find) return levels;
-  find.bindBlob(1, path);
-  sqlite3_bind_int64(find.get(), 2, stamp.Size);
-  sqlite3_bind_int64(find.get(), 3, stamp.ModifiedNs);
-  while (sqlite3_step(find.get()) == SQLITE_ROW)
-    levels.push_back({sqlite3_column_double(find.get(), 0), sqlite3_column_double(find.get(), 1),
-                      sqlite3_column_double(find.get(), 2)});
+  sqlite3_reset(m_findLevels);
+  sqlite3_bind_blob(m_findLevels, 1, path.data(), static_cast<int>(path.size()), SQLITE_STATIC);
+  sqlite3_bind_int64(m_findLevels, 2, stamp.Size);
+  sqlite3_bind_int64(m_findLevels, 3, stamp.ModifiedNs);
+  while (sqlite3_step(m_findLevels) == SQLITE_ROW)
+    levels.push_back({sqlite3_column_double(m_findLevels, 0), sqlite3_column_double(m_findLevels, 1),
+                      sqlite3_column_double(m_findLevels, 2)});
+  sqlite3_reset(m_findLevels);
   return levels;
 }
 

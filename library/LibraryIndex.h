@@ -56,4 +56,5 @@ private:
   // Made once: a start looks up every entry of the playlist.
   sqlite3_stmt* m_findFile = nullptr;
   sqlite3_stmt* m_findSubsongs = nullptr;
+  sqlite3_stmt* m_findLevels = nullptr;
 };

@@ -91,7 +91,7 @@ void TLibraryIndexer::run(std::string databasePath) {
     for (const std::string& path : asked) {
       std::optional<TModuleFacts> known = index.find(path);
       if (known && known->Stamp == StampOf(path)) {
-        if (known->Readable) toMeasure.push_back(path);
+        if (!played(index, *known) && known->Readable) toMeasure.push_back(path);
         found.push_back(std::move(*known));
         if (found.size() >= kHandOverEvery) {
           deliver(found);
@@ -134,5 +134,24 @@ void TLibraryIndexer::measure(TLibraryIndex& index, std::deque<std::string>& toM
   }
   // Broken off: measured again once the requests are answered.
   if (m_interrupt) return toMeasure.push_front(path);
-  if (!levels.empty()) index.storeLevels(path, stamp, levels);
+  if (levels.empty()) return;
+  index.storeLevels(path, stamp, levels);
+  // The facts again when the song now plays shorter.
+  std::optional<TModuleFacts> facts = index.find(path);
+  if (!facts) return;
+  std::vector<TModuleFacts> again{*facts};
+  played(index, again.front());
+  if (again.front() != *facts) deliver(again);
+}
+
+bool TLibraryIndexer::played(const TLibraryIndex& index, TModuleFacts& facts) const {
+  const std::vector<TSongLevel> levels = index.findLevels(facts.Path, facts.Stamp);
+  bool skip = false;
+  {
+    std::lock_guard lock(m_lock);
+    skip = m_measureOptions.SkipSilentEnd;
+  }
+  for (std::size_t i = 0; skip && i < levels.size() && i < facts.Subsongs.size(); ++i)
+    facts.Subsongs[i].Seconds = levels[i].skippedEnd(facts.Subsongs[i].Seconds);
+  return !levels.empty();
 }

@@ -19,7 +19,8 @@
 // Facts known to the index are answered before any file is read. When no facts are wanted, it
 // measures the loudness and the silent end of the modules it was asked for that the index has
 // no levels of (TLoudnessScan), one file at a time, and stores them; a request breaks off a
-// measurement, which starts again later. The object lives on the GUI thread: request, take and
+// measurement, which starts again later. The facts it hands over give the length a song plays:
+// up to a second after its last sound when its silent end is skipped. The object lives on the GUI thread: request, take and
 // measureWith are called there, and factsArrived is emitted there.
 class TLibraryIndex;
 
@@ -49,8 +50,12 @@ signals:
 private:
   void run(std::string databasePath);
   void deliver(std::vector<TModuleFacts>& found);
-  // Measures the first of `toMeasure` that the index has no levels of.
+  // Measures the first of `toMeasure` that the index has no levels of, and hands its facts over
+  // again when it plays shorter than its own length.
   void measure(TLibraryIndex& index, std::deque<std::string>& toMeasure);
+  // Gives `facts` the lengths its subsongs play as the measuring options say (a silent end
+  // skipped); false when the index has no levels of it.
+  bool played(const TLibraryIndex& index, TModuleFacts& facts) const;
 
   mutable std::mutex m_lock;
   std::condition_variable m_wake;

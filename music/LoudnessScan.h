@@ -17,6 +17,14 @@ struct TSongLevel {
   bool Measured = true;
 
   static constexpr double kSilent = -70.0;
+  // A song whose silent end is skipped ends this many seconds after its last sound.
+  static constexpr double kAfterLastSound = 1.0;
+  // How long a pass of `seconds` plays with its silent end skipped: a second after the last
+  // sound, when that is a good deal before its own end.
+  double skippedEnd(double seconds) const {
+    const double end = LastSound + kAfterLastSound;
+    return Measured && end + 0.1 < seconds ? end : seconds;
+  }
   bool operator==(const TSongLevel&) const = default;
 };
 
@@ -27,8 +35,6 @@ class TLoudnessScan {
 public:
   // The loudness that songs are evened out to, LUFS.
   static constexpr double kTarget = -16.0;
-  // A song whose silent end is skipped ends this many seconds after its last sound.
-  static constexpr double kAfterLastSound = 1.0;
   // The most a song is turned up or down, dB: a song of -34 LUFS (a near-silent one) is not
   // brought up to the others.
   static constexpr double kMostGain = 18.0;

@@ -253,11 +253,9 @@ void TMidasSong::applyLevel() {
                                              : &m_levels[std::min<std::size_t>(static_cast<std::size_t>(m_subsong), m_levels.size() - 1)];
   const bool even = level && (!m_render || m_render->EvenLoudness);
   m_level = even ? TLoudnessScan::gainFor(level->Loudness) : 0;
-  // A second after the last sound, when that is a good deal before the pass's own end.
-  const bool skip = level && level->Measured && (!m_render || m_render->SkipSilentEnd);
-  const double end = skip ? level->LastSound + TLoudnessScan::kAfterLastSound : 0;
-  m_end = skip && end + 0.1 < m_fullDuration ? end : 0;
-  m_duration = m_end > 0 ? m_end : m_fullDuration;
+  const bool skip = level && (!m_render || m_render->SkipSilentEnd);
+  m_duration = skip ? level->skippedEnd(m_fullDuration) : m_fullDuration;
+  m_end = m_duration < m_fullDuration ? m_duration : 0;
   setGain(m_gain);
 }
 

@@ -184,7 +184,8 @@ TEST(LibraryIndexTest, KnownFilesComeFromTheIndexChangedOnesAreReadAgain) {
 
 // An index of the first layout keeps its facts and gains levels. The indexer measures the songs
 // it is asked for once their facts are out (12 dB apart for squares at a quarter of the
-// volume); the player gets them while the file stays as it was, and for a song not yet measured
+// volume) and hands the facts of a song with a silent end over again, with the length it plays;
+// the player gets the levels while the file stays as it was, and for a song not yet measured
 // the median of its format, marked as a guess.
 TEST(LibraryIndexTest, IndexerMeasuresLevelsThePlayerGets) {
   testApp();
@@ -211,6 +212,9 @@ TEST(LibraryIndexTest, IndexerMeasuresLevelsThePlayerGets) {
   m.samples[0].volume = 16;
   const std::string quiet = dir.write("quiet.xm", testmod::writeXm(m));
   const std::string later = dir.write("later.xm", testmod::writeXm(m));
+  m.samples[0].loop = false;
+  for (std::size_t p = 1; p < m.patterns.size(); ++p) m.patterns[p].notes.clear();
+  const std::string silentEnd = dir.write("silent end.xm", testmod::writeXm(m));
   TLibraryIndex index(database);
   const std::optional<TModuleFacts> old = index.find("/old.xm");
   ASSERT_TRUE(old) << "the old index was not kept";
@@ -218,8 +222,14 @@ TEST(LibraryIndexTest, IndexerMeasuresLevelsThePlayerGets) {
   EXPECT_FALSE(std::filesystem::exists(database + ".damaged"));
 
   TLibraryIndexer indexer(database);
-  indexer.request({loud, quiet});
-  arrive(indexer, 2);
+  indexer.request({loud, quiet, silentEnd});
+  EXPECT_NEAR(arrive(indexer, 3)[silentEnd].Subsongs.at(0).Seconds, 2 * 32 * testmod::rowSeconds(6, 125), 0.01);
+  const std::map<std::string, TModuleFacts> again = arrive(indexer, 1);
+  ASSERT_EQ(again.count(silentEnd), 1u);
+  const std::vector<TSongLevel> silentLevels = index.findLevels(silentEnd, StampOf(silentEnd));
+  ASSERT_EQ(silentLevels.size(), 1u);
+  EXPECT_NEAR(again.at(silentEnd).Subsongs.at(0).Seconds, silentLevels[0].LastSound + 1, 0.001);
+  EXPECT_LT(again.at(silentEnd).Subsongs.at(0).Seconds, 3.0);
   std::vector<TSongLevel> loudLevels, quietLevels;
   EXPECT_TRUE(QTest::qWaitFor([&] {
     loudLevels = index.findLevels(loud, StampOf(loud));
@@ -236,7 +246,9 @@ TEST(LibraryIndexTest, IndexerMeasuresLevelsThePlayerGets) {
   const std::vector<TSongLevel> guess = levels.levelsOf(later);
   ASSERT_EQ(guess.size(), 1u);
   EXPECT_FALSE(guess[0].Measured);
-  EXPECT_DOUBLE_EQ(guess[0].Loudness, (loudLevels[0].Loudness + quietLevels[0].Loudness) / 2);
+  std::vector<double> all = {loudLevels[0].Loudness, quietLevels[0].Loudness, silentLevels[0].Loudness};
+  std::sort(all.begin(), all.end());
+  EXPECT_DOUBLE_EQ(guess[0].Loudness, all[1]);
   dir.write("quiet.xm", testmod::writeXm(testmod::simpleSong("Changed", 4, 3, 32, {"Lead"})));
   EXPECT_FALSE(levels.levelsOf(quiet).at(0).Measured) << "levels of the file as it was";
 }

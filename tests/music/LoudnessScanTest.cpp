@@ -94,7 +94,7 @@ TEST(LoudnessScanTest, SilentEndsAreSkipped) {
   song.setRenderOptions({});
   next.setRenderOptions({});
   song.setLevels(levels);
-  EXPECT_NEAR(song.duration(), levels[0].LastSound + TLoudnessScan::kAfterLastSound, 0.001);
+  EXPECT_NEAR(song.duration(), levels[0].LastSound + TSongLevel::kAfterLastSound, 0.001);
   song.start(false);
   next.start(false);
   song.follow(&next);
