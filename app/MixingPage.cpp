@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSlider>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -60,32 +61,52 @@ TMixingPage::TMixingPage(QWidget* parent) : QWidget(parent) {
   SkipSilentEnd->setChecked(true);
   connect(SkipSilentEnd, &QCheckBox::toggled, this, &TMixingPage::announce);
 
+  Loops = new QSpinBox(this);
+  Loops->setGeometry(150, 190, 48, 24);
+  Loops->setRange(1, 9);
+  Loops->setValue(2);
+  Loops->setAccessibleName("Loops before the fade");
+  label(this, "Loops before a &fade:", Loops, {12, 194});
+  connect(Loops, &QSpinBox::valueChanged, this, &TMixingPage::announce);
+  FadeSeconds = new QSpinBox(this);
+  FadeSeconds->setGeometry(254, 190, 72, 24);
+  FadeSeconds->setRange(1, 60);
+  FadeSeconds->setValue(10);
+  FadeSeconds->setSuffix(" s");
+  FadeSeconds->setAccessibleName("Seconds of the fade");
+  label(this, "Fa&de:", FadeSeconds, {212, 194});
+  connect(FadeSeconds, &QSpinBox::valueChanged, this, &TMixingPage::announce);
+
   auto* note = new QLabel(
-      "Less stereo separation is kinder on headphones; 0 % is mono. Songs are measured in the "
-      "background; one not yet measured plays as loud as others of its kind. These settings "
-      "take effect at once.",
+      "Songs are measured in the background; one not yet measured plays as loud as others of its "
+      "kind. Music > Loop chooses whether songs loop. These settings take effect at once.",
       this);
   note->setWordWrap(true);
-  note->setGeometry(12, 192, 314, 76);
+  note->setGeometry(12, 220, 314, 48);
   note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 TRenderOptions TMixingPage::options() const {
-  TRenderOptions options;
+  TRenderOptions options = m_shown;
   options.StereoSeparation = Separation->value();
   options.VolumeRamping = Ramping->currentIndex() - 1;
   options.Amiga = static_cast<TAmigaResampler>(Amiga->currentIndex());
   options.EvenLoudness = EvenLoudness->isChecked();
   options.SkipSilentEnd = SkipSilentEnd->isChecked();
+  options.Loops = Loops->value();
+  options.FadeSeconds = FadeSeconds->value();
   return options;
 }
 
 void TMixingPage::showOptions(const TRenderOptions& options) {
+  m_shown = options;
   Separation->setValue(std::clamp(options.StereoSeparation, 0, 200));
   Ramping->setCurrentIndex(std::clamp(options.VolumeRamping, -1, 10) + 1);
   Amiga->setCurrentIndex(std::clamp(static_cast<int>(options.Amiga), 0, 3));
   EvenLoudness->setChecked(options.EvenLoudness);
   SkipSilentEnd->setChecked(options.SkipSilentEnd);
+  Loops->setValue(std::clamp(options.Loops, 1, 9));
+  FadeSeconds->setValue(std::clamp(options.FadeSeconds, 1, 60));
 }
 
 void TMixingPage::announce() {

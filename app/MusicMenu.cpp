@@ -1,12 +1,13 @@
 #include "app/MusicMenu.h"
 
+#include "app/Settings.h"
 #include "app/SubsongMenu.h"
 #include "music/PlayerController.h"
 
 #include <QActionGroup>
 
-TMusicMenu::TMusicMenu(TPlayerController& controller, QWidget* parent)
-    : QMenu("&Music", parent), m_controller(controller) {
+TMusicMenu::TMusicMenu(TPlayerController& controller, TSettings& settings, QWidget* parent)
+    : QMenu("&Music", parent), m_controller(controller), m_settings(settings) {
   auto command = [this](const char* text, auto handler, QKeySequence key) {
     QAction* action = addAction(text, &m_controller, handler);
     action->setShortcut(key);
@@ -51,6 +52,25 @@ TMusicMenu::TMusicMenu(TPlayerController& controller, QWidget* parent)
   Shuffle->setCheckable(true);
   connect(Shuffle, &QAction::triggered, &m_controller, &TPlayerController::setShuffle);
   RepeatAll->setChecked(true);
+  // How a song goes on at its end; with Repeat one, how the one song repeats.
+  Loop = addMenu("&Loop");
+  auto* loop = new QActionGroup(this);
+  auto loopItem = [&](const char* text, TLoopMode mode) {
+    QAction* action = loop->addAction(text);
+    action->setCheckable(true);
+    Loop->addAction(action);
+    connect(action, &QAction::triggered, this, [this, mode] {
+      TRenderOptions options = m_settings.renderOptions();
+      options.Loop = mode;
+      m_settings.setRenderOptions(options);
+    });
+    return action;
+  };
+  PlayOnce = loopItem("Play &once", TLoopMode::Once);
+  LoopForever = loopItem("Loop &forever", TLoopMode::Forever);
+  LoopsThenFade = loopItem("", TLoopMode::Fade);
+  showLoop(m_settings.renderOptions());
+  connect(&m_settings, &TSettings::renderOptionsChanged, this, &TMusicMenu::showLoop);
   connect(&m_controller, &TPlayerController::songChanged, this, &TMusicMenu::showSubsongs);
   connect(&m_controller, &TPlayerController::settingsChanged, this, &TMusicMenu::showPlayOrder);
 }
@@ -58,6 +78,13 @@ TMusicMenu::TMusicMenu(TPlayerController& controller, QWidget* parent)
 void TMusicMenu::showSubsongs() {
   if (const TMusicPlayer* player = m_controller.player())
     Subsongs->showSubsongs(player->Details.Subsongs, player->Subsong);
+}
+
+void TMusicMenu::showLoop(const TRenderOptions& options) {
+  LoopsThenFade->setText(QString(options.Loops == 1 ? "&%1 loop then fade" : "&%1 loops then fade").arg(options.Loops));
+  PlayOnce->setChecked(options.Loop == TLoopMode::Once);
+  LoopForever->setChecked(options.Loop == TLoopMode::Forever);
+  LoopsThenFade->setChecked(options.Loop == TLoopMode::Fade);
 }
 
 void TMusicMenu::showPlayOrder() {

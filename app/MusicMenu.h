@@ -4,11 +4,14 @@
 
 class QAction;
 class TPlayerController;
+class TSettings;
+struct TRenderOptions;
 class TSubsongMenu;
 
 // The Music menu: the playlist, the transport commands, the subsongs of the loaded module,
-// seeking, the volume, muting and the play order, each with its key. Its commands go to the
-// player controller, and its check marks and subsongs follow what the controller tells of. The
+// seeking, the volume, muting, the play order and how songs loop, each with its key. Its commands
+// go to the player controller (the loop through the settings' render options), and its check
+// marks and subsongs follow what the controller and the settings tell of. The
 // keys are the letters the game uses for the same commands (N, S, F, R), U as in "Pa&use", and
 // Ctrl with the arrows for seeking and the volume; none is used by the game window, whose keys
 // only act while it has the focus. GUI thread only.
@@ -20,7 +23,7 @@ public:
   static constexpr double kSeekStep = 5;
   static constexpr int kVolumeStep = 5;
 
-  TMusicMenu(TPlayerController& controller, QWidget* parent);
+  TMusicMenu(TPlayerController& controller, TSettings& settings, QWidget* parent);
 
   QAction* PlayList;
   QAction* Play;
@@ -40,6 +43,10 @@ public:
   QAction* RepeatOne;
   QAction* NoRepeat;
   QAction* Shuffle;
+  QMenu* Loop;
+  QAction* PlayOnce;
+  QAction* LoopForever;
+  QAction* LoopsThenFade;
 
 signals:
   // "Playlist..." was chosen.
@@ -48,6 +55,8 @@ signals:
 private:
   void showSubsongs();
   void showPlayOrder();
+  void showLoop(const TRenderOptions& options);
 
   TPlayerController& m_controller;
+  TSettings& m_settings;
 };

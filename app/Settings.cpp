@@ -59,6 +59,9 @@ void TSettings::save() {
     m_file.writeInteger(settings::AmigaResampler, static_cast<int32_t>(m_render.Amiga));
     m_file.writeTruth(settings::EvenLoudness, m_render.EvenLoudness);
     m_file.writeTruth(settings::SkipSilentEnd, m_render.SkipSilentEnd);
+    m_file.writeInteger(settings::Loop, static_cast<int32_t>(m_render.Loop));
+    m_file.writeInteger(settings::Loops, m_render.Loops);
+    m_file.writeInteger(settings::LoopFade, m_render.FadeSeconds);
     m_file.writeTruth(settings::FirstTime, false);
     m_file.writeText(settings::LastDir, LastDir);
     m_file.writeInteger(settings::Volume, Volume);

@@ -219,7 +219,7 @@ void TfrmMain::buildMenu() {
   options->addSeparator();
   mnuSetup = options->addAction("&Setup...", this, &TfrmMain::mnuSetupClick);
 
-  MusicMenu = new TMusicMenu(*Controller, this);
+  MusicMenu = new TMusicMenu(*Controller, Settings, this);
   menuBar()->addMenu(MusicMenu);
   connect(MusicMenu, &TMusicMenu::playlistRequested, this, &TfrmMain::btnPlayListClick);
 

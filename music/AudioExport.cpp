@@ -140,7 +140,10 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
             job.Module + " has " + count + ": there is no subsong " + std::to_string(job.Subsong + 1) + "."};
   }
   song->selectSubsong(job.Subsong);
-  song->setRenderOptions(job.Render);
+  // A file ends: a song that loops for ever is saved once.
+  TRenderOptions render = job.Render;
+  if (render.Loop == TLoopMode::Forever) render.Loop = TLoopMode::Once;
+  song->setRenderOptions(render);
   if (!job.Stems) return write(*song, nullptr, job, *type, job.Output, -1, progress);
 
   // One file a channel, each a whole render with every other channel muted, limited as the whole
@@ -148,7 +151,7 @@ TAudioExport::TResult TAudioExport::run(const TExportJob& job, const std::functi
   // export made go again when one fails.
   TMidasSong whole(bytes);
   whole.selectSubsong(job.Subsong);
-  whole.setRenderOptions(job.Render);
+  whole.setRenderOptions(render);
   const auto channels = static_cast<int32_t>(song->info().ChannelCount);
   std::vector<std::string> made;
   auto undo = [&](TResult result) {

@@ -9,7 +9,8 @@
 
 class TMidasSong;
 
-// What an export renders: one pass of one subsong of a module file, as the player would sound it.
+// What an export renders: one pass of one subsong of a module file, as the player would sound it
+// (its loops and fade too; a song that loops for ever, once).
 struct TExportJob {
   std::string Module;  // path of the module file
   int32_t Subsong = 0; // from 0

@@ -90,8 +90,23 @@ void TMidasSong::readDetails() {
     m_details.Subsongs.push_back(
         {i < static_cast<int32_t>(names.size()) ? names[i] : std::string(),
          std::max(0.0, m_module->get_duration_seconds())});
+    m_loopStarts.push_back(findLoopStart(m_details.Subsongs.back().Seconds));
   }
   if (m_details.Subsongs.empty()) m_details.Subsongs.push_back({{}, 0.0});
+}
+
+double TMidasSong::findLoopStart(double duration) {
+  // Played through its last moment, the subsong goes on where the library continues it: the
+  // row it starts there is the loop point, whose time the library knows.
+  constexpr double kLastMoment = 0.05;
+  constexpr int32_t kProbeRate = 8000;
+  m_module->set_position_seconds(std::max(0.0, duration - kLastMoment));
+  std::vector<float> unheard(2 * 256);
+  std::size_t got = 1;
+  for (int i = 0; i < 64 && got > 0; ++i) got = m_module->read_interleaved_stereo(kProbeRate, 256, unheard.data());
+  const int32_t order = m_module->get_current_order();
+  const int32_t row = m_module->get_current_row();
+  return order < 0 ? 0.0 : std::clamp(m_module->set_position_order_row(order, std::max(0, row)), 0.0, duration);
 }
 
 void TMidasSong::selectSubsong(int32_t subsong) {
@@ -100,12 +115,13 @@ void TMidasSong::selectSubsong(int32_t subsong) {
   m_subsong = subsong;
   rewind();
   m_fullDuration = std::max(0.0, m_module->get_duration_seconds());
-  applyLevel();
+  applyOptions();
   m_ended = false;
   jumped();
 }
 
 void TMidasSong::rewind() {
+  m_elapsedOffset = 0;
   // Selecting the subsong again puts it at its start and lets the library see where it ends;
   // a seek to 0 s would forget the rows of the other subsongs, so a subsong that ends by
   // jumping into another one's orders would play on into that one.
@@ -119,9 +135,10 @@ void TMidasSong::setRenderOptions(const TRenderOptions& options) {
   // Turning the Amiga resampler on builds its tables, which takes a few milliseconds.
   if (m_render == options) return;
   const bool levelling = !m_render || m_render->EvenLoudness != options.EvenLoudness ||
-                         m_render->SkipSilentEnd != options.SkipSilentEnd;
+                         m_render->SkipSilentEnd != options.SkipSilentEnd || m_render->Loop != options.Loop ||
+                         m_render->Loops != options.Loops || m_render->FadeSeconds != options.FadeSeconds;
   m_render = options;
-  if (levelling) applyLevel();
+  if (levelling) applyOptions();
   ClearUpperVectorState();
   using openmpt::module;
   m_module->set_render_param(module::RENDER_INTERPOLATIONFILTER_LENGTH, options.InterpolationTaps);
@@ -166,14 +183,19 @@ void TMidasSong::follow(TMidasSong* next) {
 }
 
 TMidasSong::TPlace TMidasSong::place() const {
+  double seconds = elapsed();
+  // Looping for ever, the time stays within a pass: from the loop point again at its end.
+  if (loopMode() == TLoopMode::Forever && seconds > m_fullDuration) {
+    const double length = loopLength();
+    seconds = m_fullDuration - length + std::fmod(seconds - (m_fullDuration - length), length);
+  }
   TPlace p;
   p.Status.Position = static_cast<uint32_t>(std::max(0, m_module->get_current_order()));
   p.Status.Pattern = static_cast<uint32_t>(std::max(0, m_module->get_current_pattern()));
   p.Status.Row = static_cast<uint32_t>(std::max(0, m_module->get_current_row()));
   p.Status.Speed = static_cast<uint32_t>(std::max(0, m_module->get_current_speed()));
   p.Status.LoopCount = m_loopCount;
-  // Every pass starts over at 0, so the library's position is the time into the pass.
-  p.Seconds = std::clamp(m_module->get_position_seconds(), 0.0, m_duration);
+  p.Seconds = std::clamp(seconds, 0.0, m_duration);
   return p;
 }
 
@@ -196,11 +218,17 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
   constexpr double kFirstStepBack = 0.25;
   seconds = std::clamp(seconds, 0.0, m_duration);
   m_ended = false;
+  // A time in a later pass is the same place in the first pass, some loops on.
+  const double length = loopLength();
+  const double loops = seconds > m_fullDuration && length > 0 ? std::ceil((seconds - m_fullDuration) / length) : 0;
+  m_elapsedOffset = 0;
+  seconds -= loops * length;
   // libopenmpt lands on the start of a row, which may lie after the time asked for: it starts
   // far enough before it, and the rest up to the time is played without being heard.
   double at = landAt(seconds);
   for (double back = kFirstStepBack; at > seconds && back < 2 * seconds; back *= 2)
     at = landAt(std::max(0.0, seconds - back));
+  m_elapsedOffset = loops * length;
   auto frames = static_cast<std::size_t>(std::llround(std::max(0.0, seconds - at) * rate));
   std::vector<float> unheard(std::min<std::size_t>(frames, 4096) * channels);
   while (frames > 0) {
@@ -245,19 +273,35 @@ void TMidasSong::setGain(int32_t millibel) {
 
 void TMidasSong::setLevels(std::vector<TSongLevel> levels) {
   m_levels = std::move(levels);
-  applyLevel();
+  applyOptions();
 }
 
-void TMidasSong::applyLevel() {
+void TMidasSong::applyOptions() {
   const TSongLevel* level = m_levels.empty() ? nullptr
                                              : &m_levels[std::min<std::size_t>(static_cast<std::size_t>(m_subsong), m_levels.size() - 1)];
   const bool even = level && (!m_render || m_render->EvenLoudness);
   m_level = even ? TLoudnessScan::gainFor(level->Loudness) : 0;
-  const bool skip = level && (!m_render || m_render->SkipSilentEnd);
-  m_duration = skip ? level->skippedEnd(m_fullDuration) : m_fullDuration;
-  m_end = m_duration < m_fullDuration ? m_duration : 0;
+  m_fadeFrom = 0;
+  if (loopMode() == TLoopMode::Fade) {
+    // The first pass, the other passes from the loop point, then the fade.
+    m_fadeFrom = m_fullDuration + (m_render->Loops - 1) * loopLength();
+    m_duration = m_fadeFrom + m_render->FadeSeconds;
+  } else {
+    const bool skip = level && loopMode() == TLoopMode::Once && (!m_render || m_render->SkipSilentEnd);
+    m_duration = skip ? level->skippedEnd(m_fullDuration) : m_fullDuration;
+  }
+  m_end = m_duration != m_fullDuration ? m_duration : 0;
   setGain(m_gain);
 }
+
+TLoopMode TMidasSong::loopMode() const { return m_render ? m_render->Loop : TLoopMode::Once; }
+
+double TMidasSong::loopLength() const {
+  const double start = m_subsong < static_cast<int32_t>(m_loopStarts.size()) ? m_loopStarts[m_subsong] : 0.0;
+  return m_fullDuration - start > kSameTime ? m_fullDuration - start : m_fullDuration;
+}
+
+double TMidasSong::elapsed() const { return m_module->get_position_seconds() + m_elapsedOffset; }
 
 void TMidasSong::setPosition(int32_t position) {
   if (static_cast<uint32_t>(position) < m_info.SongLength) {
@@ -284,14 +328,30 @@ void TMidasSong::handOver(int32_t rate, int channels, float* out, std::size_t fr
 }
 
 std::size_t TMidasSong::renderPass(int32_t rate, int channels, float* out, std::size_t frames) {
+  const double at = elapsed();
   if (m_end > 0) {
-    // A pass whose silent end is skipped ends early, within a tick of the library's clock.
-    const double left = m_end - m_module->get_position_seconds();
+    // A pass that ends elsewhere than the module (its silent end skipped, or faded after its
+    // loops) ends there, within a tick of the library's clock.
+    const double left = m_end - at;
     if (left <= 0) return 0;
     frames = std::min<std::size_t>(frames, std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(left * rate))));
   }
-  return channels == 2 ? m_module->read_interleaved_stereo(rate, frames, out)
-                       : m_module->read(rate, frames, out);
+  auto read = [&] {
+    return channels == 2 ? m_module->read_interleaved_stereo(rate, frames, out) : m_module->read(rate, frames, out);
+  };
+  std::size_t got = read();
+  // At the module's end a looping pass goes on from the module's own loop point, where the
+  // library continues: the intro is not played again.
+  if (got == 0 && loopMode() != TLoopMode::Once) got = read();
+  if (m_fadeFrom > 0 && at + static_cast<double>(got) / rate > m_fadeFrom) {
+    const auto step = static_cast<std::size_t>(channels);
+    for (std::size_t f = 0; f < got; ++f) {
+      const double left = m_duration - (at + static_cast<double>(f) / rate);
+      const auto gain = static_cast<float>(std::clamp(left / m_render->FadeSeconds, 0.0, 1.0));
+      for (std::size_t c = 0; c < step; ++c) out[f * step + c] *= gain;
+    }
+  }
+  return got;
 }
 
 void TMidasSong::render(int32_t rate, int channels, float* out, std::size_t frames) {

@@ -79,7 +79,8 @@ public:
   void setPaused(bool paused) { m_paused = paused; }
   bool paused() const { return m_paused; }
   // Seconds of one pass of the song, as it plays: up to a second after its last sound when its
-  // silent end is skipped.
+  // silent end is skipped, all its loops and the fade when it loops then fades (the one pass
+  // when it loops for ever).
   double duration() const { return m_duration; }
   // Where the song is while output frame `heard` is heard: as it stood after the last mixed
   // block ending at or before that frame, or as a start or a jump left it, which is heard at
@@ -130,8 +131,16 @@ private:
 
   // Puts the selected subsong at its start.
   void rewind();
-  // Works out the level and end of the selected subsong from its level and the render options.
-  void applyLevel();
+  // Works out the level, length and end of the selected subsong from its level and the render
+  // options (its silent end, its loops).
+  void applyOptions();
+  TLoopMode loopMode() const;
+  // Seconds of the subsong's part that loops: from its loop point to its end.
+  double loopLength() const;
+  // Seconds since the subsong started, its loops counted.
+  double elapsed() const;
+  // The time into the current subsong (of `duration` seconds) of its loop point; moves the song.
+  double findLoopStart(double duration);
   // Goes to the start of the row playing `seconds` into the pass; returns that row's time.
   double landAt(double seconds);
   TPlace place() const;
@@ -152,7 +161,12 @@ private:
   ModuleInfo m_info{};
   double m_duration = 0;
   double m_fullDuration = 0; // the subsong's own length
-  double m_end = 0;          // where a pass ends when its silent end is skipped; 0 at its own end
+  // Where a pass ends when that is not the module's end (its silent end skipped, its loops faded
+  // out), 0 at the module's end; where the fade starts (0 for none).
+  double m_end = 0;
+  double m_fadeFrom = 0;
+  std::vector<double> m_loopStarts; // of each subsong, seconds
+  double m_elapsedOffset = 0;       // seconds of loops skipped by a seek
   std::vector<TSongLevel> m_levels;
   int32_t m_level = 0; // millibel
   std::vector<std::string> m_instrumentNames;

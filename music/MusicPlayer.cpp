@@ -45,6 +45,11 @@ void TMusicPlayer::ApplyRenderOptions(const TRenderOptions& options) {
   MIDASsetOption(MIDAS_OPTION_AMIGA_RESAMPLER, static_cast<int32_t>(options.Amiga));
   MIDASsetOption(MIDAS_OPTION_EVEN_LOUDNESS, options.EvenLoudness ? 1 : 0);
   MIDASsetOption(MIDAS_OPTION_SKIP_SILENT_END, options.SkipSilentEnd ? 1 : 0);
+  MIDASsetOption(MIDAS_OPTION_LOOP, static_cast<int32_t>(options.Loop));
+  MIDASsetOption(MIDAS_OPTION_LOOPS, options.Loops);
+  MIDASsetOption(MIDAS_OPTION_LOOP_FADE, options.FadeSeconds);
+  // The song's length follows a loop or an end changed while it plays.
+  if (Module && !MIDASgetModuleDuration(Module, &Duration)) FatalSoundError();
 }
 
 TMusicPlayer::~TMusicPlayer() {

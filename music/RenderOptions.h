@@ -11,6 +11,11 @@ enum class TAmigaResampler : int32_t {
   Off = 3, // the interpolation filter as for every other format
 };
 
+// How a song that reaches its end goes on: it ends (the play order decides what follows), it
+// plays on from the module's own loop point for ever, or it plays Loops passes (the first with
+// the intro, the others from the loop point) and fades out over FadeSeconds as the next begins.
+enum class TLoopMode : int32_t { Once = 0, Forever = 1, Fade = 2 };
+
 // How a module is rendered: its interpolation, stereo image, volume changes, loudness and end.
 struct TRenderOptions {
   int32_t InterpolationTaps = 8;  // 1, 2, 4 or 8
@@ -21,6 +26,9 @@ struct TRenderOptions {
   bool EvenLoudness = true;
   // A song whose known last seconds are silent ends a second after its last sound.
   bool SkipSilentEnd = true;
+  TLoopMode Loop = TLoopMode::Once;
+  int32_t Loops = 2;        // passes before the fade, 1 to 9
+  int32_t FadeSeconds = 10; // 1 to 60
 
   bool operator==(const TRenderOptions&) const = default;
 };

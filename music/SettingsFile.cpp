@@ -114,5 +114,8 @@ TRenderOptions TSettingsFile::readRenderOptions() const {
   options.Amiga = static_cast<TAmigaResampler>(readInteger(settings::AmigaResampler));
   options.EvenLoudness = readTruth(settings::EvenLoudness);
   options.SkipSilentEnd = readTruth(settings::SkipSilentEnd);
+  options.Loop = static_cast<TLoopMode>(readInteger(settings::Loop));
+  options.Loops = readInteger(settings::Loops);
+  options.FadeSeconds = readInteger(settings::LoopFade);
   return options;
 }

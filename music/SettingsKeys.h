@@ -63,6 +63,11 @@ inline constexpr TIntegerSetting AmigaResampler{"soundoptions", "AMIGARESAMPLER"
 inline constexpr TTruthSetting EvenLoudness{"soundoptions", "EVENLOUDNESS", true};
 // A song whose known end is silent ends a second after its last sound (true) or plays it out.
 inline constexpr TTruthSetting SkipSilentEnd{"soundoptions", "SKIPSILENTEND", true};
+// How a song goes on at its end: 0 = it ends, 1 = loops for ever, 2 = LOOPS passes then a fade.
+inline constexpr TIntegerSetting Loop{"soundoptions", "LOOP", 0, 0, 2};
+// Passes before the fade, and the fade's seconds.
+inline constexpr TIntegerSetting Loops{"soundoptions", "LOOPS", 2, 1, 9};
+inline constexpr TIntegerSetting LoopFade{"soundoptions", "LOOPFADE", 10, 1, 60};
 // Where the main window was, "left,top"; empty: centred on the screen.
 inline constexpr TTextSetting MainWindowPlace{"windows", "MAIN", ""};
 // Where the playlist dialog was and its size, "left,top,width,height"; empty: centred on the
@@ -78,6 +83,6 @@ inline constexpr TTextSetting InfoPlace{"windows", "INFO", ""};
 
 // The numbers that have a range.
 inline constexpr const TIntegerSetting* Ranged[] = {&MixRate, &Volume, &Repeat, &StereoSeparation, &VolumeRamping,
-                                                    &AmigaResampler};
+                                                    &AmigaResampler, &Loop, &Loops, &LoopFade};
 
 } // namespace settings

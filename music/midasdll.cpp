@@ -37,6 +37,7 @@ TMixCommands::TCommand applyRender(Library& lib, TRenderOptions render) {
 // Sets one of the options that take effect at once, and applies it to every loaded module.
 bool setRenderOption(Library& lib, int option, int32_t value) {
   TRenderOptions render;
+  std::vector<MIDASmodule> marked;
   {
     std::lock_guard lock(lib.mix);
     render = lib.render;
@@ -46,10 +47,25 @@ bool setRenderOption(Library& lib, int option, int32_t value) {
       render.Amiga = static_cast<TAmigaResampler>(std::clamp(value, 0, 3));
     if (option == MIDAS_OPTION_EVEN_LOUDNESS) render.EvenLoudness = value != 0;
     if (option == MIDAS_OPTION_SKIP_SILENT_END) render.SkipSilentEnd = value != 0;
+    if (option == MIDAS_OPTION_LOOP) render.Loop = static_cast<TLoopMode>(std::clamp(value, 0, 2));
+    if (option == MIDAS_OPTION_LOOPS) render.Loops = std::clamp(value, 1, 9);
+    if (option == MIDAS_OPTION_LOOP_FADE) render.FadeSeconds = std::clamp(value, 1, 60);
     if (render == lib.render) return true;
     lib.render = render;
+    // A module's length may change with the options (its end, its loops): it is read once they
+    // apply.
+    for (const auto& [handle, song] : lib.modules) {
+      lib.selecting.insert(handle);
+      marked.push_back(handle);
+    }
   }
-  postToMix(lib, applyRender(lib, render), true);
+  postToMix(
+      lib,
+      [&lib, apply = applyRender(lib, render), marked] {
+        apply();
+        for (MIDASmodule handle : marked) lib.selecting.erase(lib.selecting.find(handle));
+      },
+      true);
   return true;
 }
 
@@ -104,6 +120,11 @@ bool MIDASsetOption(int option, int32_t value) {
   case MIDAS_OPTION_STEREO_SEPARATION:
   case MIDAS_OPTION_VOLUME_RAMPING:
   case MIDAS_OPTION_AMIGA_RESAMPLER:
+  case MIDAS_OPTION_EVEN_LOUDNESS:
+  case MIDAS_OPTION_SKIP_SILENT_END:
+  case MIDAS_OPTION_LOOP:
+  case MIDAS_OPTION_LOOPS:
+  case MIDAS_OPTION_LOOP_FADE:
     lock.unlock();
     return setRenderOption(lib, option, value);
   default: return fail(MIDAS_ERROR_UNKNOWN_OPTION, std::to_string(option));

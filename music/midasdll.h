@@ -69,7 +69,7 @@ enum : int {
   // 1 = high quality mixing (libopenmpt's 8-tap interpolation filter), 0 = normal (linear
   // interpolation); default 1. Any other non-zero value counts as 1.
   MIDAS_OPTION_MIXING_MODE = 11,
-  // The five below take effect at once, on the modules that play too.
+  // The eight below take effect at once, on the modules that play too.
   // Stereo separation in percent: 0 (mono) to 200, default 100.
   MIDAS_OPTION_STEREO_SEPARATION = 20,
   // Volume ramping: -1 the library's default (the default), 0 off, 1 to 10 ever softer.
@@ -80,6 +80,12 @@ enum : int {
   MIDAS_OPTION_EVEN_LOUDNESS = 23,
   // 1 (the default) = a song whose known end is silent ends a second after its last sound.
   MIDAS_OPTION_SKIP_SILENT_END = 24,
+  // How a song goes on at its end: a TLoopMode value (0 once, the default).
+  MIDAS_OPTION_LOOP = 25,
+  // With MIDAS_OPTION_LOOP 2: passes before the fade, 1 to 9 (default 2), and its seconds, 1 to 60
+  // (default 10).
+  MIDAS_OPTION_LOOPS = 26,
+  MIDAS_OPTION_LOOP_FADE = 27,
 };
 
 // Output modes: 1 mono or 2 stereo, plus 4 for 8-bit or 8 for 16-bit samples.

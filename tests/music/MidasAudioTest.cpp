@@ -200,6 +200,30 @@ TEST_F(MidasDiskTest, StereoSeparationTakesEffectAtOnce) {
   EXPECT_LE(apartAfter, 2);
 }
 
+// Loop, loops and fade, evening out and skipping silent ends are taken while a song plays, and
+// the length read next is the one they give it (here a pass whose last pattern jumps back to its
+// second: one pass, then with "2 loops then fade" the loop again and the fade).
+TEST_F(MidasDiskTest, LoopOptionsTakeEffectAtOnce) {
+  testmod::Module m = testmod::simpleSong("Loop", 4, 3, 16, {"Lead"});
+  m.patterns[2].notes.push_back({15, 1, 0, 0, testmod::kEffectJump, 1});
+  MIDASmodule module = MIDASloadModule(dir.write("loop.xm", testmod::writeXm(m)).c_str());
+  ASSERT_NE(MIDASplayModule(module, false), 0u);
+  ASSERT_TRUE(waitForSize(pcm, second / 4));
+  const double row = testmod::rowSeconds(6, 125);
+  double seconds = 0;
+  ASSERT_TRUE(MIDASgetModuleDuration(module, &seconds));
+  EXPECT_NEAR(seconds, 48 * row, 0.01);
+  for (int option : {MIDAS_OPTION_EVEN_LOUDNESS, MIDAS_OPTION_SKIP_SILENT_END}) EXPECT_TRUE(MIDASsetOption(option, 0));
+  ASSERT_TRUE(MIDASsetOption(MIDAS_OPTION_LOOP, static_cast<int32_t>(TLoopMode::Fade)));
+  ASSERT_TRUE(MIDASsetOption(MIDAS_OPTION_LOOPS, 2));
+  ASSERT_TRUE(MIDASsetOption(MIDAS_OPTION_LOOP_FADE, 3));
+  ASSERT_TRUE(MIDASgetModuleDuration(module, &seconds));
+  EXPECT_NEAR(seconds, 48 * row + 32 * row + 3, 0.01);
+  ASSERT_TRUE(MIDASsetOption(MIDAS_OPTION_LOOP, static_cast<int32_t>(TLoopMode::Once)));
+  ASSERT_TRUE(MIDASgetModuleDuration(module, &seconds));
+  EXPECT_NEAR(seconds, 48 * row, 0.01);
+}
+
 // A muted channel is absent from what is heard (a MOD's first channel is panned left, its
 // second right); the view of what is heard follows the song's rows and channels, and a pattern's
 // text is the library's.
