@@ -52,30 +52,29 @@ TMixingPage::TMixingPage(QWidget* parent) : QWidget(parent) {
   label(this, "&Amiga resampler:", Amiga, {12, 112});
   connect(Amiga, &QComboBox::currentIndexChanged, this, &TMixingPage::announce);
 
-  EvenLoudness = new QCheckBox("Even out &loudness", this);
-  EvenLoudness->setGeometry(12, 140, 314, 22);
-  EvenLoudness->setChecked(true);
-  connect(EvenLoudness, &QCheckBox::toggled, this, &TMixingPage::announce);
-  SkipSilentEnd = new QCheckBox("S&kip silence at the end", this);
-  SkipSilentEnd->setGeometry(12, 164, 314, 22);
-  SkipSilentEnd->setChecked(true);
-  connect(SkipSilentEnd, &QCheckBox::toggled, this, &TMixingPage::announce);
+  auto checkBox = [this](const char* text, int top) {
+    auto* box = new QCheckBox(text, this);
+    box->setGeometry(12, top, 314, 22);
+    box->setChecked(true);
+    connect(box, &QCheckBox::toggled, this, &TMixingPage::announce);
+    return box;
+  };
+  EvenLoudness = checkBox("Even out &loudness", 140);
+  SkipSilentEnd = checkBox("S&kip silence at the end", 164);
 
-  Loops = new QSpinBox(this);
-  Loops->setGeometry(150, 190, 48, 24);
-  Loops->setRange(1, 9);
-  Loops->setValue(2);
-  Loops->setAccessibleName("Loops before the fade");
-  label(this, "Loops before a &fade:", Loops, {12, 194});
-  connect(Loops, &QSpinBox::valueChanged, this, &TMixingPage::announce);
-  FadeSeconds = new QSpinBox(this);
-  FadeSeconds->setGeometry(254, 190, 72, 24);
-  FadeSeconds->setRange(1, 60);
-  FadeSeconds->setValue(10);
+  auto spinBox = [this](const char* text, const char* name, QRect place, int labelLeft, int most, int value) {
+    auto* box = new QSpinBox(this);
+    box->setGeometry(place);
+    box->setRange(1, most);
+    box->setValue(value);
+    box->setAccessibleName(name);
+    label(this, text, box, {labelLeft, place.top() + 4});
+    connect(box, &QSpinBox::valueChanged, this, &TMixingPage::announce);
+    return box;
+  };
+  Loops = spinBox("Loops before a &fade:", "Loops before the fade", {150, 190, 48, 24}, 12, 9, 2);
+  FadeSeconds = spinBox("Fa&de:", "Seconds of the fade", {254, 190, 72, 24}, 212, 60, 10);
   FadeSeconds->setSuffix(" s");
-  FadeSeconds->setAccessibleName("Seconds of the fade");
-  label(this, "Fa&de:", FadeSeconds, {212, 194});
-  connect(FadeSeconds, &QSpinBox::valueChanged, this, &TMixingPage::announce);
 
   auto* note = new QLabel(
       "Songs are measured in the background; one not yet measured plays as loud as others of its "

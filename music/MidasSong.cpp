@@ -95,18 +95,29 @@ void TMidasSong::readDetails() {
   if (m_details.Subsongs.empty()) m_details.Subsongs.push_back({{}, 0.0});
 }
 
-double TMidasSong::findLoopStart(double duration) {
-  // Played through its last moment, the subsong goes on where the library continues it: the
-  // row it starts there is the loop point, whose time the library knows.
-  constexpr double kLastMoment = 0.05;
+std::optional<double> TMidasSong::findLoopStart(double duration) {
+  // Played through its last seconds, the subsong goes on where the library continues it: the
+  // row it starts there is the loop point, whose time the library knows. It loops only when its
+  // last rows jump back (a position jump, B in every tracker); one that runs off the end of its
+  // orders has no loop.
+  constexpr double kLastSeconds = 3.0;
   constexpr int32_t kProbeRate = 8000;
-  m_module->set_position_seconds(std::max(0.0, duration - kLastMoment));
-  std::vector<float> unheard(2 * 256);
-  std::size_t got = 1;
-  for (int i = 0; i < 64 && got > 0; ++i) got = m_module->read_interleaved_stereo(kProbeRate, 256, unheard.data());
+  constexpr std::size_t kPiece = 128;
+  m_module->set_position_seconds(std::max(0.0, duration - kLastSeconds));
+  std::vector<float> unheard(2 * kPiece);
+  bool jumps = false;
+  const auto pieces = static_cast<int>((kLastSeconds + 1) * kProbeRate / kPiece);
+  for (int i = 0; i < pieces; ++i) {
+    const int32_t pattern = m_module->get_current_pattern();
+    const int32_t row = m_module->get_current_row();
+    if (m_module->read_interleaved_stereo(kProbeRate, kPiece, unheard.data()) == 0) break;
+    for (int32_t channel = 0; channel < static_cast<int32_t>(m_info.ChannelCount) && !jumps; ++channel)
+      jumps = m_module->format_pattern_row_channel_command(pattern, row, channel, openmpt::module::command_effect) == "B";
+  }
   const int32_t order = m_module->get_current_order();
   const int32_t row = m_module->get_current_row();
-  return order < 0 ? 0.0 : std::clamp(m_module->set_position_order_row(order, std::max(0, row)), 0.0, duration);
+  if (!jumps || order < 0) return std::nullopt;
+  return std::clamp(m_module->set_position_order_row(order, std::max(0, row)), 0.0, duration);
 }
 
 void TMidasSong::selectSubsong(int32_t subsong) {
@@ -294,10 +305,14 @@ void TMidasSong::applyOptions() {
   setGain(m_gain);
 }
 
-TLoopMode TMidasSong::loopMode() const { return m_render ? m_render->Loop : TLoopMode::Once; }
+TLoopMode TMidasSong::loopMode() const {
+  // A song without a loop plays once, whatever the choice.
+  const bool loops = m_subsong < static_cast<int32_t>(m_loopStarts.size()) && m_loopStarts[m_subsong];
+  return m_render && loops ? m_render->Loop : TLoopMode::Once;
+}
 
 double TMidasSong::loopLength() const {
-  const double start = m_subsong < static_cast<int32_t>(m_loopStarts.size()) ? m_loopStarts[m_subsong] : 0.0;
+  const double start = m_subsong < static_cast<int32_t>(m_loopStarts.size()) ? m_loopStarts[m_subsong].value_or(0.0) : 0.0;
   return m_fullDuration - start > kSameTime ? m_fullDuration - start : m_fullDuration;
 }
 

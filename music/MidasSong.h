@@ -139,8 +139,9 @@ private:
   double loopLength() const;
   // Seconds since the subsong started, its loops counted.
   double elapsed() const;
-  // The time into the current subsong (of `duration` seconds) of its loop point; moves the song.
-  double findLoopStart(double duration);
+  // The time into the current subsong (of `duration` seconds) of its loop point, none when it
+  // has no loop; moves the song.
+  std::optional<double> findLoopStart(double duration);
   // Goes to the start of the row playing `seconds` into the pass; returns that row's time.
   double landAt(double seconds);
   TPlace place() const;
@@ -165,7 +166,7 @@ private:
   // out), 0 at the module's end; where the fade starts (0 for none).
   double m_end = 0;
   double m_fadeFrom = 0;
-  std::vector<double> m_loopStarts; // of each subsong, seconds
+  std::vector<std::optional<double>> m_loopStarts; // of each subsong, seconds; none: no loop
   double m_elapsedOffset = 0;       // seconds of loops skipped by a seek
   std::vector<TSongLevel> m_levels;
   int32_t m_level = 0; // millibel

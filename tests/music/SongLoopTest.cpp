@@ -30,7 +30,7 @@ double loudness(const std::vector<float>& pcm, std::size_t from, std::size_t fra
 // Looping for ever goes on from the module's loop point, never playing the silent intro again,
 // and its time stays within the pass. "2 loops then fade" lasts the intro, two loops and the fade,
 // as its length says, fades to silence over its last seconds and can be sought into its second
-// loop.
+// loop. A song that runs off the end of its orders has no loop: it plays once either way.
 TEST(SongLoopTest, LoopsGoOnFromTheLoopPointAndFadeAtTheirLength) {
   const double row = testmod::rowSeconds(6, 125);
   const double pass = 48 * row, intro = 16 * row, loop = 32 * row;
@@ -71,6 +71,17 @@ TEST(SongLoopTest, LoopsGoOnFromTheLoopPointAndFadeAtTheirLength) {
   std::size_t rest = 0;
   while (std::size_t got = song.renderPass(kRate, 2, piece.data(), 1000)) rest += got;
   EXPECT_NEAR(static_cast<double>(rest) / kRate, length - pass - 1.0, 0.05);
+
+  TMidasSong plain(testmod::writeXm(testmod::simpleSong("Plain", 4, 3, 16, {"Lead"})));
+  for (TLoopMode mode : {TLoopMode::Forever, TLoopMode::Fade}) {
+    options.Loop = mode;
+    plain.setRenderOptions(options);
+    plain.start(false);
+    EXPECT_NEAR(plain.duration(), pass, 0.01);
+    rest = 0;
+    while (std::size_t got = plain.renderPass(kRate, 2, piece.data(), 1000)) rest += got;
+    EXPECT_NEAR(static_cast<double>(rest) / kRate, pass, 0.01);
+  }
 }
 
 } // namespace
