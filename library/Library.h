@@ -30,7 +30,9 @@ public:
   void measureWith(const TRenderOptions& options, int32_t rate) { m_indexer.measureWith(options, rate); }
   // The levels of the index for the sound library to give the modules it loads (any thread).
   MIDASlevelSource levelSource() const {
-    return [levels = m_levels](const std::string& path) { return levels->levelsOf(path); };
+    return [levels = m_levels](const std::string& path, const std::string& format) {
+      return levels->levelsOf(path, format);
+    };
   }
 
   // Where the index lives: "library.sqlite" in `filesDir`.

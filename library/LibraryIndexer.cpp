@@ -91,7 +91,9 @@ void TLibraryIndexer::run(std::string databasePath) {
     for (const std::string& path : asked) {
       std::optional<TModuleFacts> known = index.find(path);
       if (known && known->Stamp == StampOf(path)) {
-        if (!played(index, *known) && known->Readable) toMeasure.push_back(path);
+        const std::vector<TSongLevel> levels = index.findLevels(path, known->Stamp);
+        if (levels.empty() && known->Readable) toMeasure.push_back(path);
+        givePlayedLengths(levels, *known);
         found.push_back(std::move(*known));
         if (found.size() >= kHandOverEvery) {
           deliver(found);
@@ -140,12 +142,11 @@ void TLibraryIndexer::measure(TLibraryIndex& index, std::deque<std::string>& toM
   std::optional<TModuleFacts> facts = index.find(path);
   if (!facts) return;
   std::vector<TModuleFacts> again{*facts};
-  played(index, again.front());
+  givePlayedLengths(levels, again.front());
   if (again.front() != *facts) deliver(again);
 }
 
-bool TLibraryIndexer::played(const TLibraryIndex& index, TModuleFacts& facts) const {
-  const std::vector<TSongLevel> levels = index.findLevels(facts.Path, facts.Stamp);
+void TLibraryIndexer::givePlayedLengths(const std::vector<TSongLevel>& levels, TModuleFacts& facts) const {
   bool skip = false;
   {
     std::lock_guard lock(m_lock);
@@ -153,5 +154,4 @@ bool TLibraryIndexer::played(const TLibraryIndex& index, TModuleFacts& facts) co
   }
   for (std::size_t i = 0; skip && i < levels.size() && i < facts.Subsongs.size(); ++i)
     facts.Subsongs[i].Seconds = levels[i].skippedEnd(facts.Subsongs[i].Seconds);
-  return !levels.empty();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/ModuleFacts.h"
+#include "music/LoudnessScan.h"
 #include "music/RenderOptions.h"
 
 #include <QObject>
@@ -53,9 +54,9 @@ private:
   // Measures the first of `toMeasure` that the index has no levels of, and hands its facts over
   // again when it plays shorter than its own length.
   void measure(TLibraryIndex& index, std::deque<std::string>& toMeasure);
-  // Gives `facts` the lengths its subsongs play as the measuring options say (a silent end
-  // skipped); false when the index has no levels of it.
-  bool played(const TLibraryIndex& index, TModuleFacts& facts) const;
+  // Gives `facts` the lengths its subsongs play with `levels` as the measuring options say (a
+  // silent end skipped).
+  void givePlayedLengths(const std::vector<TSongLevel>& levels, TModuleFacts& facts) const;
 
   mutable std::mutex m_lock;
   std::condition_variable m_wake;

@@ -79,6 +79,7 @@ void TMidasSong::readDetails() {
   m_details.Title = m_module->get_metadata("title");
   m_details.Artist = m_module->get_metadata("artist");
   m_details.Format = m_module->get_metadata("type_long");
+  m_format = m_module->get_metadata("type");
   m_details.Tracker = m_module->get_metadata("tracker");
   m_details.Date = m_module->get_metadata("date");
   m_details.Message = m_module->get_metadata("message");

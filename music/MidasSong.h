@@ -38,6 +38,8 @@ public:
   // Instrument names, or sample names for a module without instruments.
   const std::vector<std::string>& instrumentNames() const { return m_instrumentNames; }
   const TModuleDetails& details() const { return m_details; }
+  // The format's short name as libopenmpt gives it ("xm"), as the module index keeps it.
+  const std::string& format() const { return m_format; }
   // Plays subsong `subsong` (0 to the number of subsongs less one) from now on, from its start;
   // duration() is then its own. Throws std::out_of_range for another number.
   void selectSubsong(int32_t subsong);
@@ -172,6 +174,7 @@ private:
   int32_t m_level = 0; // millibel
   std::vector<std::string> m_instrumentNames;
   TModuleDetails m_details;
+  std::string m_format;
   bool m_playing = false;
   bool m_paused = false;
   bool m_waiting = false;

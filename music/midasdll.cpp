@@ -227,7 +227,7 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   }
   // Set before the mixing thread can reach the song, so that it never waits for this.
   song->setRenderOptions(render);
-  if (levels) song->setLevels(levels(fileName));
+  if (levels) song->setLevels(levels(fileName, song->format()));
   std::lock_guard lock(lib.mix);
   MIDASmodule handle = nextHandle(lib.lastModule, lib.modules);
   song->setHandle(handle);

@@ -141,10 +141,10 @@ bool MIDASstopBackgroundPlay();
 bool MIDASclose();
 
 // Where the library learns how loud the subsongs of a module file are and where their sound ends:
-// MIDASloadModule asks it, on its own thread, before the module can play (see
-// TMidasSong::setLevels); no levels means none are known. Empty (the default) for none; set it
-// before modules load.
-using MIDASlevelSource = std::function<std::vector<TSongLevel>(const std::string& fileName)>;
+// MIDASloadModule asks it, on its own thread, with the file's name and the module's format as
+// libopenmpt names it ("xm"), before the module can play (see TMidasSong::setLevels); no levels
+// means none are known. Empty (the default) for none; set it before modules load.
+using MIDASlevelSource = std::function<std::vector<TSongLevel>(const std::string& fileName, const std::string& format)>;
 void MIDASsetLevelSource(MIDASlevelSource source);
 
 // Loads the module file at `fileName` (a path in the file system's bytes). Only a regular file

@@ -242,15 +242,15 @@ TEST(LibraryIndexTest, IndexerMeasuresLevelsThePlayerGets) {
   EXPECT_NEAR(loudLevels[0].Seconds, 2 * 32 * testmod::rowSeconds(6, 125), 0.05);
 
   TSongLevels levels(database);
-  EXPECT_EQ(levels.levelsOf(quiet), quietLevels);
-  const std::vector<TSongLevel> guess = levels.levelsOf(later);
+  EXPECT_EQ(levels.levelsOf(quiet, "xm"), quietLevels);
+  const std::vector<TSongLevel> guess = levels.levelsOf(later, "xm");
   ASSERT_EQ(guess.size(), 1u);
   EXPECT_FALSE(guess[0].Measured);
   std::vector<double> all = {loudLevels[0].Loudness, quietLevels[0].Loudness, silentLevels[0].Loudness};
   std::sort(all.begin(), all.end());
   EXPECT_DOUBLE_EQ(guess[0].Loudness, all[1]);
   dir.write("quiet.xm", testmod::writeXm(testmod::simpleSong("Changed", 4, 3, 32, {"Lead"})));
-  EXPECT_FALSE(levels.levelsOf(quiet).at(0).Measured) << "levels of the file as it was";
+  EXPECT_FALSE(levels.levelsOf(quiet, "xm").at(0).Measured) << "levels of the file as it was";
 }
 
 } // namespace
