@@ -105,12 +105,14 @@ bool TLibraryIndex::open() {
   close();
   const bool opened =
       sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+  // The indexer and the player's levels open the index at the same start: one waits for the
+  // other rather than taking a busy database for a damaged one.
+  if (opened) sqlite3_busy_timeout(m_db, 2000);
   // A file that is not a database fails at its first read.
   if (!opened || !exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) {
     m_problem = m_db ? sqlite3_errmsg(m_db) : "it could not be opened";
     return false;
   }
-  sqlite3_busy_timeout(m_db, 2000);
   if (!hasOurLayout()) {
     m_problem = "it is damaged, or another program's or another version's";
     return false;
@@ -142,9 +144,10 @@ bool TLibraryIndex::hasOurLayout() const {
   const int id = sqlite3_column_int(application.get(), 0);
   const int layout = sqlite3_column_int(version.get(), 0);
   if (sqlite3_column_int(tables.get(), 0) == 0 && id == 0) {
-    // A new, empty database: make it ours.
-    return exec(("PRAGMA application_id=" + std::to_string(kApplicationId) +
-                 "; PRAGMA user_version=" + std::to_string(kLayoutVersion) + ";").c_str());
+    // A new, empty database: made ours in one step, so that another connection never sees it
+    // marked ours without its layout.
+    return exec(("BEGIN; PRAGMA application_id=" + std::to_string(kApplicationId) +
+                 "; PRAGMA user_version=" + std::to_string(kLayoutVersion) + "; COMMIT;").c_str());
   }
   if (id != kApplicationId || layout < 1 || layout > kLayoutVersion) return false;
   Statement check(m_db, "PRAGMA quick_check(1)");
