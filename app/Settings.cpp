@@ -35,6 +35,11 @@ void TSettings::reloadChoices() {
   MixingMode = m_file.readInteger(settings::MixingMode);
   PlayerName = m_file.readText(settings::PlayerName);
   FullScreen = m_file.readTruth(settings::FullScreen);
+  Game.RepeatDelay = m_file.readInteger(settings::KeyDelay);
+  Game.RepeatInterval = m_file.readInteger(settings::KeyRepeat);
+  Game.SoftDropInterval = m_file.readInteger(settings::SoftDrop);
+  Game.ShowNext = m_file.readTruth(settings::ShowNext);
+  Game.ShowGhost = m_file.readTruth(settings::ShowGhost);
   LastDir = Utf8Prefix(m_file.readText(settings::LastDir), kLastDirBytes);
   setRenderOptions(m_file.readRenderOptions());
 }
@@ -54,6 +59,11 @@ void TSettings::save() {
     m_file.writeInteger(settings::MixingMode, MixingMode);
     m_file.writeText(settings::PlayerName, PlayerName);
     m_file.writeTruth(settings::FullScreen, FullScreen);
+    m_file.writeInteger(settings::KeyDelay, Game.RepeatDelay);
+    m_file.writeInteger(settings::KeyRepeat, Game.RepeatInterval);
+    m_file.writeInteger(settings::SoftDrop, Game.SoftDropInterval);
+    m_file.writeTruth(settings::ShowNext, Game.ShowNext);
+    m_file.writeTruth(settings::ShowGhost, Game.ShowGhost);
     m_file.writeInteger(settings::StereoSeparation, m_render.StereoSeparation);
     m_file.writeInteger(settings::VolumeRamping, m_render.VolumeRamping);
     m_file.writeInteger(settings::AmigaResampler, static_cast<int32_t>(m_render.Amiga));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameOptions.h"
 #include "music/PlayOrder.h"
 #include "music/RenderOptions.h"
 #include "music/SettingsFile.h"
@@ -36,6 +37,7 @@ public:
   // The player name as stored, in whatever encoding the file has.
   std::string PlayerName;
   bool FullScreen = true;
+  TGameOptions Game;        // the handling and what the game shows
   int32_t MixRate = 44100;  // Hz
   int32_t OutputMode = 10;  // as stored; the setup dialog offers 5, 6, 9 and 10
   int32_t MixingMode = 1;   // 1 high quality, 0 normal; another stored number until changed

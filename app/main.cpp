@@ -422,6 +422,7 @@ void TfrmMain::btnPlayGameClick() {
   TGameLinks links;
   links.PlayerName = AsUtf8(Settings.PlayerName);
   links.FullScreen = Settings.FullScreen;
+  links.Options = Settings.Game;
   links.PlayNext = [this] { btnPlayNextClick(); };
   links.Stop = [this] { btnStopClick(); };
   links.Pause = [this] { btnPauseClick(); };

@@ -1,5 +1,6 @@
 #include "app/setup.h"
 
+#include "app/GamePage.h"
 #include "app/MixingPage.h"
 #include "app/Settings.h"
 #include "controls/Bevel.h"
@@ -75,6 +76,8 @@ TfrmSetup::TfrmSetup(QWidget* mainWindow, TSettings& settings)
   Notebook->addTab(buildSoundPage(), "Sound");
   Mixing = new TMixingPage;
   Notebook->addTab(Mixing, "Mixing");
+  Game = new TGamePage;
+  Notebook->addTab(Game, "Game");
   btnOk = TGfxBtn::okButton(this, {188, 306});
   btnCancel = TGfxBtn::cancelButton(this, {268, 306});
   connect(btnOk, &TGfxBtn::OnClick, this, &TfrmSetup::btnOkClick);
@@ -175,6 +178,7 @@ void TfrmSetup::LoadSettings() {
                                              : Qt::PartiallyChecked);
   ePlayername->setText(QString::fromStdString(AsUtf8(m_settings.PlayerName)));
   cbFullscreen->setChecked(m_settings.FullScreen);
+  Game->showOptions(m_settings.Game);
   Mixing->showOptions(m_settings.renderOptions());
 }
 
@@ -184,6 +188,7 @@ void TfrmSetup::applyControls() {
   m_settings.MixingMode = cbHighQuality->checkState() == Qt::Checked ? 1 : 0;
   m_settings.PlayerName = PlayerName();
   m_settings.FullScreen = cbFullscreen->isChecked();
+  m_settings.Game = Game->options();
   m_settings.setRenderOptions(Mixing->options());
 }
 

@@ -11,6 +11,7 @@ class QLineEdit;
 class QSlider;
 class QTabWidget;
 class TGfxBtn;
+class TGamePage;
 class TMixingPage;
 class TSettings;
 
@@ -56,6 +57,7 @@ public:
   QLineEdit* eMixFreq;
   QCheckBox* cbHighQuality;
   TMixingPage* Mixing;
+  TGamePage* Game;
   TGfxBtn* btnOk;
   TGfxBtn* btnCancel;
 

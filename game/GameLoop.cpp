@@ -1,5 +1,7 @@
 #include "game/GameLoop.h"
 
+#include "game/GhostBrick.h"
+#include "game/NextPreview.h"
 #include "game/Stats.h"
 #include "game/board.h"
 #include "game/brick.h"
@@ -9,6 +11,8 @@
 #include "platform/keyboard.h"
 #include "platform/random.h"
 
+#include <chrono>
+
 namespace {
 
 constexpr uint8_t kFullScreenMode = 0;
@@ -16,10 +20,24 @@ constexpr uint8_t kWindowedMode = 4;
 constexpr int32_t kMaxLevel = 10;
 constexpr const char* kVersion = "beta 3";
 
+// The keys that move the brick, in the order of their repeat timers.
+constexpr int kMoveKeys[] = {VK_LEFT, VK_RIGHT, VK_DOWN};
+
+int moveIndex(int virtualKey) {
+  for (int i = 0; i < 3; ++i)
+    if (kMoveKeys[i] == virtualKey) return i;
+  return -1;
+}
+
+double steadyMilliseconds() {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 } // namespace
 
 TGameLoop::TGameLoop(TGameHost& host, std::string playerName)
-    : Host(host), PlayerName(std::move(playerName)) {}
+    : Host(host), Clock(steadyMilliseconds), PlayerName(std::move(playerName)) {}
 
 TGameLoop::~TGameLoop() = default;
 
@@ -42,6 +60,8 @@ void TGameLoop::Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScre
   };
   PauseSprite = std::make_unique<TAnimSprite>(Display.get(), 111, 23, 2, "panel_pause.bmp");
   PauseSprite->Delay = 15;
+  NextPreview = std::make_unique<TNextPreview>(Display.get());
+  Ghost = std::make_unique<TGhostBrick>(Display.get());
   Stats = std::make_unique<TStats>(Display.get());
   Console = std::make_unique<TConsole>(Display.get());
   Console->OnPlayNext = [this] { Host.PlayNext(); };
@@ -61,6 +81,7 @@ void TGameLoop::Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScre
   look();
   m_pressed.fill(false);
   m_quiet = false;
+  for (TKeyRepeat& repeat : m_repeats) repeat.release();
   m_built = true;
 }
 
@@ -98,6 +119,18 @@ void TGameLoop::Tick() {
 
 bool TGameLoop::KeyPressed(int virtualKey) {
   if (!m_built || !Host.Active() || virtualKey < 1 || virtualKey > kLastPatternKey) return false;
+  if (!Options.ClassicHandling() && State == gsPlaying && moveIndex(virtualKey) >= 0) {
+    // A timed move is the key's own: it acts now even while another key is held.
+    look();
+    if (moves(virtualKey) > 0) {
+      if (virtualKey == VK_DOWN)
+        softDrop();
+      else
+        shift(virtualKey == VK_LEFT ? -1 : 1);
+    }
+    m_pressed[virtualKey] = false;
+    return true;
+  }
   for (int code = 1; code <= kLastPatternKey; ++code)
     if (code != virtualKey && KeyboardState().held(code)) return false;
   look();
@@ -192,17 +225,9 @@ void TGameLoop::PlayTick() {
     b.FallDelay = LevelFallDelay[Console->Level - 1];
   }
   if (key(VK_UP) && !board.Collides(b.X, b.Y, b.ShapeBase, b.Rotation + 1)) b.Rotate();
-  if (key(VK_LEFT) && !board.Collides(b.X - 1, b.Y, b.ShapeBase, b.Rotation)) --b.X;
-  if (key(VK_RIGHT) && !board.Collides(b.X + 1, b.Y, b.ShapeBase, b.Rotation)) ++b.X;
-  if (key(VK_DOWN)) {
-    Console->Score += Console->Level;
-    if (!board.Collides(b.X, b.Y + 1, b.ShapeBase, b.Rotation)) {
-      ++b.Y;
-      b.ResetFallCounter();
-    } else {
-      b.SetFallCounter(b.FallDelay);
-    }
-  }
+  for (int n = moves(VK_LEFT); n > 0 && shift(-1); --n) {}
+  for (int n = moves(VK_RIGHT); n > 0 && shift(1); --n) {}
+  for (int n = moves(VK_DOWN); n > 0 && softDrop(); --n) {}
   if (key(VK_SPACE)) State = gsBomb;
   if (key(kKeyPause)) State = gsPaused;
   if (board.Collides(b.X, b.Y, b.ShapeBase, b.Rotation)) {
@@ -216,6 +241,42 @@ void TGameLoop::PlayTick() {
     }
   }
   if (board.Collides(b.X, b.Y, b.ShapeBase, b.Rotation) && b.Y < 2) State = gsGameOver;
+}
+
+int TGameLoop::moves(int virtualKey) {
+  if (Options.ClassicHandling()) return key(virtualKey) ? 1 : 0;
+  TKeyRepeat& repeat = m_repeats[moveIndex(virtualKey)];
+  if (!m_held[virtualKey]) {
+    repeat.release();
+    return m_pressed[virtualKey] ? 1 : 0; // a tap since the last look
+  }
+  const double now = Clock();
+  if (repeat.held()) return repeat.take(now);
+  if (virtualKey == VK_DOWN)
+    repeat.press(now, Options.SoftDropInterval, Options.SoftDropInterval);
+  else
+    repeat.press(now, Options.RepeatDelay, Options.RepeatInterval);
+  return 1;
+}
+
+bool TGameLoop::shift(int columns) {
+  TBrick& b = *Brick;
+  if (Board->Collides(b.X + columns, b.Y, b.ShapeBase, b.Rotation)) return false;
+  b.X += columns;
+  return true;
+}
+
+bool TGameLoop::softDrop() {
+  TBrick& b = *Brick;
+  Console->Score += Console->Level;
+  if (Board->Collides(b.X, b.Y + 1, b.ShapeBase, b.Rotation)) {
+    // Resting on the stack: the next frame's gravity locks it.
+    b.SetFallCounter(b.FallDelay);
+    return false;
+  }
+  ++b.Y;
+  b.ResetFallCounter();
+  return true;
 }
 
 void TGameLoop::ScoringTick() {
@@ -251,6 +312,10 @@ void TGameLoop::Frame(bool fall) {
   Board->DrawBackground();
   Board->Draw();
   Console->DrawPanels();
+  if (Options.ShowNext) {
+    const bool inGame = State != gsMenu && State != gsResults && State != gsGameOver;
+    NextPreview->Draw(inGame ? Brick->NextShape : -1);
+  }
   stateFrame(fall);
   Display->Flip();
 }
@@ -262,8 +327,10 @@ void TGameLoop::stateFrame(bool fall) {
   case gsPlaying:
   case gsBomb:
     // An inactive window holds the brick where it is and shows the pause sign in its place.
-    if (Host.Active())
+    if (Host.Active()) {
+      if (Options.ShowGhost) Ghost->Draw(*Board, *Brick);
       Brick->Draw(fall);
+    }
     else
       PauseSprite->Draw(128, 150);
     break;
@@ -287,6 +354,8 @@ void TGameLoop::freeObjects() {
   Brick.reset();
   Console.reset();
   PauseSprite.reset();
+  NextPreview.reset();
+  Ghost.reset();
   Stats.reset();
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "game/GameOptions.h"
+#include "game/KeyRepeat.h"
 #include "game/Types.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +16,8 @@ class TBrick;
 class TConsole;
 class TDisplayWindow;
 class TDX;
+class TGhostBrick;
+class TNextPreview;
 class TStats;
 
 // What the game needs of the program around it. Called from the tick, on the heartbeat thread:
@@ -43,6 +48,8 @@ protected:
 // Keys: each tick looks at every key, held now or pressed since the last look (the key table
 // keeps a press until it is looked at). A held key acts on the ticks the key pattern enables; a
 // key pressed and already released again acts once, in the next tick, whatever the pattern.
+// With handling of the player's own (Options), held Left, Right and Down move by their own
+// timers instead, as many cells in a tick as have fallen due.
 class TGameLoop {
 public:
   TGameLoop(TGameHost& host, std::string playerName);
@@ -61,8 +68,9 @@ public:
   void Tick();
   // A key (virtual-key code) went down. When no other key of the pattern's range (codes 1 to
   // 90) is held, it acts at once, as an enabled tick would with only the keys down now, and
-  // the pattern counts on from this press (the next tick acts on no held key). True when it
-  // acted: the caller then draws a frame straight away. Nothing while unbuilt or inactive.
+  // the pattern counts on from this press (the next tick acts on no held key). A move with
+  // timed handling acts at once whatever else is held. True when it acted: the caller then
+  // draws a frame straight away. Nothing while unbuilt or inactive.
   bool KeyPressed(int virtualKey);
   // Draws and shows a frame; `fall` is false for a frame drawn for a key between the
   // heartbeat's frames, which must not add a step of gravity.
@@ -82,11 +90,18 @@ public:
   void StartGame();
 
   TGameHost& Host;
+  // Read on every tick and frame; set it between them.
+  TGameOptions Options;
+  // The time in ms on a steady clock, for the timed repeats; the system's steady clock unless
+  // set.
+  std::function<double()> Clock;
   std::unique_ptr<TDX> Display;
   std::unique_ptr<TBoard> Board;
   std::unique_ptr<TBrick> Brick;
   std::unique_ptr<TConsole> Console;
   std::unique_ptr<TAnimSprite> PauseSprite;
+  std::unique_ptr<TNextPreview> NextPreview;
+  std::unique_ptr<TGhostBrick> Ghost;
   TGameState State = gsMenu;
   std::unique_ptr<TStats> Stats;
   std::string PlayerName;
@@ -111,6 +126,12 @@ private:
   // released again since it last could act.
   bool down(int virtualKey, bool enabled) const;
   bool key(int virtualKey) const { return down(virtualKey, KeysEnabled); }
+  // How often move key `virtualKey` acts in this tick: once or not by the key pattern, or as
+  // many times as its timer has fallen due.
+  int moves(int virtualKey);
+  // One step of a move: true when the brick moved.
+  bool shift(int columns);
+  bool softDrop();
   void musicKeys();
   void stateTick();
   // The part of a tick that answers keys: pausing, the menu, the moves of play.
@@ -122,4 +143,5 @@ private:
   std::array<bool, 256> m_held{};
   std::array<bool, 256> m_pressed{};
   bool m_quiet = false; // a key acted at its press: the next tick leaves held keys alone
+  std::array<TKeyRepeat, 3> m_repeats; // Left, Right, Down with timed handling
 };

@@ -5,6 +5,7 @@
 
 TBrick::TBrick(TDX* display) : Block(display), Display(display) {
   Randomize();
+  NextShape = Random(kShapeCount);
   NewBrick();
   FallDelay = 20;
 }
@@ -15,7 +16,8 @@ void TBrick::SetShape(int32_t shape) {
 }
 
 void TBrick::NewBrick() {
-  SetShape(Random(kShapeCount));
+  SetShape(NextShape);
+  NextShape = Random(kShapeCount);
   X = 5;
   Y = 1;
   FallCounter = 0;

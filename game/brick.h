@@ -13,11 +13,12 @@ class TDX;
 class TBrick {
 public:
   // Loads its cube images, seeds the shared random generator from the time of day and picks
-  // the first brick; FallDelay 20.
+  // the first brick and the one after it; FallDelay 20.
   explicit TBrick(TDX* display);
 
   void SetShape(int32_t shape);
-  // A random shape in rotation 1 with its box at (5, 1), covering columns 6 to 9, rows 2 to 5.
+  // The next shape in rotation 1 with its box at (5, 1), covering columns 6 to 9, rows 2 to 5;
+  // a random shape becomes the next one.
   void NewBrick();
   // The next rotation (4 to 1); the caller has checked that it fits.
   void Rotate() { Rotation = Rotation == 4 ? 1 : Rotation + 1; }
@@ -37,6 +38,7 @@ public:
   TBlock Block;
   TDX* Display;
   int32_t ShapeBase = 0;
+  int32_t NextShape = 0; // 0 to 6
   int32_t Rotation = 1;
   int32_t X = 5;
   int32_t Y = 1;

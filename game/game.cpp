@@ -27,6 +27,7 @@ TfrmGame::TfrmGame(QWidget* mainWindow, TGameLinks links)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint),
       m_links(std::move(links)), m_game(*this, m_links.PlayerName) {
+  m_game.Options = m_links.Options;
   setWindowTitle("Vorka Music Player");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -2,6 +2,7 @@
 
 #include "game/DXTimer.h"
 #include "game/GameLoop.h"
+#include "game/GameOptions.h"
 
 #include <QDialog>
 
@@ -16,11 +17,13 @@ class QMenuBar;
 class TDXPanel;
 class THighScoreList;
 
-// What the game window is given by the main window: the player, the display choice, the music
-// commands (safe from any thread) and the high-score list its results go into.
+// What the game window is given by the main window: the player, the display choice, the
+// player's game options, the music commands (safe from any thread) and the high-score list its
+// results go into.
 struct TGameLinks {
   std::string PlayerName;
   bool FullScreen = false;
+  TGameOptions Options;
   std::function<void()> PlayNext, Stop, Pause, Forward, Rewind;
   THighScoreList* HighScores = nullptr;
 };

@@ -41,6 +41,14 @@ inline constexpr TIntegerSetting MixingMode{"midasoptions", "MIXINGMODE", 1};
 inline constexpr TTextSetting PlayerName{"tetrisoptions", "PLAYERNAME", "Player1"};
 // The game runs full screen (true) or in a window.
 inline constexpr TTruthSetting FullScreen{"tetrisoptions", "FULLSCREEN", true};
+// Held Left and Right in the game: ms from the press to the first repeat, and between repeats.
+// With SOFTDROP (ms between the rows of a held Down) all at 100 the classic key rhythm holds.
+inline constexpr TIntegerSetting KeyDelay{"tetrisoptions", "KEYDELAY", 100, 50, 500};
+inline constexpr TIntegerSetting KeyRepeat{"tetrisoptions", "KEYREPEAT", 100, 10, 500};
+inline constexpr TIntegerSetting SoftDrop{"tetrisoptions", "SOFTDROP", 100, 10, 500};
+// The game shows the next brick, and where the falling brick will land.
+inline constexpr TTruthSetting ShowNext{"tetrisoptions", "SHOWNEXT", false};
+inline constexpr TTruthSetting ShowGhost{"tetrisoptions", "SHOWGHOST", false};
 // True until the settings have been saved once; the welcome message shows while it is.
 inline constexpr TTruthSetting FirstTime{"generaloptions", "FIRSTTIME", true};
 // The folder the playlist dialog last showed (the root of the system drive at first).
@@ -83,6 +91,7 @@ inline constexpr TTextSetting InfoPlace{"windows", "INFO", ""};
 
 // The numbers that have a range.
 inline constexpr const TIntegerSetting* Ranged[] = {&MixRate, &Volume, &Repeat, &StereoSeparation, &VolumeRamping,
-                                                    &AmigaResampler, &Loop, &Loops, &LoopFade};
+                                                    &AmigaResampler, &Loop, &Loops, &LoopFade,
+                                                    &KeyDelay, &KeyRepeat, &SoftDrop};
 
 } // namespace settings

@@ -1,5 +1,6 @@
 #include "app/setup.h"
 
+#include "app/GamePage.h"
 #include "app/MixingPage.h"
 #include "app/Settings.h"
 #include "controls/GfxBtn.h"
@@ -15,6 +16,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
@@ -187,6 +190,34 @@ TEST_F(SetupTest, MixingChoicesAreHeardAtOnceAndStoredOnOk) {
   EXPECT_EQ(stored("soundoptions", "STEREOSEPARATION"), "100");
   EXPECT_EQ(stored("soundoptions", "VOLUMERAMPING"), "10");
   EXPECT_EQ(stored("soundoptions", "AMIGARESAMPLER"), "3");
+}
+
+// The Game page shows the stored handling (a time out of range as the classic one) and says the
+// pace it gives; OK stores it, Classic brings the classic rhythm back, and Cancel the stored one.
+TEST_F(SetupTest, GameChoicesAreStored) {
+  writeIni("[tetrisoptions]\nKEYDELAY=9000\nKEYREPEAT=33\nSHOWNEXT=1\n");
+  TfrmSetup& s = make();
+  TGamePage& page = *s.Game;
+  EXPECT_EQ(page.RepeatDelay->value(), 100);
+  EXPECT_EQ(page.RepeatInterval->value(), 33);
+  EXPECT_EQ(page.SoftDropInterval->value(), 100);
+  EXPECT_TRUE(page.ShowNext->isChecked());
+  EXPECT_FALSE(page.ShowGhost->isChecked());
+  EXPECT_TRUE(page.Pace->text().contains("30 cells a second")) << page.Pace->text().toStdString();
+  page.RepeatDelay->setValue(150);
+  page.SoftDropInterval->setValue(25);
+  page.ShowGhost->setChecked(true);
+  s.btnOkClick();
+  EXPECT_EQ(stored("tetrisoptions", "KEYDELAY"), "150");
+  EXPECT_EQ(stored("tetrisoptions", "KEYREPEAT"), "33");
+  EXPECT_EQ(stored("tetrisoptions", "SOFTDROP"), "25");
+  EXPECT_EQ(stored("tetrisoptions", "SHOWGHOST"), "1");
+  EXPECT_EQ(settings->Game.SoftDropInterval, 25);
+  page.Classic->click();
+  EXPECT_TRUE(page.options().ClassicHandling());
+  EXPECT_TRUE(page.options().ShowGhost);
+  s.btnCancelClick();
+  EXPECT_EQ(page.RepeatDelay->value(), 150);
 }
 
 // An empty player name is saved empty and loads as empty, not as the default.

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -268,6 +269,51 @@ TEST_F(GameLoopTest, TapsAndFirstPresses) {
   host.active = true;
   game.Tick();
   EXPECT_EQ(game.Brick->X, x) << "a press made while inactive is dropped";
+}
+
+// With handling of the player's own, held moves keep their own time: the press moves at once, the
+// first repeat comes after the delay and then as many cells a tick as the interval has fallen
+// due; Down drops at its own interval; a move acts at its press while another key is held; a
+// late tick catches up only its last 100 ms.
+TEST_F(GameLoopTest, TimedHandling) {
+  double now = 0;
+  game.Clock = [&now] { return now; };
+  game.Options.RepeatDelay = 100;
+  game.Options.RepeatInterval = 33;
+  game.Options.SoftDropInterval = 20;
+  play();
+  place(1, 2, 1, 3); // the standing bar in column 4, room to move right to column 13
+  const auto hold = [&](int key, std::vector<int>& positions, const std::function<int()>& where) {
+    KeyboardState().press(key);
+    ASSERT_TRUE(game.KeyPressed(key));
+    positions.push_back(where());
+    for (int t = 1; t <= 5; ++t) {
+      now += 50;
+      game.Tick();
+      positions.push_back(where());
+    }
+  };
+  std::vector<int> columns;
+  hold(VK_RIGHT, columns, [&] { return game.Brick->X; });
+  // Repeats at 100, 133, 166, 199, 232 ms after the press at 0.
+  EXPECT_EQ(columns, (std::vector<int>{2, 2, 3, 4, 6, 7}));
+
+  // Down held with Right still down: it acts at its press, then every 20 ms.
+  std::vector<int> rows;
+  const int score = game.Console->Score;
+  hold(VK_DOWN, rows, [&] { return game.Brick->Y; });
+  EXPECT_EQ(rows, (std::vector<int>{4, 6, 9, 11, 14, 16}));
+  EXPECT_EQ(game.Console->Score - score, 13 * game.Console->Level);
+  KeyboardState().releaseAll();
+  game.Tick();
+
+  // A stall of a second moves the held key by its last 100 ms only.
+  place(1, 2, 1, 3);
+  KeyboardState().press(VK_RIGHT);
+  ASSERT_TRUE(game.KeyPressed(VK_RIGHT));
+  now += 1000;
+  game.Tick();
+  EXPECT_EQ(game.Brick->X, 2 + 4);
 }
 
 // Holding P switches between playing and paused on every tick keys act on.

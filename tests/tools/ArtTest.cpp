@@ -41,7 +41,8 @@ const std::vector<TSize> kGameSizes{
     {"expl36x50x16.bmp", 576, 50},  {"bubble.bmp", 100, 20},          {"panel_header.bmp", 240, 46},
     {"panel_score.bmp", 174, 145},  {"panel_border.bmp", 6, 132},     {"panel_bottom.bmp", 240, 86},
     {"menubar.bmp", 2000, 20},      {"panel_gameover.bmp", 195, 216}, {"panel_pause.bmp", 222, 23},
-    {"digits.bmp", 160, 24}};
+    {"digits.bmp", 160, 24},        {"cube_small.bmp", 84, 12},       {"cube_ghost.bmp", 140, 20},
+    {"panel_next.bmp", 56, 78}};
 
 const std::vector<TSize> kUiSizes{
     {"main.bmp", 120, 260},       {"btnplaylist.bmp", 41, 41}, {"btnmodinfo.bmp", 41, 41},
@@ -87,7 +88,8 @@ TEST(ArtTest, AnimationFramesAreDrawnAndChange) {
                 {"menubar.bmp", {200, 20}},     {"panel_pause.bmp", {111, 23}},
                 {"digits.bmp", {16, 24}},       {"cube_top.bmp", {20, 20}},
                 {"cube_middle.bmp", {20, 20}},  {"cube_left.bmp", {20, 20}},
-                {"cube_right.bmp", {20, 20}},   {"cube_bottom.bmp", {20, 20}}};
+                {"cube_right.bmp", {20, 20}},   {"cube_bottom.bmp", {20, 20}},
+                {"cube_small.bmp", {12, 12}},   {"cube_ghost.bmp", {20, 20}}};
   for (const auto& s : strips) {
     const QImage image = bitmap(QString::fromLatin1(s.name));
     const int frames = image.width() / s.frame.width();

@@ -33,6 +33,8 @@ void TGameArt::writeAll(const TBitmapWriter& writer, const QString& folder) {
       {"cube_blue.bmp", TGameBlocks::cube(TTone::hue(TRamp::Blue))},
       {"cube_lilac.bmp", TGameBlocks::cube(TTone::hue(TRamp::Purple))},
       {"cube_yellow.bmp", TGameBlocks::cube(TTone::hue(TRamp::Yellow))},
+      {"cube_small.bmp", TGameBlocks::smallCubes()},
+      {"cube_ghost.bmp", TGameBlocks::ghosts()},
       {"cube_top.bmp", TGameBlocks::wall(P::Top)},
       {"cube_middle.bmp", TGameBlocks::wall(P::Middle)},
       {"cube_left.bmp", TGameBlocks::wall(P::BottomLeft)},
@@ -47,6 +49,7 @@ void TGameArt::writeAll(const TBitmapWriter& writer, const QString& folder) {
       {"panel_bottom.bmp", TGamePanels::bottom()},
       {"panel_gameover.bmp", TGamePanels::gameOver()},
       {"panel_pause.bmp", TGamePanels::pause()},
+      {"panel_next.bmp", TGamePanels::next(psf)},
       {"font_large.bmp", TGameGlyphs::font(psf)},
       {"digits.bmp", TGameGlyphs::digits()},
   };

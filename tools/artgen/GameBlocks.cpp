@@ -197,6 +197,56 @@ QImage TGameBlocks::cube(const TTone& tone) {
                                  [&](int, int x, int y) { return cubePixel(tone, x, y); });
 }
 
+namespace {
+
+// The tones of the brick colours, in the order of the game's colour codes.
+TTone brickTone(int colour) {
+  static constexpr TRamp kHues[] = {TRamp::Sky, TRamp::Red, TRamp::Sky, TRamp::Green,
+                                    TRamp::Blue, TRamp::Purple, TRamp::Yellow};
+  return colour == 2 ? TTone::grey() : TTone::hue(kHues[colour]);
+}
+
+// A small cube: a dark rim, two-pixel bevels lit from the top left and a face that darkens
+// downwards under a sparkle.
+QRgb smallCubePixel(const TTone& tone, int x, int y) {
+  const int last = TGameBlocks::kSmallCell - 1;
+  const int depth = std::min({x, y, last - x, last - y});
+  if (depth == 0) return tone.rgb(2);
+  if (depth <= 2) {
+    if (y == depth) return tone.rgb(15 - depth);
+    if (x == depth) return tone.rgb(13 - depth);
+    if (last - x == depth) return tone.rgb(7);
+    return tone.rgb(5);
+  }
+  if ((x == 3 || x == 4) && (y == 3 || y == 4)) return tone.rgb(x == 3 && y == 3 ? 15 : 13.5);
+  return tone.rgb(12 - 3.4 * (y - 3) / (last - 6) - 0.3 * (x - 3) / (last - 6));
+}
+
+// The outline: a bright outer rim, a deeper inner one and brighter corner ticks.
+QRgb ghostPixel(const TTone& tone, int x, int y) {
+  const int last = TGameBlocks::kCell - 1;
+  const int depth = std::min({x, y, last - x, last - y});
+  const bool corner = std::min(x, last - x) < 5 && std::min(y, last - y) < 5;
+  if (depth == 0) return tone.rgb(corner ? 15 : 12);
+  if (depth == 1) return tone.rgb(corner ? 11 : 7);
+  if (depth == 2 && corner) return tone.rgb(5);
+  return qRgba(0, 0, 0, 0);
+}
+
+} // namespace
+
+QImage TGameBlocks::smallCubes() {
+  return TFrameStrip::fromPixels({kSmallCell, kSmallCell}, kColours, [](int f, int x, int y) {
+    return smallCubePixel(brickTone(f), x, y);
+  });
+}
+
+QImage TGameBlocks::ghosts() {
+  return TFrameStrip::fromPixels({kCell, kCell}, kColours, [](int f, int x, int y) {
+    return ghostPixel(brickTone(f), x, y);
+  });
+}
+
 QImage TGameBlocks::wall(TWallPiece piece) {
   const TConduit c = conduit(piece);
   return TFrameStrip::fromPixels({kCell, kCell}, kWallFrames,

@@ -236,6 +236,18 @@ QImage TGamePanels::bottom() {
   return canvas.finish();
 }
 
+QImage TGamePanels::next(const TPsfFont& psf) {
+  TCanvas canvas(kNextWidth, kNextHeight);
+  QPainter& p = canvas.painter();
+  const QRect all(0, 0, kNextWidth, kNextHeight);
+  plate(p, all);
+  const QImage label = TGameGlyphs::text(psf, QStringLiteral("NEXT"), TGameGlyphs::Gold);
+  p.drawImage((kNextWidth - label.width()) / 2, 7, label);
+  inlay(p, 5, kNextWidth - 6, 18);
+  recess(p, kNextGlass.adjusted(-2, -2, 2, 2), 1, 3);
+  return canvas.finish();
+}
+
 QImage TGamePanels::gameOver() {
   TCanvas canvas(kGameOverWidth, kGameOverHeight);
   QPainter& p = canvas.painter();

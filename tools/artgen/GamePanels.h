@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 
 #include <array>
 
@@ -21,6 +22,10 @@ public:
   static constexpr int kBottomWidth = 240, kBottomHeight = 86;
   static constexpr int kGameOverWidth = 195, kGameOverHeight = 216;
   static constexpr int kPauseWidth = 111, kPauseHeight = 23;
+  // The next-brick window stands in the alcove at (526, 86): "NEXT" over a glass window whose
+  // inside, kNextGlass, holds four small cubes a side.
+  static constexpr int kNextWidth = 56, kNextHeight = 78;
+  static constexpr QRect kNextGlass{4, 24, 48, 48};
 
   // Where the game draws the 96 x 24 digits of the score, the level and the bomb meter:
   // the top-left pixel inside the score panel (the screen's (400, 83), (400, 117), (400, 151)).
@@ -36,6 +41,7 @@ public:
   static QImage border();
   static QImage bottom();
   static QImage gameOver();
+  static QImage next(const TPsfFont& psf);
   // Frame 0 lit, frame 1 dark.
   static QImage pause();
 };
