@@ -97,6 +97,9 @@ combos=$(walk Setup "combo box" labelled)
 grep -qx 'combo box: Library default labelled Volume ramping:' <<<"$combos" &&
   grep -qx 'combo box: Automatic labelled Amiga resampler:' <<<"$combos" ||
   fail "the Mixing page's choices are not labelled by their labels: $combos"
+xdotool key ctrl+Tab
+sleep 0.5
+all_named Setup "Setup, Game page"
 xdotool key Escape
 closed "$setup" || fail "Escape did not close Setup"
 
