@@ -6,7 +6,10 @@
 //    a key until the brick moves), or for the milliseconds given as the second argument; the
 //    median and 90th percentile of the time from the press to the first capture that shows the
 //    move, and how many were seen within 500 ms;
-//  - taps: 20 presses held 10, 20 and 40 ms each; how many of them moved the brick at all.
+//  - taps: 20 presses held 10, 20 and 40 ms each; how many of them moved the brick at all;
+//  - handling (measured first, in the empty field of a new game): Right held from the left wall
+//    and Down held from where the brick is, followed capture by capture: the first move after
+//    the press, when the first repeat came, and the moves (rows) a second after it.
 // Presses go alternately left and right, so the brick stays near the middle. The whole run
 // takes about half a minute. bench/input_latency.sh starts the program and the game and runs
 // this; by hand:
@@ -213,6 +216,38 @@ public:
     return seen;
   }
 
+  // Holds `key` for `hold` and follows the falling brick in the field of a new game: its
+  // rightmost column among the top 12 rows (`down` false), or its top row (`down` true).
+  // Returns the ms from the press at which it stepped on, one entry a step, until the hold ends
+  // or the brick stops or is replaced by a new one.
+  std::vector<double> follow(KeyCode key, bool down, milliseconds hold) {
+    const auto where = [down](const Field& f) {
+      int at = down ? kRows : -1;
+      for (int c = 0; c < (down ? kCells : kColumns * 12); ++c)
+        if (f.block[c]) at = down ? std::min(at, c / kColumns) : std::max(at, c % kColumns);
+      return at;
+    };
+    const auto first = capture();
+    if (!first) return {};
+    int last = where(*first);
+    std::vector<double> steps;
+    const auto pressed = Clock::now();
+    XTestFakeKeyEvent(display_, key, True, CurrentTime);
+    XSync(display_, False);
+    while (Clock::now() - pressed < hold) {
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+      const auto now = capture();
+      if (!now) break;
+      const int at = where(*now);
+      if (at < last) break; // a new brick
+      for (; last < at; ++last) steps.push_back(Ms(now->at - pressed).count());
+    }
+    XTestFakeKeyEvent(display_, key, False, CurrentTime);
+    XSync(display_, False);
+    lastPress_ = pressed;
+    return steps;
+  }
+
   // Waits until `gap` after the last press, and at least 50 ms from now.
   void pause(milliseconds gap) const {
     std::this_thread::sleep_until(std::max(lastPress_ + gap, Clock::now() + milliseconds(50)));
@@ -330,6 +365,28 @@ int main(int argc, char** argv) {
     bench.pause(milliseconds(300));
     return seen;
   };
+
+  // Handling first, while the brick is high in an empty field: the brick to the left wall, then
+  // Right held; then Down held, down to the floor.
+  const KeyCode down = XKeysymToKeycode(display, XK_Down);
+  bench.follow(left, false, milliseconds(800));
+  bench.pause(milliseconds(300));
+  const std::vector<double> moves = bench.follow(right, false, milliseconds(1500));
+  if (moves.size() < 4) {
+    std::printf("held Right: only %zu moves seen\n", moves.size());
+  } else {
+    std::printf("held Right: first move %.1f ms after the press, first repeat at %.0f ms, then "
+                "%.1f moves a second (%zu moves)\n",
+                moves[0], moves[1], (moves.size() - 2) * 1000.0 / (moves.back() - moves[1]), moves.size());
+  }
+  bench.pause(milliseconds(300));
+  const std::vector<double> rows = bench.follow(down, true, milliseconds(2500));
+  if (rows.size() < 4) {
+    std::printf("held Down: only %zu rows seen\n", rows.size());
+  } else {
+    std::printf("held Down: first row %.1f ms after the press, then %.1f rows a second (%zu rows)\n",
+                rows[0], (rows.size() - 1) * 1000.0 / (rows.back() - rows[0]), rows.size());
+  }
 
   constexpr int kPresses = 40;
   const std::string held = keyHold ? "held " + std::to_string(keyHold->count()) + " ms" : "held until the brick moves";

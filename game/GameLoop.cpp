@@ -120,8 +120,10 @@ void TGameLoop::Tick() {
 bool TGameLoop::KeyPressed(int virtualKey) {
   if (!m_built || !Host.Active() || virtualKey < 1 || virtualKey > kLastPatternKey) return false;
   if (!Options.ClassicHandling() && State == gsPlaying && moveIndex(virtualKey) >= 0) {
-    // A timed move is the key's own: it acts now even while another key is held.
+    // A timed move is the key's own: it acts now even while another key is held, and its
+    // repeats count from this press, whatever an earlier press of it left.
     look();
+    m_repeats[moveIndex(virtualKey)].release();
     if (moves(virtualKey) > 0) {
       if (virtualKey == VK_DOWN)
         softDrop();

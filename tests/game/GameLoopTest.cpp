@@ -314,6 +314,17 @@ TEST_F(GameLoopTest, TimedHandling) {
   now += 1000;
   game.Tick();
   EXPECT_EQ(game.Brick->X, 2 + 4);
+
+  // A tap whose release no play tick saw (rows exploding meanwhile) leaves the next press whole.
+  KeyboardState().release(VK_RIGHT);
+  game.State = gsExploding;
+  game.Board->RowMarks.fill(0);
+  now += 1;
+  game.Tick();
+  game.State = gsPlaying;
+  KeyboardState().press(VK_RIGHT);
+  ASSERT_TRUE(game.KeyPressed(VK_RIGHT));
+  EXPECT_EQ(game.Brick->X, 2 + 4 + 1);
 }
 
 // Holding P switches between playing and paused on every tick keys act on.
