@@ -75,6 +75,8 @@ struct Library {
   TPlayViewRing views;
   std::atomic<uint64_t> mixedFrames{0};
   TRenderOptions render; // the mixing mode's filter from MIDASinit on
+  double tempo = 1;      // every module's tempo factor (under `mix`)
+  double backing = 1;    // the volume of every module's channels but the first (under `mix`)
   MIDASlevelSource levels; // (under `mix`)
   int32_t volume = 100;
   uint32_t lastModule = 0;

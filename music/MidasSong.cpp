@@ -118,7 +118,9 @@ std::optional<double> TMidasSong::findLoopStart(double duration) {
   const int32_t order = m_module->get_current_order();
   const int32_t row = m_module->get_current_row();
   if (!jumps || order < 0) return std::nullopt;
-  return std::clamp(m_module->set_position_order_row(order, std::max(0, row)), 0.0, duration);
+  const double start = m_module->set_position_order_row(order, std::max(0, row)) * m_tempo;
+  positioned();
+  return std::clamp(start, 0.0, duration);
 }
 
 void TMidasSong::selectSubsong(int32_t subsong) {
@@ -141,6 +143,37 @@ void TMidasSong::rewind() {
     m_module->select_subsong(m_subsong);
   else
     m_module->set_position_order_row(0, 0);
+  positioned();
+}
+
+void TMidasSong::positioned() {
+  m_clockBase = m_module->get_position_seconds();
+  m_timeBase = m_clockBase * m_tempo;
+  if (!m_interactive) return;
+  const auto channels = static_cast<int32_t>(m_info.ChannelCount);
+  m_ownVolumes.resize(static_cast<std::size_t>(channels));
+  for (int32_t channel = 1; channel < channels; ++channel) {
+    m_ownVolumes[channel] = m_interactive->get_channel_volume(channel);
+    if (m_backing != 1) m_interactive->set_channel_volume(channel, m_ownVolumes[channel] * m_backing);
+  }
+}
+
+void TMidasSong::setTempo(double factor) {
+  factor = std::clamp(factor, 0.25, 4.0);
+  if (factor == m_tempo || !m_interactive) return;
+  const double clock = m_module->get_position_seconds();
+  m_timeBase += (clock - m_clockBase) * m_tempo;
+  m_clockBase = clock;
+  m_tempo = factor;
+  m_interactive->set_tempo_factor(factor);
+}
+
+void TMidasSong::setBacking(double volume) {
+  volume = std::clamp(volume, 0.0, 1.0);
+  if (volume == m_backing || !m_interactive) return;
+  m_backing = volume;
+  for (int32_t channel = 1; channel < static_cast<int32_t>(m_ownVolumes.size()); ++channel)
+    m_interactive->set_channel_volume(channel, m_ownVolumes[channel] * volume);
 }
 
 void TMidasSong::setRenderOptions(const TRenderOptions& options) {
@@ -241,7 +274,7 @@ void TMidasSong::seek(double seconds, int32_t rate, int channels) {
   for (double back = kFirstStepBack; at > seconds && back < 2 * seconds; back *= 2)
     at = landAt(std::max(0.0, seconds - back));
   m_elapsedOffset = loops * length;
-  auto frames = static_cast<std::size_t>(std::llround(std::max(0.0, seconds - at) * rate));
+  auto frames = static_cast<std::size_t>(std::llround(std::max(0.0, seconds - at) / m_tempo * rate));
   std::vector<float> unheard(std::min<std::size_t>(frames, 4096) * channels);
   while (frames > 0) {
     std::size_t chunk = std::min(frames, unheard.size() / channels);
@@ -264,14 +297,18 @@ void TMidasSong::goBackTo(uint64_t frame, int32_t rate, int channels) {
 }
 
 double TMidasSong::landAt(double seconds) {
-  const double at = m_module->set_position_seconds(seconds);
+  // The library times positions at the tempo set.
+  const double clock = seconds / m_tempo;
+  double at = m_module->set_position_seconds(clock);
   // A seek in time forgets which rows the other subsongs play, as a seek to the start does;
   // going to the same order and row keeps the subsong's end. A row that a pattern loop plays
   // more than once lies at another time by its order and row: there the seek in time stands.
   const int32_t order = m_module->get_current_order();
   const int32_t row = m_module->get_current_row();
-  if (std::abs(m_module->set_position_order_row(order, row) - at) < kSameTime) return at;
-  return m_module->set_position_seconds(seconds);
+  if (std::abs(m_module->set_position_order_row(order, row) - at) >= kSameTime / m_tempo)
+    at = m_module->set_position_seconds(clock);
+  positioned();
+  return at * m_tempo;
 }
 
 void TMidasSong::setGain(int32_t millibel) {
@@ -317,12 +354,15 @@ double TMidasSong::loopLength() const {
   return m_fullDuration - start > kSameTime ? m_fullDuration - start : m_fullDuration;
 }
 
-double TMidasSong::elapsed() const { return m_module->get_position_seconds() + m_elapsedOffset; }
+double TMidasSong::elapsed() const {
+  return m_timeBase + (m_module->get_position_seconds() - m_clockBase) * m_tempo + m_elapsedOffset;
+}
 
 void TMidasSong::setPosition(int32_t position) {
   if (static_cast<uint32_t>(position) < m_info.SongLength) {
     m_ended = false;
     m_module->set_position_order_row(position, 0);
+    positioned();
     return jumped();
   }
   reachEnd();
@@ -350,7 +390,7 @@ std::size_t TMidasSong::renderPass(int32_t rate, int channels, float* out, std::
     // loops) ends there, within a tick of the library's clock.
     const double left = m_end - at;
     if (left <= 0) return 0;
-    frames = std::min<std::size_t>(frames, std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(left * rate))));
+    frames = std::min<std::size_t>(frames, std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(left / m_tempo * rate))));
   }
   auto read = [&] {
     return channels == 2 ? m_module->read_interleaved_stereo(rate, frames, out) : m_module->read(rate, frames, out);
@@ -359,10 +399,12 @@ std::size_t TMidasSong::renderPass(int32_t rate, int channels, float* out, std::
   // At the module's end a looping pass goes on from the module's own loop point, where the
   // library continues: the intro is not played again.
   if (got == 0 && loopMode() != TLoopMode::Once) got = read();
-  if (m_fadeFrom > 0 && at + static_cast<double>(got) / rate > m_fadeFrom) {
+  // The module's time runs on at its tempo, the output's frames at their rate.
+  const double perFrame = m_tempo / rate;
+  if (m_fadeFrom > 0 && at + static_cast<double>(got) * perFrame > m_fadeFrom) {
     const auto step = static_cast<std::size_t>(channels);
     for (std::size_t f = 0; f < got; ++f) {
-      const double left = m_duration - (at + static_cast<double>(f) / rate);
+      const double left = m_duration - (at + static_cast<double>(f) * perFrame);
       const auto gain = static_cast<float>(std::clamp(left / m_render->FadeSeconds, 0.0, 1.0));
       for (std::size_t c = 0; c < step; ++c) out[f * step + c] *= gain;
     }

@@ -54,6 +54,13 @@ public:
   bool preview() const { return m_preview; }
   // Channel `channel` (from 0) is silent (true) or heard; channels past the module's are ignored.
   void setChannelMute(int32_t channel, bool muted);
+  // Plays at `factor` times the module's tempo (0.25 to 4, brought into that range), the pitch
+  // unchanged, from the next render on. The song's times (duration, status, playTime, seek) stay
+  // those of the module as written: they run faster while the tempo is up.
+  void setTempo(double factor);
+  // Every channel but the first plays at `volume` (0 to 1) times its own volume, whatever
+  // position the song goes to; 1 plays them as written.
+  void setBacking(double volume);
   // The handle the library knows this module by, for the views it publishes.
   void setHandle(uint32_t handle) { m_handle = handle; }
   // The song whose sound render() gives now: this one, or once it has ended the one following.
@@ -133,6 +140,9 @@ private:
 
   // Puts the selected subsong at its start.
   void rewind();
+  // After the library has been put somewhere: its clock stands on the module's time again, and
+  // its channel volumes are the module's own, which the backing volume scales again.
+  void positioned();
   // Works out the level, length and end of the selected subsong from its level and the render
   // options (its silent end, its loops).
   void applyOptions();
@@ -170,6 +180,14 @@ private:
   double m_fadeFrom = 0;
   std::vector<std::optional<double>> m_loopStarts; // of each subsong, seconds; none: no loop
   double m_elapsedOffset = 0;       // seconds of loops skipped by a seek
+  // The library's clock runs at the output's pace and reads its positions at the tempo set
+  // then: the module's own time is worked out from where the clock stood at the last position
+  // or tempo set.
+  double m_tempo = 1;
+  double m_clockBase = 0; // the library's clock then
+  double m_timeBase = 0;  // the module's time then, seconds
+  double m_backing = 1;
+  std::vector<double> m_ownVolumes; // of each channel where the library was last put
   std::vector<TSongLevel> m_levels;
   int32_t m_level = 0; // millibel
   std::vector<std::string> m_instrumentNames;

@@ -102,6 +102,8 @@ bool MIDASstartup() {
   lib.options = Options{};
   std::lock_guard mixLock(lib.mix);
   lib.render = TRenderOptions{};
+  lib.tempo = 1;
+  lib.backing = 1;
   return true;
 }
 
@@ -220,20 +222,32 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   Library& lib = library();
   TRenderOptions render;
   MIDASlevelSource levels;
+  double tempo, backing;
   {
     std::lock_guard lock(lib.mix);
     render = lib.render;
     levels = lib.levels;
+    tempo = lib.tempo;
+    backing = lib.backing;
   }
   // Set before the mixing thread can reach the song, so that it never waits for this.
   song->setRenderOptions(render);
   if (levels) song->setLevels(levels(fileName, song->format()));
+  song->setTempo(tempo);
+  song->setBacking(backing);
   std::lock_guard lock(lib.mix);
   MIDASmodule handle = nextHandle(lib.lastModule, lib.modules);
   song->setHandle(handle);
   lib.modules[handle] = std::move(song);
   // Options changed while it loaded: the mix renders it as they are now before it plays.
   if (!(render == lib.render)) lib.commands.post(applyRender(lib, lib.render));
+  if (tempo != lib.tempo || backing != lib.backing)
+    lib.commands.post([&lib] {
+      for (const auto& [handle, song] : lib.modules) {
+        song->setTempo(lib.tempo);
+        song->setBacking(lib.backing);
+      }
+    });
   return handle;
 }
 
@@ -489,6 +503,37 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
       },
       heard);
   return true;
+}
+
+namespace {
+
+// Sets `value` as every module's (and every later one's) `setting`, heard at once.
+bool setEveryModule(double Library::*setting, double value, void (TMidasSong::*apply)(double)) {
+  Library& lib = library();
+  {
+    std::lock_guard lock(lib.mix);
+    if (lib.*setting == value) return true;
+    lib.*setting = value;
+  }
+  postToMix(
+      lib,
+      [&lib, value, apply] {
+        for (const auto& [handle, song] : lib.modules) ((*song).*apply)(value);
+      },
+      true);
+  return true;
+}
+
+} // namespace
+
+bool MIDASsetTempoFactor(double factor) {
+  if (!(factor >= 0.25 && factor <= 4)) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  return setEveryModule(&Library::tempo, factor, &TMidasSong::setTempo);
+}
+
+bool MIDASsetBackingVolume(double volume) {
+  if (!(volume >= 0 && volume <= 1)) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
+  return setEveryModule(&Library::backing, volume, &TMidasSong::setBacking);
 }
 
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {

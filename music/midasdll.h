@@ -241,6 +241,15 @@ bool MIDASgetPatternText(MIDASmodule module, int32_t pattern, TPatternText* text
 // channel heard.
 bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted);
 
+// Plays every module, and every one loaded later, at `factor` times its tempo (0.25 to 4; 1 as
+// written), the pitch unchanged; heard at once, as mutes are. Song times and lengths stay those
+// of the modules as written (they pass faster while the tempo is up).
+bool MIDASsetTempoFactor(double factor);
+
+// Plays every channel but the first of every module, and of every one loaded later, at `volume`
+// (0 to 1; 1 as written) times its own volume; heard at once, as mutes are.
+bool MIDASsetBackingVolume(double volume);
+
 // Sounds instrument `instrument` of `module` (from 0; samples for a module without
 // instruments) at `note` (0 to 119, 60 = C-5) on a voice of its own, mixed over whatever else
 // plays, until the returned play is stopped with MIDASstopModule. `module` must not be playing

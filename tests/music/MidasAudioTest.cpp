@@ -270,6 +270,39 @@ TEST_F(MidasDiskTest, MutedChannelsAreSilentAndTheViewFollows) {
   EXPECT_GT(rightAfter, leftAfter * 5 / 2);
 }
 
+// A tempo factor set before a module loads reaches it: its time runs a quarter faster than the
+// sound. The backing volume set while it plays turns its second channel down to a quarter at
+// once. Values out of range are refused.
+TEST_F(MidasDiskTest, TempoAndBackingReachEveryModule) {
+  EXPECT_FALSE(MIDASsetTempoFactor(5));
+  EXPECT_FALSE(MIDASsetBackingVolume(-1));
+  ASSERT_TRUE(MIDASsetTempoFactor(1.25));
+  testmod::Module m = testmod::simpleSong("Second", 4, 4, 64, {"Square"});
+  for (auto& pattern : m.patterns)
+    std::erase_if(pattern.notes, [](const testmod::Note& n) { return n.channel != 1; });
+  MIDASmodule module = MIDASloadModule(dir.write("second.mod", testmod::writeMod(m)).c_str());
+  MIDASmodulePlayHandle play = MIDASplayModule(module, false);
+  ASSERT_NE(play, 0u);
+  ASSERT_TRUE(waitForSize(pcm, second / 2));
+  const std::uintmax_t change = sizeOf(pcm);
+  ASSERT_TRUE(MIDASsetBackingVolume(0.25));
+  double before = 0, after = 0;
+  ASSERT_TRUE(MIDASgetPlayTime(play, &before));
+  const std::uintmax_t from = sizeOf(pcm);
+  ASSERT_TRUE(waitForSize(pcm, from + second));
+  ASSERT_TRUE(MIDASgetPlayTime(play, &after));
+  const double sounded = static_cast<double>(sizeOf(pcm) - from) / second;
+  EXPECT_NEAR((after - before) / sounded, 1.25, 0.1);
+  const std::string data = heard();
+  auto peak = [&](std::size_t first, std::size_t last) {
+    int loudest = 0;
+    for (std::size_t f = first; f < last; ++f) loudest = std::max(loudest, std::abs(static_cast<int>(sample(data, 2 * f + 1))));
+    return loudest;
+  };
+  const std::size_t slack = 4 * 1024;
+  EXPECT_NEAR(static_cast<double>(peak(change / 4 + slack, data.size() / 4)) / peak(0, change / 4 - slack), 0.25, 0.05);
+}
+
 // An instrument sounds on its own from a module that is not playing, until its play stops; a
 // note the module cannot play is refused.
 TEST_F(MidasDiskTest, InstrumentPreviewSoundsUntilStopped) {
