@@ -60,6 +60,10 @@ TGamePage::TGamePage(QWidget* parent) : QWidget(parent) {
   ShowNext->setGeometry(kLeft, 200, 314, 22);
   ShowGhost = new QCheckBox("Show where the brick &lands", this);
   ShowGhost->setGeometry(kLeft, 224, 314, 22);
+  MusicFollows = new QCheckBox("&Music follows the game", this);
+  MusicFollows->setGeometry(kLeft, 248, 314, 22);
+  MusicFollows->setToolTip("The tempo rises 2 % a level; while the pile reaches the top quarter of "
+                           "the field, all but the first channel play at 30 %");
   showPace();
 }
 
@@ -70,6 +74,7 @@ TGameOptions TGamePage::options() const {
   options.SoftDropInterval = SoftDropInterval->value();
   options.ShowNext = ShowNext->isChecked();
   options.ShowGhost = ShowGhost->isChecked();
+  options.MusicFollows = MusicFollows->isChecked();
   return options;
 }
 
@@ -81,6 +86,7 @@ void TGamePage::showOptions(const TGameOptions& options) {
       std::clamp(options.SoftDropInterval, SoftDropInterval->minimum(), SoftDropInterval->maximum()));
   ShowNext->setChecked(options.ShowNext);
   ShowGhost->setChecked(options.ShowGhost);
+  MusicFollows->setChecked(options.MusicFollows);
 }
 
 void TGamePage::showPace() {

@@ -40,6 +40,7 @@ void TSettings::reloadChoices() {
   Game.SoftDropInterval = m_file.readInteger(settings::SoftDrop);
   Game.ShowNext = m_file.readTruth(settings::ShowNext);
   Game.ShowGhost = m_file.readTruth(settings::ShowGhost);
+  Game.MusicFollows = m_file.readTruth(settings::MusicFollows);
   LastDir = Utf8Prefix(m_file.readText(settings::LastDir), kLastDirBytes);
   setRenderOptions(m_file.readRenderOptions());
 }
@@ -64,6 +65,7 @@ void TSettings::save() {
     m_file.writeInteger(settings::SoftDrop, Game.SoftDropInterval);
     m_file.writeTruth(settings::ShowNext, Game.ShowNext);
     m_file.writeTruth(settings::ShowGhost, Game.ShowGhost);
+    m_file.writeTruth(settings::MusicFollows, Game.MusicFollows);
     m_file.writeInteger(settings::StereoSeparation, m_render.StereoSeparation);
     m_file.writeInteger(settings::VolumeRamping, m_render.VolumeRamping);
     m_file.writeInteger(settings::AmigaResampler, static_cast<int32_t>(m_render.Amiga));

@@ -429,6 +429,13 @@ void TfrmMain::btnPlayGameClick() {
   links.Forward = [this] { btnFfwdClick(); };
   links.Rewind = [this] { btnRewClick(); };
   links.HighScores = HighScores.get();
+  // From the heartbeat's thread to the player, in order, the last after the game's own.
+  const auto pace = [this](double tempoFactor, double backingVolume) {
+    QMetaObject::invokeMethod(
+        this, [this, tempoFactor, backingVolume] { Controller->setMusicPace(tempoFactor, backingVolume); },
+        Qt::QueuedConnection);
+  };
+  links.MusicPace = pace;
   // A game that cannot be made (its pictures, its display) says why in a box.
   TApplication::guarded([&] {
     TfrmGame game(this, std::move(links));
@@ -436,6 +443,8 @@ void TfrmMain::btnPlayGameClick() {
     game.exec();
   });
   frmGame = nullptr;
+  // The music goes on as written once the game is closed.
+  pace(1, 1);
   FillHighScores();
   // A result is stored at once, so that no later crash or kill can lose it.
   if (HighScores->HasUnsavedResults()) SaveHighScores();

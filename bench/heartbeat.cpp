@@ -32,6 +32,7 @@ public:
   void Forward() override {}
   void Rewind() override {}
   void CloseGame() override {}
+  void SetMusicPace(double, double) override {}
   void AddScore(const std::string&, int32_t, int32_t) override {}
 };
 

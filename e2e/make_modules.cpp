@@ -5,7 +5,9 @@
 // points on level 20 down to "Player 20" with 1000 on level 1. `e2e_modules <folder> --told`
 // makes only "Told Tune.it", which holds a message (kMessage below) and two subsongs, and
 // `e2e_modules <folder> --wide` only "Wide Tune.it": 32 channels, each with a note every other
-// row, eight patterns (about a minute).
+// row, eight patterns (about a minute). `e2e_modules <folder> --beat` only "Beat Tune.mod": a
+// short loud click every fourth row (0.48 s apart) over a quiet tone that never stops, eight
+// patterns (about a minute).
 
 #include "scores/Score.h"
 #include "tests/support/ModuleWriter.h"
@@ -30,7 +32,7 @@ bool writeFile(const std::string& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: e2e_modules <folder> [<high-score file> | --short | --told | --wide]\n");
+    std::fprintf(stderr, "usage: e2e_modules <folder> [<high-score file> | --short | --told | --wide | --beat]\n");
     return 2;
   }
   const std::string folder = std::string(argv[1]) + "/";
@@ -48,6 +50,18 @@ int main(int argc, char** argv) {
       for (int row = 2; row < 64; row += 2)
         for (int ch = 0; ch < 32; ++ch) p.notes.push_back({row, ch, 37 + (row + ch * 7) % 36, 1 + ch % 2});
     return writeFile(folder + "Wide Tune.it", testmod::writeIt(m)) ? 0 : 1;
+  }
+  if (argc == 3 && std::string(argv[2]) == "--beat") {
+    testmod::Module m = testmod::simpleSong("Beat Tune", 4, 8, 64, {"Click", "Pad"});
+    m.samples[0].data = testmod::squareWave(16, 40);
+    m.samples[0].loop = false;
+    m.samples[1].volume = 10;
+    for (auto& p : m.patterns) {
+      p.notes.clear();
+      p.notes.push_back({0, 1, 37, 2});
+      for (int row = 0; row < 64; row += 4) p.notes.push_back({row, 0, 49, 1});
+    }
+    return writeFile(folder + "Beat Tune.mod", testmod::writeMod(m)) ? 0 : 1;
   }
   struct Song {
     const char* file;

@@ -82,6 +82,7 @@ void TGameLoop::Build(TDisplayWindow* form, TDisplayWindow* panel, bool fullScre
   m_pressed.fill(false);
   m_quiet = false;
   for (TKeyRepeat& repeat : m_repeats) repeat.release();
+  m_played = false;
   m_built = true;
 }
 
@@ -111,6 +112,7 @@ void TGameLoop::Tick() {
   Board->Update();
   Console->Update();
   stateTick();
+  followMusic();
   musicKeys();
   UpdateKeyDelay();
   m_pressed.fill(false);
@@ -185,6 +187,17 @@ void TGameLoop::musicKeys() {
   if (key(VK_ESCAPE)) Host.CloseGame();
 }
 
+void TGameLoop::followMusic() {
+  if (!Options.MusicFollows) return;
+  const bool inGame = State != gsMenu && State != gsResults && State != gsGameOver;
+  const double tempo = m_played ? 1 + kTempoStep * (Console->Level - 1) : 1;
+  const double backing = inGame && Board->TopRow() <= kHighPile ? kBackingVolume : 1;
+  if (tempo == m_tempo && backing == m_backing) return;
+  m_tempo = tempo;
+  m_backing = backing;
+  Host.SetMusicPace(tempo, backing);
+}
+
 void TGameLoop::UpdateKeyDelay() {
   KeysEnabled = false;
   bool pressed = false;
@@ -216,6 +229,7 @@ void TGameLoop::StartGame() {
   Board->Clear();
   Stats->Reset();
   State = gsPlaying;
+  m_played = true;
 }
 
 void TGameLoop::PlayTick() {

@@ -33,6 +33,9 @@ public:
   virtual void Forward() = 0;
   virtual void Rewind() = 0;
   virtual void CloseGame() = 0;
+  // The music plays at `tempoFactor` times its tempo and every channel but the first at
+  // `backingVolume` of its own; (1, 1) plays it as written.
+  virtual void SetMusicPace(double tempoFactor, double backingVolume) = 0;
   virtual void AddScore(const std::string& name, int32_t score, int32_t level) = 0;
 
 protected:
@@ -113,6 +116,13 @@ public:
   int32_t KeyPatternIndex = 0;
   bool KeysEnabled = false;
 
+  // With Options.MusicFollows: the tempo rises this much a level above the first, and the
+  // other channels than the first fall to this volume while the pile reaches the top quarter of
+  // the field (rows 1 to kHighPile).
+  static constexpr double kTempoStep = 0.02;
+  static constexpr double kBackingVolume = 0.3;
+  static constexpr int32_t kHighPile = 5;
+
   // The two lines of the maker's credit, short enough for the message panel.
   static constexpr const char* kCredits[2] = {"Freeware by VORKA team", "Music: vorka.example"};
 
@@ -133,6 +143,8 @@ private:
   bool shift(int columns);
   bool softDrop();
   void musicKeys();
+  // Tells the host the music's pace for the level and the pile, when it changed.
+  void followMusic();
   void stateTick();
   // The part of a tick that answers keys: pausing, the menu, the moves of play.
   void keyTick();
@@ -144,4 +156,6 @@ private:
   std::array<bool, 256> m_pressed{};
   bool m_quiet = false; // a key acted at its press: the next tick leaves held keys alone
   std::array<TKeyRepeat, 3> m_repeats; // Left, Right, Down with timed handling
+  bool m_played = false;                  // a game has started since the build
+  double m_tempo = 1, m_backing = 1;      // the pace the host was last given
 };

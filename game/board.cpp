@@ -61,6 +61,12 @@ int32_t TBoard::occupiedInRow(int32_t row) const {
   return count;
 }
 
+int32_t TBoard::TopRow() const {
+  int32_t row = 1;
+  while (row <= kLastRow && occupiedInRow(row) == 0) ++row;
+  return row;
+}
+
 void TBoard::DrawBackground() const {
   Display->Back->EraseRect({80, 35, 290, 465}, 70);
   Display->Back->EraseRect({80, 465, 290, 480}, 0);

@@ -40,6 +40,8 @@ public:
   void DrawExplosion() const { Explosion.Draw(); }
   // Removes the marked rows, dropping what is above them, clears the marks and the particles.
   void CollapseMarkedRows();
+  // The highest row (1 to 21) that holds a cube; 22 for an empty field.
+  int32_t TopRow() const;
 
   // The cell grid as the board starts: walls, floor and an empty field.
   static TCellGrid InitialGrid();

@@ -159,6 +159,10 @@ void TfrmGame::CloseGame() {
   QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
 }
 
+void TfrmGame::SetMusicPace(double tempoFactor, double backingVolume) {
+  if (m_links.MusicPace) m_links.MusicPace(tempoFactor, backingVolume);
+}
+
 void TfrmGame::AddScore(const std::string& name, int32_t score, int32_t level) {
   if (m_links.HighScores) m_links.HighScores->AddScore(name, score, level);
 }

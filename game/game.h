@@ -25,6 +25,7 @@ struct TGameLinks {
   bool FullScreen = false;
   TGameOptions Options;
   std::function<void()> PlayNext, Stop, Pause, Forward, Rewind;
+  std::function<void(double tempoFactor, double backingVolume)> MusicPace;
   THighScoreList* HighScores = nullptr;
 };
 
@@ -56,6 +57,7 @@ public:
   void Forward() override { call(m_links.Forward); }
   void Rewind() override { call(m_links.Rewind); }
   void CloseGame() override;
+  void SetMusicPace(double tempoFactor, double backingVolume) override;
   void AddScore(const std::string& name, int32_t score, int32_t level) override;
 
   // The game, for tests that look inside.

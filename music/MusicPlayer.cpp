@@ -410,6 +410,12 @@ void TMusicPlayer::SetVolume(int32_t percent) {
   applyVolume();
 }
 
+void TMusicPlayer::SetMusicPace(double tempoFactor, double backingVolume) {
+  std::lock_guard lock(m_lock);
+  if (m_failed) return;
+  if (!MIDASsetTempoFactor(tempoFactor) || !MIDASsetBackingVolume(backingVolume)) FatalSoundError();
+}
+
 void TMusicPlayer::SetMuted(bool muted) {
   std::lock_guard lock(m_lock);
   m_muted = muted;

@@ -124,6 +124,9 @@ public:
   // which silences the music without changing the volume. Both take effect at once.
   void SetVolume(int32_t percent);
   int32_t Volume() const;
+  // Every song, those to come too, plays at `tempoFactor` times its tempo (0.25 to 4) and every
+  // channel but the first at `backingVolume` (0 to 1) of its own; (1, 1) as written.
+  void SetMusicPace(double tempoFactor, double backingVolume);
   void SetMuted(bool muted);
   bool Muted() const;
   // Renders every song from now on, the playing one too, with the stereo separation, volume

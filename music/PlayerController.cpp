@@ -196,6 +196,16 @@ void TPlayerController::setMuted(bool muted) {
   carryOut([muted](TMusicPlayer& p) { p.SetMuted(muted); }, TChange::Settings);
 }
 
+void TPlayerController::setMusicPace(double tempoFactor, double backingVolume) {
+  TMusicPlayer* playing = player();
+  if (!playing) return;
+  try {
+    playing->SetMusicPace(tempoFactor, backingVolume);
+  } catch (const EFatalSoundError&) {
+    failed();
+  }
+}
+
 void TPlayerController::setRepeat(TRepeatMode repeat) {
   carryOut([repeat](TMusicPlayer& p) { p.SetRepeat(repeat); }, TChange::Settings);
 }

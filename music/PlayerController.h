@@ -68,6 +68,8 @@ public:
   // The volume in percent (setting it ends muting), muting, the play order.
   void setVolume(int32_t percent);
   void setMuted(bool muted);
+  // The pace the game gives the music (see TMusicPlayer::SetMusicPace), kept for every song.
+  void setMusicPace(double tempoFactor, double backingVolume);
   // `delta` seconds on from where the song playing or paused is, and `delta` percent louder.
   void seekBy(double delta);
   void stepVolume(int32_t delta);

@@ -49,6 +49,8 @@ inline constexpr TIntegerSetting SoftDrop{"tetrisoptions", "SOFTDROP", 100, 10, 
 // The game shows the next brick, and where the falling brick will land.
 inline constexpr TTruthSetting ShowNext{"tetrisoptions", "SHOWNEXT", false};
 inline constexpr TTruthSetting ShowGhost{"tetrisoptions", "SHOWGHOST", false};
+// The music's tempo follows the game's level and its backing the height of the pile.
+inline constexpr TTruthSetting MusicFollows{"tetrisoptions", "MUSICFOLLOWS", false};
 // True until the settings have been saved once; the welcome message shows while it is.
 inline constexpr TTruthSetting FirstTime{"generaloptions", "FIRSTTIME", true};
 // The folder the playlist dialog last showed (the root of the system drive at first).

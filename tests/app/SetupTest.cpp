@@ -207,11 +207,13 @@ TEST_F(SetupTest, GameChoicesAreStored) {
   page.RepeatDelay->setValue(150);
   page.SoftDropInterval->setValue(25);
   page.ShowGhost->setChecked(true);
+  page.MusicFollows->setChecked(true);
   s.btnOkClick();
   EXPECT_EQ(stored("tetrisoptions", "KEYDELAY"), "150");
   EXPECT_EQ(stored("tetrisoptions", "KEYREPEAT"), "33");
   EXPECT_EQ(stored("tetrisoptions", "SOFTDROP"), "25");
   EXPECT_EQ(stored("tetrisoptions", "SHOWGHOST"), "1");
+  EXPECT_EQ(stored("tetrisoptions", "MUSICFOLLOWS"), "1");
   EXPECT_EQ(settings->Game.SoftDropInterval, 25);
   page.Classic->click();
   EXPECT_TRUE(page.options().ClassicHandling());

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,11 @@ public:
   void Forward() override { calls.push_back("forward"); }
   void Rewind() override { calls.push_back("rewind"); }
   void CloseGame() override { calls.push_back("close"); }
+  void SetMusicPace(double tempo, double backing) override {
+    char text[40];
+    std::snprintf(text, sizeof text, "pace %.2f %.1f", tempo, backing);
+    calls.push_back(text);
+  }
   void AddScore(const std::string& name, int32_t score, int32_t level) override {
     calls.push_back("score " + name + " " + std::to_string(score) + " " + std::to_string(level));
   }
@@ -325,6 +331,39 @@ TEST_F(GameLoopTest, TimedHandling) {
   KeyboardState().press(VK_RIGHT);
   ASSERT_TRUE(game.KeyPressed(VK_RIGHT));
   EXPECT_EQ(game.Brick->X, 2 + 4 + 1);
+}
+
+// With the music following the game, a new game sets the tempo of its level (2 % a level above
+// the first), a level gained raises it, a pile in the top quarter turns the backing down until
+// the rows are cleared, and the next game at level 1 brings the tempo back; nothing is said while
+// the pace stays, and nothing at all with the option off.
+TEST_F(GameLoopTest, MusicFollowsTheGame) {
+  game.Tick();
+  EXPECT_TRUE(host.calls.empty());
+  game.Options.MusicFollows = true;
+  game.Console->Level = 3;
+  play();
+  game.Tick();
+  game.Tick();
+  EXPECT_EQ(host.calls, (std::vector<std::string>{"pace 1.04 1.0"}));
+  game.ClearCount = LevelThreshold[3];
+  game.Tick();
+  EXPECT_EQ(host.calls.back(), "pace 1.06 1.0");
+  for (int row = 5; row <= 21; ++row) fillRow(row, 13);
+  game.Tick();
+  EXPECT_EQ(host.calls.back(), "pace 1.06 0.3");
+  for (int row = 5; row <= 7; ++row) game.Board->Grid.at(13, row) = 4;
+  game.Board->FindFullRows();
+  game.Board->EmptyMarkedRows();
+  game.Board->CollapseMarkedRows();
+  game.Tick();
+  EXPECT_EQ(host.calls.back(), "pace 1.06 1.0");
+  game.Console->Level = 1;
+  game.ClearCount = 0;
+  play();
+  game.Tick();
+  EXPECT_EQ(host.calls.back(), "pace 1.00 1.0");
+  EXPECT_EQ(host.calls.size(), 5u);
 }
 
 // Holding P switches between playing and paused on every tick keys act on.
