@@ -23,9 +23,11 @@ xdotool windowfocus --sync "$game"
 sleep 1
 import -window "$game" "$shots/game-menu.png"
 
-# N from inside the game plays the first song, S stops it.
+# N from inside the game plays the first song, S stops it. N is tapped, as the help says: held
+# for the key pattern's first repeat (100 to 150 ms) it would skip on to the second song once the
+# first loads that fast.
 for _ in 1 2 3 4 5; do
-  hold n
+  hold n 0.05
   [ "$(xdotool getwindowname "$main")" = "VORKA - Alpha Tune" ] && break
 done
 wait_caption "$main" "VORKA - Alpha Tune" || fail "N did not play the next song"
