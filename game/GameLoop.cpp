@@ -126,12 +126,7 @@ bool TGameLoop::KeyPressed(int virtualKey) {
     // repeats count from this press, whatever an earlier press of it left.
     look();
     m_repeats[moveIndex(virtualKey)].release();
-    if (moves(virtualKey) > 0) {
-      if (virtualKey == VK_DOWN)
-        softDrop();
-      else
-        shift(virtualKey == VK_LEFT ? -1 : 1);
-    }
+    if (moves(virtualKey) > 0) step(virtualKey);
     m_pressed[virtualKey] = false;
     return true;
   }
@@ -241,9 +236,8 @@ void TGameLoop::PlayTick() {
     b.FallDelay = LevelFallDelay[Console->Level - 1];
   }
   if (key(VK_UP) && !board.Collides(b.X, b.Y, b.ShapeBase, b.Rotation + 1)) b.Rotate();
-  for (int n = moves(VK_LEFT); n > 0 && shift(-1); --n) {}
-  for (int n = moves(VK_RIGHT); n > 0 && shift(1); --n) {}
-  for (int n = moves(VK_DOWN); n > 0 && softDrop(); --n) {}
+  for (int move : kMoveKeys)
+    for (int n = moves(move); n > 0 && step(move); --n) {}
   if (key(VK_SPACE)) State = gsBomb;
   if (key(kKeyPause)) State = gsPaused;
   if (board.Collides(b.X, b.Y, b.ShapeBase, b.Rotation)) {
@@ -273,6 +267,10 @@ int TGameLoop::moves(int virtualKey) {
   else
     repeat.press(now, Options.RepeatDelay, Options.RepeatInterval);
   return 1;
+}
+
+bool TGameLoop::step(int virtualKey) {
+  return virtualKey == VK_DOWN ? softDrop() : shift(virtualKey == VK_LEFT ? -1 : 1);
 }
 
 bool TGameLoop::shift(int columns) {

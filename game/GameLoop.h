@@ -139,7 +139,8 @@ private:
   // How often move key `virtualKey` acts in this tick: once or not by the key pattern, or as
   // many times as its timer has fallen due.
   int moves(int virtualKey);
-  // One step of a move: true when the brick moved.
+  // One step of move key `virtualKey` (Left, Right or Down): true when the brick moved.
+  bool step(int virtualKey);
   bool shift(int columns);
   bool softDrop();
   void musicKeys();

@@ -34,6 +34,29 @@ TMixCommands::TCommand applyRender(Library& lib, TRenderOptions render) {
   };
 }
 
+// The command that gives every loaded module the library's tempo factor and backing volume.
+TMixCommands::TCommand applyPace(Library& lib) {
+  return [&lib] {
+    for (const auto& [handle, song] : lib.modules) {
+      song->setTempo(lib.tempo);
+      song->setBacking(lib.backing);
+    }
+  };
+}
+
+// Sets the tempo factor or the backing volume (`setting`) for every module and every later one,
+// heard at once.
+bool setPace(double Library::*setting, double value) {
+  Library& lib = library();
+  {
+    std::lock_guard lock(lib.mix);
+    if (lib.*setting == value) return true;
+    lib.*setting = value;
+  }
+  postToMix(lib, applyPace(lib), true);
+  return true;
+}
+
 // Sets one of the options that take effect at once, and applies it to every loaded module.
 bool setRenderOption(Library& lib, int option, int32_t value) {
   TRenderOptions render;
@@ -241,13 +264,7 @@ MIDASmodule MIDASloadModule(const char* fileName) {
   lib.modules[handle] = std::move(song);
   // Options changed while it loaded: the mix renders it as they are now before it plays.
   if (!(render == lib.render)) lib.commands.post(applyRender(lib, lib.render));
-  if (tempo != lib.tempo || backing != lib.backing)
-    lib.commands.post([&lib] {
-      for (const auto& [handle, song] : lib.modules) {
-        song->setTempo(lib.tempo);
-        song->setBacking(lib.backing);
-      }
-    });
+  if (tempo != lib.tempo || backing != lib.backing) lib.commands.post(applyPace(lib));
   return handle;
 }
 
@@ -505,35 +522,14 @@ bool MIDASsetChannelMutes(MIDASmodule module, const std::vector<bool>& muted) {
   return true;
 }
 
-namespace {
-
-// Sets `value` as every module's (and every later one's) `setting`, heard at once.
-bool setEveryModule(double Library::*setting, double value, void (TMidasSong::*apply)(double)) {
-  Library& lib = library();
-  {
-    std::lock_guard lock(lib.mix);
-    if (lib.*setting == value) return true;
-    lib.*setting = value;
-  }
-  postToMix(
-      lib,
-      [&lib, value, apply] {
-        for (const auto& [handle, song] : lib.modules) ((*song).*apply)(value);
-      },
-      true);
-  return true;
-}
-
-} // namespace
-
 bool MIDASsetTempoFactor(double factor) {
   if (!(factor >= 0.25 && factor <= 4)) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  return setEveryModule(&Library::tempo, factor, &TMidasSong::setTempo);
+  return setPace(&Library::tempo, factor);
 }
 
 bool MIDASsetBackingVolume(double volume) {
   if (!(volume >= 0 && volume <= 1)) return fail(MIDAS_ERROR_INVALID_ARGUMENT);
-  return setEveryModule(&Library::backing, volume, &TMidasSong::setBacking);
+  return setPace(&Library::backing, volume);
 }
 
 MIDASmodulePlayHandle MIDASplayInstrument(MIDASmodule module, int32_t instrument, int32_t note) {
